@@ -1,0 +1,35 @@
+// Code page 1251 <-> Unicode. All text of the system is held as code page 1251 bytes; these
+// conversions are used only at the edges: the settings file (UTF-16 code units), the windows
+// and the terminal (UTF-8), and file names handed to the operating system (UTF-8).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrun {
+
+/// The character that a code page 1251 byte without a character (0x98) turns into.
+inline constexpr char16_t kCp1251Replacement = u'\uFFFD';
+
+/// The Unicode character of one code page 1251 byte; 0x98 gives kCp1251Replacement.
+char16_t Cp1251ToUnicode(unsigned char byte);
+
+/// The code page 1251 byte of a Unicode character, or '?' when the code page has none.
+char UnicodeToCp1251(char32_t ch);
+
+std::u16string Cp1251ToUtf16(std::string_view text);
+/// Converts UTF-16 code units; characters that code page 1251 lacks become '?'.
+std::string Utf16ToCp1251(std::u16string_view text);
+
+std::string Cp1251ToUtf8(std::string_view text);
+/// Converts UTF-8; characters that code page 1251 lacks and malformed sequences become '?'.
+std::string Utf8ToCp1251(std::string_view text);
+
+/// Upper-cases Latin and Cyrillic letters of code page 1251, as the system compares texts.
+std::string UpperCase1251(std::string_view text);
+char UpperCase1251(char c);
+
+/// Literal Russian texts are typed in UTF-8 source and converted once: `Cp("СРП")`.
+inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+
+} // namespace kestrun

@@ -1,0 +1,39 @@
+// Conversion of text to numbers and numbers to text, always with "." as the decimal separator
+// whatever the process locale is (the desktop toolkit sets the user's locale at start).
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace kestrun {
+
+/// A text as an integer: surrounding blanks (bytes 1..32), an optional sign, then decimal
+/// digits or "$" and hexadecimal digits. Raises "'%s' is not a valid integer value" with the
+/// text as given, also when the value leaves the 32-bit range.
+std::int32_t StrToInt(std::string_view text);
+
+/// A text as a real: surrounding blanks, an optional sign, digits with at most one ".", at
+/// least one digit, and an optional exponent ("E" or "e", optional sign, digits). Raises
+/// "'%s' is not a valid floating point value" with the text as given.
+long double StrToFloat(std::string_view text);
+
+/// One argument of Format.
+using FormatArg = std::variant<long long, double, std::string_view>;
+
+/// printf-style formatting with the C locale's rules whatever the process locale: %d, %s, %f
+/// (flags "-" and "0", width, precision; "%2.2d" pads the digits with zeros) and "%%". A
+/// directive that does not fit its argument, or a missing argument, raises
+/// "Format '%s' invalid or incompatible with argument" with the format text.
+std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args);
+
+/// Fixed notation with `decimals` digits after ".", rounded to nearest (ties to even on the
+/// exact binary value, as printf does).
+std::string FloatToFixed(double value, int decimals);
+
+/// Shortest text that reads back to the same double ("%.17g"-like, always with ".").
+std::string FloatToRoundTrip(double value);
+
+} // namespace kestrun

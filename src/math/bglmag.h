@@ -1,0 +1,34 @@
+// The simulator's world declination grid (magdec.bgl) and its bilinear lookup.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "math/geopoint.h"
+
+namespace kestrun {
+
+class TMagDecGrid {
+public:
+    static constexpr int kLonCount = 360;
+    static constexpr int kLatCount = 181;
+    static constexpr std::size_t kHeaderBytes = 136;
+    static constexpr std::size_t kValueCount = kLonCount * kLatCount;
+
+    /// Reads up to 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
+    /// %s"; then the grid keeps its content. A short file fills only what it holds.
+    void LoadMagDecGrid(std::string_view fileName);
+
+    /// Declination at P in radians, positive east, interpolated bilinearly. Raises
+    /// "Assertion failure (bglmag, line 63)" for a longitude of 360 degrees or more and
+    /// "... line 65)" for a latitude beyond 90 degrees.
+    double MagDeclAt(const TGeoPoint& p) const;
+
+    /// Element for longitude index lon (0..359) and latitude index lat (-90..90).
+    std::int16_t& At(int lon, int lat) { return Grid[lon * kLatCount + lat + 90]; }
+
+    std::array<std::int16_t, kValueCount> Grid{}; // all zero until loaded
+};
+
+} // namespace kestrun

@@ -1,0 +1,41 @@
+// Spherical navigation functions on the unit sphere. Distances in km are the central angle
+// times kEarthRadiusKm, a multiplication the callers do.
+#pragma once
+
+#include "math/geopoint.h"
+
+namespace kestrun {
+
+inline constexpr double kEarthRadiusKm = 6378.137;
+inline constexpr long double kPi = 3.1415926535897932385L;
+inline constexpr long double kPi2 = 1.5707963267948966193L;  // pi/2
+inline constexpr long double k2Pi = 6.283185307179586477L;    // 2*pi
+inline constexpr long double kRadToDeg = 57.295779513082320877L;
+inline constexpr long double kDegToRad = 0.017453292519943295769L;
+
+/// Angle between A and B seen from the Earth's centre, radians in [0, pi]; exactly 0 for
+/// coincident positions.
+double CentralAngle(const TGeoPoint& a, const TGeoPoint& b);
+
+/// True course at A of the great circle from A to B, radians clockwise from north, [0, 2pi];
+/// 0 when A and B coincide or are antipodal.
+double InitialCourse(const TGeoPoint& a, const TGeoPoint& b);
+
+/// Course of the great circle from A to B measured against the meridian of R, [0, 2pi].
+double CourseRelTo(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& r);
+
+/// The point of the great circle through A and B nearest to P (on the whole circle, not only
+/// the segment); latitude in [-pi/2, pi/2], longitude in [0, 2pi).
+void TraversePoint(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& p, TGeoPoint& t);
+
+/// x brought into [0, 2pi] by at most one whole turn.
+double Normalize2Pi(double x);
+/// x brought into [-pi, pi] by at most one whole turn.
+double NormalizePi(double x);
+
+/// Central angle times the Earth radius, rounded to double.
+inline double DistanceKm(const TGeoPoint& a, const TGeoPoint& b) {
+    return CentralAngle(a, b) * kEarthRadiusKm;
+}
+
+} // namespace kestrun

@@ -1,0 +1,106 @@
+// The flight plan: waypoints, the leg computation and the automatic choice of beacons.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/geopoint.h"
+#include "plan/rsbnmode.h"
+
+namespace kestrun {
+
+class TMagDecGrid;
+class TRSBNList;
+class TRSBNRec;
+class TWayPointList;
+
+/// One waypoint and the values of the leg that starts at it. Angles radians, distances km.
+class TWayPoint {
+public:
+    explicit TWayPoint(TWayPointList* owner) : Owner(owner) {}
+
+    /// Moves the waypoint; the declination is looked up only when the position changes. The
+    /// new position is stored before the lookup, whose error goes on to the caller.
+    void SetPos(const TGeoPoint& p);
+    /// Assigns beacon `index` of the owner's beacon list (-1: none, BeaconPos kept). An index
+    /// that names no record of the list is taken as -1.
+    void SetBeacon(int index);
+
+    TGeoPoint Pos;
+    std::string Name;
+    double MagDecl = 0;
+    double Distance = 0;
+    double TrueCourse = 0;
+    double MagCourse = 0;
+    double TrueBackCourse = 0;
+    double MagBackCourse = 0;
+    double Fork = 0;
+    double SFork = 0;
+    double OrthCourseTakeOff = 0;
+    TGeoPoint BeaconPos;
+    double RSBNAzimuth = 0;
+    double RSBNOrbit = 0;
+    double RSBNPlannedCourse = 0;
+    TGeoPoint RSBNSupPoint;
+    double RSBNTargetAngle = 0;
+    double RSBNTargetDistance = 0;
+    TRSBNMode RSBNMode = rmNone;
+    std::int32_t BeaconIndex = -1;
+    TWayPointList* Owner;
+};
+
+/// The plan. It knows the beacon list and the declination grid it works with.
+class TWayPointList {
+public:
+    TWayPointList(const TRSBNList& beacons, const TMagDecGrid& grid)
+        : Beacons_(&beacons), Grid_(&grid) {}
+    TWayPointList(const TWayPointList&) = delete;
+    TWayPointList& operator=(const TWayPointList&) = delete;
+
+    int Count() const { return static_cast<int>(Points_.size()); }
+    /// 0-based access.
+    TWayPoint& operator[](int index) { return *Points_[static_cast<std::size_t>(index)]; }
+    const TWayPoint& operator[](int index) const { return *Points_[static_cast<std::size_t>(index)]; }
+
+    /// Creates a waypoint with an empty name at the end, then CalcPlan. Returns the count.
+    int AppendWayPoint();
+    /// Creates a waypoint at 0-based position index, then CalcPlan. Returns the count.
+    int InsertWayPoint(int index);
+    /// Removes waypoint `number` (1-based) unless it is the only one; does not recompute.
+    int DeleteWayPoint(int number);
+    /// Waypoint `number`, 1-based.
+    TWayPoint& GetWayPoint(int number) { return (*this)[number - 1]; }
+
+    /// Appends a waypoint without recomputing (readers that recompute once at the end).
+    TWayPoint& AddWayPoint();
+    /// Removes every waypoint.
+    void Clear() { Points_.clear(); }
+    /// Replaces this plan's waypoints by those of `other` (which is left empty).
+    void TakeWayPointsFrom(TWayPointList& other);
+
+    /// Recomputes every leg from the first and the plan-wide values; always true.
+    bool CalcPlan();
+    /// Assigns a beacon to every leg long enough; does not recompute.
+    void AutoSelectBeacons();
+
+    /// The beacon assigned to w, or nullptr when w has none or its index names no record.
+    const TRSBNRec* BeaconOf(const TWayPoint& w) const;
+
+    const TRSBNList& Beacons() const { return *Beacons_; }
+    const TMagDecGrid& Grid() const { return *Grid_; }
+
+    double TotalDist = 0;
+    double SumForkMagDecl = 0;
+    double FinalMagCourse = 0;
+    bool PlanModified = false;
+    TSupPointKind SupPoint = spEndWaypoint;
+
+private:
+    const TRSBNList* Beacons_;
+    const TMagDecGrid* Grid_;
+    std::vector<std::unique_ptr<TWayPoint>> Points_;
+};
+
+} // namespace kestrun

@@ -1,0 +1,73 @@
+// The RSBN beacon database: records, the list, its two file forms and the picker annotations.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "math/geopoint.h"
+#include "plan/rsbnmode.h"
+
+namespace kestrun {
+
+class TWayPoint;
+
+/// Distance under which a beacon counts as standing at a waypoint.
+inline constexpr double NEAR_POINT_KM = 3.0;
+
+class TRSBNRec {
+public:
+    /// Stores the ten texts and computes Position. Raises "'%s' is not a valid integer value",
+    /// "'%s' is not a valid floating point value" or "Range check error" (empty hemisphere).
+    TRSBNRec(std::string number, std::string name, std::string ident, std::string extra,
+             std::string latHemisphere, std::string latDegrees, std::string latMinutes,
+             std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes);
+
+    std::string Number, Name, Ident, Extra;
+    std::string LatHemisphere, LatDegrees, LatMinutes;
+    std::string LonHemisphere, LonDegrees, LonMinutes;
+    TGeoPoint Position; // southern latitudes negative, western longitudes 2*pi minus magnitude
+
+    double LegDistance = 0; // km from the end waypoint of the leg the picker is editing
+    bool Annotated = false;
+    TRSBNMode LegNearness = rmNone;
+};
+
+/// The beacons in file order; a record's index is its identity until the next reload.
+class TRSBNList {
+public:
+    int Count() const { return static_cast<int>(Records.size()); }
+    bool IsValidIndex(int index) const { return index >= 0 && index < Count(); }
+    /// The record at index, or nullptr when the index names no record of this list.
+    const TRSBNRec* Find(int index) const {
+        return IsValidIndex(index) ? &Records[static_cast<std::size_t>(index)] : nullptr;
+    }
+    const TRSBNRec& operator[](int index) const { return Records[static_cast<std::size_t>(index)]; }
+    TRSBNRec& operator[](int index) { return Records[static_cast<std::size_t>(index)]; }
+
+    /// Creates a record at the end; a record that fails to convert is not left in the list.
+    TRSBNRec& Add(std::string number, std::string name, std::string ident, std::string extra,
+                  std::string latHemisphere, std::string latDegrees, std::string latMinutes,
+                  std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes);
+    void Clear() { Records.clear(); }
+
+    /// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
+    /// is read into a new list, which replaces this one only when the whole file was read: if
+    /// an exception is thrown, the list is unchanged. Any other extension changes nothing.
+    void LoadBeaconFile(std::string_view path);
+    /// The two readers; they append to the list (records before an error stay).
+    void LoadBeaconsCsv(std::string_view path);
+    void LoadBeaconsCfg(std::string_view path);
+    /// The same readers over an open stream; `path` only names the file in messages.
+    void LoadBeaconsCsv(std::istream& in);
+    void LoadBeaconsCfg(std::istream& in, std::string_view path);
+
+    /// Annotates every beacon with its distance from legEnd and the mode it would give the leg.
+    void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);
+    void ClearBeaconAnnotations();
+
+    std::vector<TRSBNRec> Records;
+};
+
+} // namespace kestrun
