@@ -34,7 +34,17 @@ public:
     explicit TVelParser(std::istream& stream);
 
     /// The next byte, or 0 at end of input (then the position stays at the end).
-    unsigned char NextChar();
+    unsigned char NextChar() {
+        if (Index_ > Count_ && !Refill()) {
+            Current_ = 0;
+            CanPushBack_ = false;
+            return 0;
+        }
+        Current_ = static_cast<unsigned char>(Buffer_[Index_ - 1]);
+        ++Index_;
+        CanPushBack_ = true;
+        return Current_;
+    }
     /// Gives back the byte the last NextChar delivered; nothing after end of input.
     void PushBack();
     /// True when the last byte read (also by a peek) was end of input or a NUL byte.
@@ -67,12 +77,15 @@ public:
     static const TCharSet LetterChars;
 
 private:
+    /// Reads the next block; false when the stream delivers nothing more.
+    bool Refill();
+
     std::istream& Stream_;
     char Buffer_[kBlockSize] = {};
-    std::size_t Count_ = 0;    // valid bytes in Buffer_
-    std::size_t Index_ = 1;    // 1-based index of the next byte to deliver
+    std::size_t Count_ = 0; // valid bytes in Buffer_
+    std::size_t Index_ = 1; // 1-based index of the next byte to deliver
     unsigned char Current_ = 255;
-    bool CanPushBack_ = false; // the last NextChar delivered a byte of the input
+    bool CanPushBack_ = false; // the last NextChar delivered a byte not yet given back
 };
 
 /// The tokenizer's message for a missing symbol: "Ожидается символ "%s"" (code page 1251).

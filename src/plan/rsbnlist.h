@@ -16,6 +16,9 @@ class TWayPoint;
 /// Distance under which a beacon counts as standing at a waypoint.
 inline constexpr double NEAR_POINT_KM = 3.0;
 
+/// "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
+std::string MsgBadBeaconCfg(std::string_view path);
+
 class TRSBNRec {
 public:
     /// Stores the ten texts and computes Position. Raises "'%s' is not a valid integer value",

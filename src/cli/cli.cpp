@@ -1,0 +1,371 @@
+#include "cli/cli.h"
+
+#include <exception>
+#include <optional>
+
+#include "base/cp1251.h"
+#include "base/error.h"
+#include "base/fileio.h"
+#include "base/numconv.h"
+#include "files/fpimport.h"
+#include "files/navihelper.h"
+#include "files/planfile.h"
+#include "math/bglmag.h"
+#include "math/mathem.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+#include "plan/gridcells.h"
+#include "plan/rsbnlist.h"
+#include "settings/cfg.h"
+#include "settings/langs.h"
+
+namespace kestrun::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kestrun-cli [OPTIONS] PLAN\n"
+    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: opened)\n"
+    "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
+    "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
+    "  --support-point KIND  endwaypoint | traverse: sets the support point after the plan is read\n"
+    "  --auto-select         choose the beacons automatically before the final computation\n"
+    "  --table WHICH         rsbn | nvu | both | none: the tables to print (default both)\n"
+    "  --format FORMAT       text | csv | json (default text)\n"
+    "  --export FILE         write the navigator's-helper export\n"
+    "  --save FILE           write the plan file\n"
+    "  --help, --version\n";
+
+struct TOptions {
+    std::string Plan;
+    std::optional<std::string> Beacons, MagDec, Export, Save;
+    std::optional<TSupPointKind> SupPoint;
+    bool AutoSelect = false;
+    bool Rsbn = true, Nvu = true;
+    std::string Format = "text";
+};
+
+struct UsageError {
+    std::string Message;
+};
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string Extension(const std::string& path) {
+    std::size_t dot = path.find_last_of('.');
+    std::size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return Lower(path.substr(dot));
+}
+
+// Returns false for --help / --version (already answered).
+bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& out) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            out << kUsage;
+            return false;
+        } else if (a == "--version") {
+            out << "kestrun-cli " << KESTRUN_VERSION_MAJOR << "." << KESTRUN_VERSION_MINOR << "."
+                << KESTRUN_VERSION_RELEASE << "." << KESTRUN_VERSION_BUILD << "\n";
+            return false;
+        } else if (a == "--beacons") {
+            o.Beacons = value();
+        } else if (a == "--magdec") {
+            o.MagDec = value();
+        } else if (a == "--export") {
+            o.Export = value();
+        } else if (a == "--save") {
+            o.Save = value();
+        } else if (a == "--auto-select") {
+            o.AutoSelect = true;
+        } else if (a == "--support-point") {
+            std::string v = Lower(value());
+            if (v == "endwaypoint") o.SupPoint = spEndWaypoint;
+            else if (v == "traverse") o.SupPoint = spTraverse;
+            else throw UsageError{"--support-point takes endwaypoint or traverse, not '" + v + "'"};
+        } else if (a == "--table") {
+            std::string v = Lower(value());
+            if (v == "rsbn") o.Rsbn = true, o.Nvu = false;
+            else if (v == "nvu") o.Rsbn = false, o.Nvu = true;
+            else if (v == "both") o.Rsbn = o.Nvu = true;
+            else if (v == "none") o.Rsbn = o.Nvu = false;
+            else throw UsageError{"--table takes rsbn, nvu, both or none, not '" + v + "'"};
+        } else if (a == "--format") {
+            std::string v = Lower(value());
+            if (v != "text" && v != "csv" && v != "json")
+                throw UsageError{"--format takes text, csv or json, not '" + v + "'"};
+            o.Format = v;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw UsageError{"unknown option " + a};
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.empty()) throw UsageError{"no plan file given"};
+    if (positional.size() > 1) throw UsageError{"more than one plan file given"};
+    o.Plan = positional[0];
+    std::string ext = Extension(o.Plan);
+    if (ext != ".pln" && ext != ".rbf")
+        throw UsageError{"the plan must be a .pln flight plan or a .rbf plan file: " + o.Plan};
+    return true;
+}
+
+// Paths and texts inside the program are code page 1251; the terminal speaks UTF-8.
+std::string In(const std::string& utf8) { return Utf8ToCp1251(utf8); }
+std::string Out(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+
+std::size_t Width(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+struct TTable {
+    std::string Title;
+    std::vector<TColDescript> Columns;
+};
+
+std::vector<TTable> Tables(const TOptions& o, const TLanguageTexts& texts) {
+    std::vector<TTable> tables;
+    auto add = [&](const char* titleKey, std::vector<TColDescript> cols) {
+        for (auto& c : cols)
+            if (*c.LanguageKey) c.Caption = texts.Get(c.LanguageKey);
+        cols.erase(cols.begin()); // the marker column has no text
+        tables.push_back({texts.Get(titleKey), std::move(cols)});
+    };
+    if (o.Rsbn) add("sPageControl_tsRSBN", RSBNColumns());
+    if (o.Nvu) add("sPageControl_tsNVU", NVUColumns());
+    return tables;
+}
+
+void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageTexts& texts,
+               std::ostream& out) {
+    for (const TTable& t : Tables(o, texts)) {
+        std::vector<std::vector<std::string>> rows;
+        std::vector<std::string> header;
+        for (const auto& c : t.Columns) header.push_back(Out(c.Caption));
+        rows.push_back(header);
+        for (int r = 1; r <= plan.Count(); ++r) {
+            std::vector<std::string> cells;
+            for (const auto& c : t.Columns) cells.push_back(Out(CellText(plan, r, c.Content)));
+            rows.push_back(std::move(cells));
+        }
+        std::vector<std::size_t> widths(t.Columns.size(), 0);
+        for (const auto& row : rows)
+            for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
+        out << Out(t.Title) << "\n";
+        for (const auto& row : rows) {
+            std::string line;
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                std::string pad(widths[i] - Width(row[i]), ' ');
+                bool right = t.Columns[i].Align == 1;
+                if (i) line += "  ";
+                line += right ? pad + row[i] : row[i] + pad;
+            }
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out << line << "\n";
+        }
+        out << "\n";
+    }
+    out << Out(Format(texts.Get("sTotalDist"), {plan.TotalDist})) << "\n";
+    out << Out(Format(texts.Get("sFork"),
+                      {static_cast<double>(plan.SumForkMagDecl * kRadToDeg),
+                       static_cast<double>(plan.FinalMagCourse * kRadToDeg)}))
+        << "\n";
+}
+
+std::string CsvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+void PrintCsv(const TWayPointList& plan, const TOptions& o, const TLanguageTexts& texts,
+              std::ostream& out) {
+    bool first = true;
+    for (const TTable& t : Tables(o, texts)) {
+        if (!first) out << "\n";
+        first = false;
+        for (std::size_t i = 0; i < t.Columns.size(); ++i)
+            out << (i ? "," : "") << CsvField(Out(t.Columns[i].Caption));
+        out << "\n";
+        for (int r = 1; r <= plan.Count(); ++r) {
+            for (std::size_t i = 0; i < t.Columns.size(); ++i)
+                out << (i ? "," : "") << CsvField(Out(CellText(plan, r, t.Columns[i].Content)));
+            out << "\n";
+        }
+    }
+}
+
+std::string JsonString(const std::string& cp1251) {
+    std::string s = Out(cp1251), q = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': q += "\\\""; break;
+        case '\\': q += "\\\\"; break;
+        case '\n': q += "\\n"; break;
+        case '\r': q += "\\r"; break;
+        case '\t': q += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                q += "\\u00";
+                q += "0123456789abcdef"[c >> 4];
+                q += "0123456789abcdef"[c & 15];
+            } else {
+                q += static_cast<char>(c);
+            }
+        }
+    }
+    return q + "\"";
+}
+
+std::string JsonNumber(long double v) { return FloatToRoundTrip(static_cast<double>(v)); }
+
+std::string JsonPoint(const TGeoPoint& p) {
+    return "{\"lat\": " + JsonNumber(p.Lat) + ", \"lon\": " + JsonNumber(p.Lon) + "}";
+}
+
+const char* ModeName(TRSBNMode m) {
+    switch (m) {
+    case rmSRP: return "rmSRP";
+    case rmAzimuthTo: return "rmAzimuthTo";
+    case rmAzimuthFrom: return "rmAzimuthFrom";
+    default: return "rmNone";
+    }
+}
+
+void PrintJson(const TWayPointList& plan, std::ostream& out) {
+    out << "{\n";
+    out << "  \"SupPoint\": \"" << (plan.SupPoint == spTraverse ? "spTraverse" : "spEndWaypoint")
+        << "\",\n";
+    out << "  \"TotalDist\": " << JsonNumber(plan.TotalDist) << ",\n";
+    out << "  \"SumForkMagDecl\": " << JsonNumber(plan.SumForkMagDecl) << ",\n";
+    out << "  \"FinalMagCourse\": " << JsonNumber(plan.FinalMagCourse) << ",\n";
+    out << "  \"waypoints\": [";
+    for (int i = 0; i < plan.Count(); ++i) {
+        const TWayPoint& w = plan[i];
+        out << (i ? ",\n" : "\n") << "    {";
+        out << "\"Pos\": " << JsonPoint(w.Pos);
+        out << ", \"Name\": " << JsonString(w.Name);
+        const std::pair<const char*, double> reals[] = {
+            {"MagDecl", w.MagDecl},
+            {"Distance", w.Distance},
+            {"TrueCourse", w.TrueCourse},
+            {"MagCourse", w.MagCourse},
+            {"TrueBackCourse", w.TrueBackCourse},
+            {"MagBackCourse", w.MagBackCourse},
+            {"Fork", w.Fork},
+            {"SFork", w.SFork},
+            {"OrthCourseTakeOff", w.OrthCourseTakeOff}};
+        for (const auto& [name, v] : reals) out << ", \"" << name << "\": " << JsonNumber(v);
+        out << ", \"BeaconPos\": " << JsonPoint(w.BeaconPos);
+        out << ", \"RSBNAzimuth\": " << JsonNumber(w.RSBNAzimuth);
+        out << ", \"RSBNOrbit\": " << JsonNumber(w.RSBNOrbit);
+        out << ", \"RSBNPlannedCourse\": " << JsonNumber(w.RSBNPlannedCourse);
+        out << ", \"RSBNSupPoint\": " << JsonPoint(w.RSBNSupPoint);
+        out << ", \"RSBNTargetAngle\": " << JsonNumber(w.RSBNTargetAngle);
+        out << ", \"RSBNTargetDistance\": " << JsonNumber(w.RSBNTargetDistance);
+        out << ", \"RSBNMode\": \"" << ModeName(w.RSBNMode) << "\"";
+        out << ", \"BeaconIndex\": " << w.BeaconIndex;
+        if (const TRSBNRec* b = plan.BeaconOf(w))
+            out << ", \"Beacon\": {\"Number\": " << JsonString(b->Number)
+                << ", \"Name\": " << JsonString(b->Name) << ", \"Ident\": " << JsonString(b->Ident)
+                << "}";
+        out << "}";
+    }
+    out << (plan.Count() ? "\n  ]\n" : "]\n") << "}\n";
+}
+
+// The beacon database: the option, else the one RSBN.cfg names, else the shipped one beside
+// the executable, else none.
+void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
+    std::string path;
+    if (o.Beacons) {
+        path = In(*o.Beacons);
+        std::string ext = UpperCase1251(Extension(path));
+        if (ext != ".CSV" && ext != ".CFG")
+            throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
+    } else {
+        TConfig config;
+        try {
+            config.LoadFromFile("RSBN.cfg");
+            path = config.RSBNBeaconFile;
+        } catch (const EKestrunError&) {
+            path.clear();
+        }
+        if (path.empty() || !FileExists(path)) {
+            path = ExeDir() + "rsbn_cis_fs2004.csv";
+            if (!FileExists(path)) {
+                err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
+                return;
+            }
+        }
+    }
+    beacons.LoadBeaconFile(path);
+}
+
+void LoadGrid(const TOptions& o, TMagDecGrid& grid, std::ostream& err) {
+    if (o.MagDec) {
+        grid.LoadMagDecGrid(In(*o.MagDec));
+        return;
+    }
+    for (const std::string& path : {std::string("magdec.bgl"), ExeDir() + "magdec.bgl"})
+        if (FileExists(path)) {
+            grid.LoadMagDecGrid(path);
+            return;
+        }
+    err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TOptions o;
+    try {
+        if (!ParseArgs(args, o, out)) return 0;
+        TRSBNList BeaconList;
+        TMagDecGrid MagDecGrid;
+        TWayPointList WayPointList(BeaconList, MagDecGrid);
+        LoadBeacons(o, BeaconList, err);
+        LoadGrid(o, MagDecGrid, err);
+        std::string plan = In(o.Plan);
+        if (Extension(o.Plan) == ".pln") ImportFlightPlan(WayPointList, plan);
+        else OpenPlanFile(WayPointList, plan);
+        if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
+        if (o.AutoSelect) WayPointList.AutoSelectBeacons();
+        WayPointList.CalcPlan();
+
+        TLanguageTexts texts;
+        if (o.Format == "json") PrintJson(WayPointList, out);
+        else if (o.Format == "csv") PrintCsv(WayPointList, o, texts, out);
+        else PrintText(WayPointList, o, texts, out);
+        out.flush();
+
+        if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
+        if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
+        return 0;
+    } catch (const UsageError& e) {
+        err << "kestrun-cli: " << e.Message << "\n" << kUsage;
+        return 2;
+    } catch (const EKestrunError& e) {
+        err << Out(e.what()) << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        err << "kestrun-cli: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace kestrun::cli

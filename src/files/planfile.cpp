@@ -1,0 +1,127 @@
+#include "files/planfile.h"
+
+#include "base/error.h"
+#include "base/fileio.h"
+#include "base/numconv.h"
+#include "files/velparser.h"
+#include "math/mathem.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+
+namespace kestrun {
+
+namespace {
+
+const TCharSet kPlanKeyChars = TCharSet::Of("PSainoptuwy");
+const TCharSet kMinuteChars = TCharSet::Of(".", "09");
+
+struct TCoordTexts {
+    std::string Degrees, Minutes;
+};
+
+// One coordinate in the asterisk form: N55*58.35’ (the letter is not used: the degrees are
+// those of the stored angle, 0 to 359).
+TCoordTexts ReadCoord(TVelParser& p) {
+    TCoordTexts c;
+    p.SkipBlanks();
+    p.NextChar();
+    p.ReadRun(TVelParser::DigitChars, c.Degrees);
+    p.ExpectSymbol('*');
+    p.ReadRun(kMinuteChars, c.Minutes);
+    p.ExpectSymbol(kClosingMark);
+    return c;
+}
+
+long double CoordAngle(const TCoordTexts& c) {
+    long double minutes = StrToFloat(c.Minutes);
+    return (minutes / 60 + StrToInt(c.Degrees)) * kPi / 180;
+}
+
+//   waypoint.1="UUEE", N55*58.35’, E037*24.68’, "Шереметьево"
+//   |       | |      | |          | |           | |
+//   key     N name     latitude     longitude     beacon name
+void ReadWaypointLine(TVelParser& p, TWayPointList& plan) {
+    std::string text, name, beacon;
+    p.ExpectSymbol('.');
+    p.ReadRun(TVelParser::DigitChars, text);
+    int n = StrToInt(text);
+    p.ExpectSymbol('=');
+    p.ReadQuoted(name);
+    p.SkipPast(',');
+    TCoordTexts lat = ReadCoord(p);
+    p.SkipPast(',');
+    TCoordTexts lon = ReadCoord(p);
+    p.SkipPast(',');
+    p.ReadQuoted(beacon);
+    p.SkipLine();
+
+    TGeoPoint pos;
+    pos.Lat = CoordAngle(lat);
+    pos.Lon = CoordAngle(lon);
+    TWayPoint& w = n >= 0 && n < plan.Count() ? plan[n] : plan.AddWayPoint();
+    w.Name = name;
+    w.SetPos(pos);
+    w.SetBeacon(-1);
+    if (!beacon.empty()) {
+        const TRSBNList& beacons = plan.Beacons();
+        for (int i = 0; i < beacons.Count(); ++i)
+            if (beacons[i].Name == beacon) {
+                w.SetBeacon(i);
+                break;
+            }
+    }
+}
+
+} // namespace
+
+std::string FormatPlanFile(const TWayPointList& plan) {
+    std::string out = plan.SupPoint == spTraverse ? "SupPoint=Traverse\r\n" : "SupPoint=Endwaypoint\r\n";
+    for (int i = 0; i < plan.Count(); ++i) {
+        const TWayPoint& w = plan[i];
+        const TRSBNRec* beacon = plan.BeaconOf(w);
+        std::string lat = WayPointLatStr(w.Pos), lon = WayPointLonStr(w.Pos);
+        out += Format("waypoint.%d=\"%s\", %s, %s, \"%s\"",
+                      {static_cast<long long>(i), std::string_view(w.Name), std::string_view(lat),
+                       std::string_view(lon),
+                       std::string_view(beacon ? beacon->Name : std::string())});
+        out += "\r\n";
+    }
+    return out;
+}
+
+void SavePlanFile(const TWayPointList& plan, std::string_view path) {
+    WriteFileAtomic(path, FormatPlanFile(plan));
+}
+
+void OpenPlanFile(TWayPointList& plan, std::istream& in) {
+    // Read into a plan of its own: a broken file leaves the user's plan and SupPoint as they were.
+    TWayPointList read(plan.Beacons(), plan.Grid());
+    bool haveSupPoint = false;
+    TSupPointKind supPoint = plan.SupPoint;
+    TVelParser p(in);
+    std::string key, value;
+    do {
+        p.ReadRun(kPlanKeyChars, key);
+        if (key == "SupPoint") {
+            p.ExpectSymbol('=');
+            p.SkipBlanks();
+            p.ReadValue(value);
+            haveSupPoint = true;
+            supPoint = value == "Traverse" ? spTraverse : spEndWaypoint;
+        } else if (key == "waypoint") {
+            ReadWaypointLine(p, read);
+        } else {
+            p.SkipLine();
+        }
+    } while (!p.Eof());
+    plan.TakeWayPointsFrom(read);
+    if (haveSupPoint) plan.SupPoint = supPoint;
+}
+
+void OpenPlanFile(TWayPointList& plan, std::string_view path) {
+    auto in = OpenFileRead(path);
+    OpenPlanFile(plan, *in);
+}
+
+} // namespace kestrun

@@ -1,0 +1,177 @@
+#include "math/tools.h"
+
+#include <climits>
+#include <cmath>
+
+#include "base/error.h"
+#include "base/numconv.h"
+#include "math/mathem.h"
+
+namespace kestrun {
+
+namespace {
+
+using Real = long double;
+
+/// Truncation towards zero that saturates instead of overflowing (a NaN gives 0): the
+/// formatters accept any stored angle, however far out of range the typed text put it.
+int TruncToInt(Real x) {
+    if (!(x == x)) return 0;
+    if (x >= static_cast<Real>(INT_MAX)) return INT_MAX;
+    if (x <= static_cast<Real>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(x);
+}
+
+/// Nearest integer, ties to even, saturating like TruncToInt.
+int RoundToInt(Real x) {
+    if (!(x == x)) return 0;
+    return TruncToInt(std::nearbyint(x)); // the default rounding mode rounds ties to even
+}
+
+char UpCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
+class TCoordReader {
+public:
+    explicit TCoordReader(std::string_view text) : Text(text) {}
+
+    void SkipBlanks() {
+        while (Pos < Text.size() && Text[Pos] == ' ') ++Pos;
+    }
+
+    char Next() {
+        if (Pos >= Text.size()) RaiseRangeCheck();
+        return Text[Pos++];
+    }
+
+    /// Longest run of digits (and of "." when allowed) from the current position.
+    std::string_view Run(bool withPoint) {
+        const std::size_t start = Pos;
+        while (Pos < Text.size() && (IsDigit(Text[Pos]) || (withPoint && Text[Pos] == '.')))
+            ++Pos;
+        return Text.substr(start, Pos - start);
+    }
+
+    void Expect(char mark) {
+        if (Next() != mark) Raise(kMsgBadFormat);
+    }
+
+    /// Degrees, degree sign, minutes, closing mark: one angle in degrees.
+    Real Angle() {
+        SkipBlanks();
+        const std::string_view degText = Run(false);
+        Expect(kDegreeSign);
+        const std::int32_t degrees = StrToInt(degText);
+        const std::string_view minText = Run(true);
+        Expect(kClosingMark);
+        const double minutes = static_cast<double>(StrToFloat(minText));
+        return degrees + Real(minutes) / 60;
+    }
+
+private:
+    std::string_view Text;
+    std::size_t Pos = 0;
+};
+
+std::string_view Trim(std::string_view s) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+/// An angle of any stored form folded into its magnitude and hemisphere: true for the
+/// southern/western half (above 180 degrees, negative, or not a number).
+bool FoldAngle(double& a) {
+    if (a > 180 || !(a >= 0)) {
+        a = 360 - a;
+        if (a > 360) a = a - 360;
+        return true;
+    }
+    return false;
+}
+
+std::string FormatAngle(std::string_view fmt, double a) {
+    int d, m, h;
+    SplitDegreesHundredths(a, d, m, h);
+    return Format(fmt, {static_cast<long long>(d), static_cast<long long>(m),
+                        static_cast<long long>(h)});
+}
+
+double ToDegrees(long double rad) { return static_cast<double>(rad * kRadToDeg); }
+
+} // namespace
+
+TGeoPoint StrToGeoPoint(std::string_view text) {
+    TCoordReader r(Trim(text));
+    r.SkipBlanks();
+    const char ns = UpCase(r.Next());
+    if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
+    const Real latDeg = r.Angle();
+    r.SkipBlanks();
+    const char ew = UpCase(r.Next());
+    if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
+    const Real lonDeg = r.Angle();
+    // Whatever follows the longitude's closing mark is ignored.
+
+    TGeoPoint p;
+    p.Lat = latDeg * kDegToRad;
+    p.Lon = lonDeg * kDegToRad;
+    // Southern and western angles are kept as 2pi minus their magnitude.
+    if (ns == 'S') p.Lat = Normalize2Pi(static_cast<double>(-p.Lat));
+    if (ew == 'W') p.Lon = Normalize2Pi(static_cast<double>(-p.Lon));
+    return p;
+}
+
+std::string GeoPointToStr(const TGeoPoint& p) {
+    double a = ToDegrees(p.Lat);
+    const std::string lat =
+        FormatAngle(FoldAngle(a) ? "S%2.2d\xB0%2.2d.%2.2d\x92" : "N%2.2d\xB0%2.2d.%2.2d\x92", a);
+    double b = ToDegrees(p.Lon);
+    const std::string lon =
+        FormatAngle(FoldAngle(b) ? "W%3.3d\xB0%2.2d.%2.2d\x92" : "E%3.3d\xB0%2.2d.%2.2d\x92", b);
+    return lat + " " + lon;
+}
+
+std::string WayPointLatStr(const TGeoPoint& p) {
+    return FormatAngle("N%2.2d*%2.2d.%2.2d\x92", ToDegrees(p.Lat));
+}
+
+std::string WayPointLonStr(const TGeoPoint& p) {
+    return FormatAngle("E%3.3d*%2.2d.%2.2d\x92", ToDegrees(p.Lon));
+}
+
+void SplitDegrees(double x, int& degrees, int& minutes, int& seconds) {
+    double a = std::fabs(x);
+    degrees = TruncToInt(a);
+    a = static_cast<double>((Real(a) - degrees) * 60);
+    minutes = TruncToInt(a);
+    // The product is exact in extended precision, so a half second is a true tie.
+    seconds = RoundToInt((Real(a) - minutes) * 60);
+    if (seconds == 60) {
+        seconds = 0;
+        ++minutes;
+        if (minutes == 60) {
+            minutes = 0;
+            if (degrees < INT_MAX) ++degrees;
+        }
+    }
+    if (x < 0) {
+        if (degrees != 0)
+            degrees = -degrees;
+        else if (minutes != 0)
+            minutes = -minutes;
+        else
+            seconds = -seconds;
+    }
+}
+
+void SplitDegreesHundredths(double x, int& degrees, int& minutes, int& hundredths) {
+    int seconds;
+    SplitDegrees(x, degrees, minutes, seconds);
+    hundredths = RoundToInt(Real(seconds) / 60 * 100);
+}
+
+} // namespace kestrun

@@ -1,0 +1,45 @@
+// What each column of the two plan grids shows, and the text of every cell: one piece that the
+// desktop grids, the printout and the command-line tables all draw from.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrun {
+
+class TWayPoint;
+class TWayPointList;
+
+/// One column of a grid. Align: 0 marker cell, 1 right, 2 left. Content: the value code.
+struct TColDescript {
+    std::string Caption;      // replaced by the interface language
+    std::uint16_t Align = 0;
+    std::uint16_t Content = 0;
+    std::uint16_t Width = 0;  // initial width in pixels
+    const char* LanguageKey;  // the interface text that replaces Caption ("" for column 0)
+    std::string DesignCaption; // the Russian caption as laid out (code page 1251)
+};
+
+/// The 16 columns of the RSBN grid and the 14 of the NVU grid, with their design captions.
+std::vector<TColDescript> RSBNColumns();
+std::vector<TColDescript> NVUColumns();
+
+/// A beacon is shown with RSBN values: its index names a record, it has a mode, and both
+/// coordinates of its position are non-zero.
+bool HasRSBN(const TWayPointList& plan, const TWayPoint& w);
+
+/// The text of the cell of value code `content` on grid row `row` (1-based, the waypoint's
+/// number), empty where the column shows nothing on that row.
+std::string CellText(const TWayPointList& plan, int row, int content);
+
+/// Codes 13 to 15 are drawn grey unless the leg's mode is rmSRP.
+bool CellGrey(const TWayPointList& plan, int row, int content);
+
+/// The beacon as the grids show it: "Kilo, [KL],  [12]".
+std::string BeaconText(const TWayPointList& plan, const TWayPoint& w);
+
+/// The mode as shown: "СРП", "А.НА", "А.ОТ" or empty (code page 1251).
+std::string ModeText(int mode);
+
+} // namespace kestrun

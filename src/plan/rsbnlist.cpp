@@ -1,0 +1,181 @@
+#include "plan/rsbnlist.h"
+
+#include <utility>
+
+#include "base/cp1251.h"
+#include "base/error.h"
+#include "base/fileio.h"
+#include "base/numconv.h"
+#include "files/velparser.h"
+#include "math/mathem.h"
+#include "plan/fltpln.h"
+
+namespace kestrun {
+
+namespace {
+
+// Degrees and minutes texts as an angle in radians. The minutes are converted first, as they
+// stand first in (minutes / 60 + degrees): with both texts bad, the minutes' error is the one
+// reported.
+long double AngleOf(const std::string& degrees, const std::string& minutes) {
+    const long double min = StrToFloat(minutes);
+    const long double deg = StrToInt(degrees);
+    return (min / 60 + deg) * kDegToRad;
+}
+
+// The first letter of a hemisphere text, upper-cased; an empty text has none.
+char HemisphereLetter(const std::string& hemisphere) {
+    if (hemisphere.empty()) RaiseRangeCheck();
+    const char c = hemisphere.front();
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Minutes in hundredths ("5835") as a decimal text ("58.35"): the point goes in front of the
+// second-to-last character, so "5" becomes ".5" and "" a lone "." (which fails to convert).
+void InsertMinutesPoint(std::string& hundredths) {
+    const std::size_t at = hundredths.size() >= 2 ? hundredths.size() - 2 : 0;
+    hundredths.insert(at, 1, '.');
+}
+
+const TCharSet& SignedDigitChars() {
+    static const TCharSet set = TCharSet::Of("-", "09");
+    return set;
+}
+
+} // namespace
+
+std::string MsgBadBeaconCfg(std::string_view path) {
+    std::string s = "Bad format RSBN_DAT.CFG file! Path ";
+    s.append(path).append(".");
+    return s;
+}
+
+TRSBNRec::TRSBNRec(std::string number, std::string name, std::string ident, std::string extra,
+                   std::string latHemisphere, std::string latDegrees, std::string latMinutes,
+                   std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes)
+    : Number(std::move(number)), Name(std::move(name)), Ident(std::move(ident)),
+      Extra(std::move(extra)), LatHemisphere(std::move(latHemisphere)),
+      LatDegrees(std::move(latDegrees)), LatMinutes(std::move(latMinutes)),
+      LonHemisphere(std::move(lonHemisphere)), LonDegrees(std::move(lonDegrees)),
+      LonMinutes(std::move(lonMinutes)) {
+    long double lat = AngleOf(LatDegrees, LatMinutes);
+    if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
+    long double lon = AngleOf(LonDegrees, LonMinutes);
+    if (HemisphereLetter(LonHemisphere) == 'W') lon = k2Pi - lon;
+    // Not folded any further: southern latitudes stay negative, and so does a negative
+    // degrees text; the distance and course functions take angles of any sign.
+    Position.Lat = lat;
+    Position.Lon = lon;
+}
+
+TRSBNRec& TRSBNList::Add(std::string number, std::string name, std::string ident,
+                         std::string extra, std::string latHemisphere, std::string latDegrees,
+                         std::string latMinutes, std::string lonHemisphere,
+                         std::string lonDegrees, std::string lonMinutes) {
+    // Built before it joins the list, so a record that fails to convert never is in it.
+    TRSBNRec rec(std::move(number), std::move(name), std::move(ident), std::move(extra),
+                 std::move(latHemisphere), std::move(latDegrees), std::move(latMinutes),
+                 std::move(lonHemisphere), std::move(lonDegrees), std::move(lonMinutes));
+    Records.push_back(std::move(rec));
+    return Records.back();
+}
+
+void TRSBNList::LoadBeaconFile(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return;
+    const std::string ext = UpperCase1251(path.substr(dot));
+    // Read into a list of its own: the waypoints' indices keep naming the records of the
+    // current list until the whole file has been read.
+    TRSBNList fresh;
+    if (ext == ".CSV") fresh.LoadBeaconsCsv(path);
+    else if (ext == ".CFG") fresh.LoadBeaconsCfg(path);
+    else return;
+    Records.swap(fresh.Records);
+}
+
+void TRSBNList::LoadBeaconsCsv(std::string_view path) {
+    auto in = OpenFileRead(path);
+    LoadBeaconsCsv(*in);
+}
+
+void TRSBNList::LoadBeaconsCfg(std::string_view path) {
+    auto in = OpenFileRead(path);
+    LoadBeaconsCfg(*in, path);
+}
+
+void TRSBNList::LoadBeaconsCsv(std::istream& in) {
+    TVelParser parser(in);
+    std::string f[10];
+    do {
+        // "12","Шереметьево","ШРМ","АП","N","55","58.35","E","037","24.68"
+        //  0     1             2     3    4   5    6       7   8     9
+        // Every field but the last is quoted and followed by a comma; the rest of the line
+        // after the tenth field is ignored.
+        for (int i = 0; i < 9; ++i) {
+            parser.ReadQuoted(f[i]);
+            parser.ExpectSymbol(',');
+        }
+        parser.ReadQuoted(f[9]);
+        parser.SkipLine();
+        Add(std::move(f[0]), std::move(f[1]), std::move(f[2]), std::move(f[3]), std::move(f[4]),
+            std::move(f[5]), std::move(f[6]), std::move(f[7]), std::move(f[8]), std::move(f[9]));
+    } while (!parser.Eof());
+}
+
+void TRSBNList::LoadBeaconsCfg(std::istream& in, std::string_view path) {
+    TVelParser parser(in);
+    std::string section;
+    parser.ExpectSymbol('[');
+    parser.ReadRun(TVelParser::LetterChars, section);
+    parser.ExpectSymbol(']');
+    if (UpperCase1251(section) != "RSBN") Raise(MsgBadBeaconCfg(path));
+
+    std::string number, latDeg, latMin, lonDeg, lonMin, ignored, ident;
+    do {
+        // SHR=12,55*5835,-037*2468,100,ABC
+        //     A  B  C    D    E    F   G
+        // Whatever stands before the "=" is a key of no meaning, and lines without "=" are
+        // passed over. Minutes are in hundredths; a "-" on the longitude degrees means west.
+        parser.SkipPast('=');
+        parser.ReadRun(TVelParser::DigitChars, number);
+        parser.ExpectSymbol(',');
+        parser.ReadRun(TVelParser::DigitChars, latDeg);
+        parser.ExpectSymbol('*');
+        parser.ReadRun(TVelParser::DigitChars, latMin);
+        parser.ExpectSymbol(',');
+        parser.ReadRun(SignedDigitChars(), lonDeg);
+        parser.ExpectSymbol('*');
+        parser.ReadRun(TVelParser::DigitChars, lonMin);
+        parser.ExpectSymbol(',');
+        parser.ReadRun(TVelParser::DigitChars, ignored);
+        parser.ExpectSymbol(',');
+        parser.ReadRun(TVelParser::LetterChars, ident);
+        parser.SkipLine();
+
+        InsertMinutesPoint(latMin);
+        InsertMinutesPoint(lonMin);
+        if (lonDeg.empty()) RaiseRangeCheck(); // its first character decides the sign
+        if (lonDeg.front() == '-') lonMin.insert(0, 1, '-');
+        Add(std::move(number), std::string(), std::move(ident), std::string(), "N",
+            std::move(latDeg), std::move(latMin), "E", std::move(lonDeg), std::move(lonMin));
+    } while (!parser.Eof());
+}
+
+void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd) {
+    for (TRSBNRec& r : Records) {
+        r.Annotated = true;
+        // The central angle is symmetric: the distance to the end serves the test and the
+        // annotation alike.
+        const double toEnd = DistanceKm(legEnd.Pos, r.Position);
+        if (DistanceKm(legStart.Pos, r.Position) < NEAR_POINT_KM) r.LegNearness = rmAzimuthFrom;
+        else if (toEnd < NEAR_POINT_KM) r.LegNearness = rmAzimuthTo;
+        else r.LegNearness = rmSRP;
+        r.LegDistance = toEnd;
+    }
+}
+
+void TRSBNList::ClearBeaconAnnotations() {
+    for (TRSBNRec& r : Records) r.Annotated = false;
+}
+
+} // namespace kestrun

@@ -1,0 +1,153 @@
+#include "settings/langs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "base/cp1251.h"
+#include "files/velparser.h"
+
+namespace kestrun {
+
+namespace {
+
+struct TTextDef {
+    std::string_view Key;
+    std::string_view BuiltInUtf8;
+};
+
+// "°" is converted to the byte 0xB0 of code page 1251 with the rest of the text.
+constexpr std::array<TTextDef, TLanguageTexts::kCount> kTexts = {{
+    {"sMainMenu_mFile", "&File"},
+    {"sMainMenu_mOptions", "&Options"},
+    {"sMainMenu_mHelp", "&Help"},
+    {"sMainMenu_mImportFP", "&Import Flight Plan from FS 2004(2)"},
+    {"sMainMenu_mOpenRSBN", "&Open RSBN file"},
+    {"sMainMenu_mSaveRSBN", "&Save RSBN file"},
+    {"sMainMenu_mSaveRSBN_as", "Save RSBN file &as..."},
+    {"sMainMenu_mPrint", "&Print"},
+    {"sMainMenu_mExit", "E&xit"},
+    {"sMainMenu_mAutoSelect", "&Auto select RSBN beacons"},
+    {"sMainMenu_mSettings", "&Settings"},
+    {"sMainMenu_mRefer", "&Information"},
+    {"sMainMenu_mAbout", "&About..."},
+    {"sPageControl_tsRSBN", "RSBN"},
+    {"sPageControl_tsNVU", "NVU"},
+    {"sStrGrid_Number", "N"},
+    {"sStrGrid_Points", "Point"},
+    {"sStrGrid_Coords", "Coords"},
+    {"sStrGrid_MagDecl", "M.d."},
+    {"sStrGrid_TrueCourseAngle", "Course"},
+    {"sStrGrid_TrueBackCourseAngle", "BCrs"},
+    {"sStrGrid_MagCourseAngle", "MCrs"},
+    {"sStrGrid_MagBackCourseAngle", "MBCrs"},
+    {"sStrGrid_Fork", "Fork"},
+    {"sStrGrid_SFork", "S.Fork"},
+    {"sStrGrid_OrthCourseTakeOff", "OCTake"},
+    {"sStrGrid_OrthCourseLand", "OCLand"},
+    {"sStrGrid_Distance", "Dist"},
+    {"sStrGrid_RSBNBeacon", "RSBN Beacon"},
+    {"sStrGrid_RSBNSupPoint", "Sup Point"},
+    {"sStrGrid_RSBNMode", "Mode"},
+    {"sStrGrid_RSBNAzimuth", "Azimuth"},
+    {"sStrGrid_RSBNOrbit", "Orbit"},
+    {"sStrGrid_RSBNPlannedCourse", "Pln.crs"},
+    {"sStrGrid_RSBNTargetAngle", "Trg.Angle"},
+    {"sStrGrid_RSBNTargetDistance", "Trg.Dist"},
+    {"sStatBarDist", "Total dist.: %4.0f km  %4.1f° (%4.1f°)"},
+    {"sInterface_Language", "Interface language"},
+    {"sTotalDist", "Total distance: %4.0f km"},
+    {"sFork", "(Summary fork+mag.dec.): %4.1f°. Magnetic course: %4.1f°"},
+}};
+
+bool SameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperCase1251(a[i]) != UpperCase1251(b[i])) return false;
+    return true;
+}
+
+const std::string kNoText;
+
+} // namespace
+
+TLanguageTexts::TLanguageTexts() {
+    for (std::size_t i = 0; i < kCount; ++i) Texts_[i] = BuiltIn(i);
+}
+
+const std::array<std::string_view, TLanguageTexts::kCount>& TLanguageTexts::Keys() {
+    static const std::array<std::string_view, kCount> keys = [] {
+        std::array<std::string_view, kCount> k;
+        for (std::size_t i = 0; i < kCount; ++i) k[i] = kTexts[i].Key;
+        return k;
+    }();
+    return keys;
+}
+
+std::string TLanguageTexts::BuiltIn(std::size_t i) {
+    return Cp(kTexts[i].BuiltInUtf8);
+}
+
+std::size_t TLanguageTexts::IndexOf(std::string_view key) {
+    for (std::size_t i = 0; i < kCount; ++i)
+        if (SameKey(kTexts[i].Key, key)) return i;
+    return kCount;
+}
+
+const std::string& TLanguageTexts::Get(std::string_view key) const {
+    std::size_t i = IndexOf(key);
+    return i < kCount ? Texts_[i] : kNoText;
+}
+
+bool TLanguageTexts::Set(std::string_view key, std::string value) {
+    std::size_t i = IndexOf(key);
+    if (i == kCount) return false;
+    Texts_[i] = std::move(value);
+    return true;
+}
+
+void TLanguageTexts::ReadLanguage(std::istream& in) {
+    TVelParser parser(in);
+    std::string key, value;
+    // The value is read as a quoted text even when the quotes are missing; the search for its
+    // closing quote then runs on to the next entry line, which SkipLine drops.
+    while (!parser.Eof()) {
+        parser.ReadKey(key); // whether "=" followed does not matter
+        parser.ReadQuoted(value);
+        Set(key, value);
+        parser.SkipLine();
+        parser.SkipBlanks();
+    }
+}
+
+void TLanguageTexts::LoadLanguageFile(std::string_view path) {
+    try {
+        auto in = OpenFileRead(path);
+        ReadLanguage(*in);
+    } catch (...) {
+        // A missing or unreadable language file leaves the texts as they are.
+    }
+}
+
+std::string LanguageFilePath(std::string_view exeDir, std::string_view fileName) {
+    std::string path(exeDir);
+    path += "Language/";
+    path += fileName;
+    return path;
+}
+
+void ListLanguageFiles(std::vector<std::string>& list, std::string_view exeDir) {
+    list.clear();
+    constexpr std::string_view kExt = ".lng";
+    std::error_code ec;
+    std::filesystem::directory_iterator it(SysPath(LanguageFilePath(exeDir, "")), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::string name = Utf8ToCp1251(it->path().filename().string());
+        if (name.size() >= kExt.size() &&
+            name.compare(name.size() - kExt.size(), kExt.size(), kExt) == 0)
+            list.push_back(name.substr(0, name.size() - kExt.size()));
+    }
+    std::sort(list.begin(), list.end());
+}
+
+} // namespace kestrun

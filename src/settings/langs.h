@@ -1,0 +1,53 @@
+// The 40 interface texts (menu, tab and column captions, the totals' format texts and the
+// settings dialog's label), their language files and the list of installed languages.
+#pragma once
+
+#include <array>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/fileio.h"
+
+namespace kestrun {
+
+/// The current value of every interface text, starting with the built-in English values.
+/// Keys match without regard to letter case.
+class TLanguageTexts {
+public:
+    static constexpr std::size_t kCount = 40;
+
+    TLanguageTexts();
+
+    /// The keys in table order (sMainMenu_mFile ... sFork).
+    static const std::array<std::string_view, kCount>& Keys();
+    /// The built-in value of the text at table position i (code page 1251).
+    static std::string BuiltIn(std::size_t i);
+    /// The table position of a key, or kCount when there is none.
+    static std::size_t IndexOf(std::string_view key);
+
+    /// The current text of a key; an empty text for a key not in the table.
+    const std::string& Get(std::string_view key) const;
+    const std::string& Get(std::size_t i) const { return Texts_[i]; }
+    /// Sets the text of a key; false (and nothing changes) for a key not in the table.
+    bool Set(std::string_view key, std::string value);
+
+    /// Reads a language file: every entry whose key is in the table sets its text. A missing
+    /// file or any error while reading is ignored; entries read before it stay applied.
+    void LoadLanguageFile(std::string_view path);
+    /// The same over an open stream, letting errors of the stream through.
+    void ReadLanguage(std::istream& in);
+
+private:
+    std::array<std::string, kCount> Texts_;
+};
+
+/// The path of a language file: exeDir + "Language/" + fileName.
+std::string LanguageFilePath(std::string_view exeDir, std::string_view fileName);
+
+/// Clears the list, then adds the name minus its ".lng" of every entry of exeDir + "Language/"
+/// that ends in ".lng" (files and folders alike), in byte order. A missing folder adds nothing.
+void ListLanguageFiles(std::vector<std::string>& list, std::string_view exeDir = ExeDir());
+
+} // namespace kestrun

@@ -1,0 +1,74 @@
+#include "base/cp1251.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+
+using namespace kestrun;
+
+namespace {
+
+// glibc's converter is the independent reference; it knows no character for 0x98.
+std::string IconvCp1251ToUtf8(unsigned char byte) {
+    iconv_t cd = iconv_open("UTF-8", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
+    char in[1] = {static_cast<char>(byte)};
+    char out[8] = {};
+    char* pin = in;
+    char* pout = out;
+    size_t inLeft = 1, outLeft = sizeof out;
+    size_t r = iconv(cd, &pin, &inLeft, &pout, &outLeft);
+    iconv_close(cd);
+    if (r == static_cast<size_t>(-1)) return {};
+    return std::string(out, pout);
+}
+
+} // namespace
+
+TEST(Cp1251, EveryByteMatchesTheSystemConverter) {
+    for (int b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        std::string expected = IconvCp1251ToUtf8(static_cast<unsigned char>(b));
+        std::string got = Cp1251ToUtf8(std::string(1, static_cast<char>(b)));
+        if (expected.empty()) {
+            EXPECT_EQ(b, 0x98); // the one byte without a character
+            EXPECT_EQ(got, "\xEF\xBF\xBD");
+        } else {
+            EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+TEST(Cp1251, EveryByteRoundTripsThroughUtf16AndUtf8) {
+    for (int b = 0; b < 256; ++b) {
+        if (b == 0x98) continue;
+        SCOPED_TRACE(b);
+        std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(Utf16ToCp1251(Cp1251ToUtf16(one)), one);
+        EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(one)), one);
+    }
+}
+
+TEST(Cp1251, UnrepresentableAndMalformedInputBecomesQuestionMark) {
+    EXPECT_EQ(Utf8ToCp1251("\xE4\xB8\xAD"), "?");     // a Chinese character
+    EXPECT_EQ(Utf8ToCp1251("a\xFF" "b"), "a?b");      // not UTF-8 at all
+    EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");             // cut short at the end
+    EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?"); // outside the basic plane
+    EXPECT_EQ(Utf16ToCp1251(u"\xD83D\xDE00x"), "?x");
+    EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8("\x98")), "?");
+}
+
+TEST(Cp1251, KnownLettersAndMarks) {
+    EXPECT_EQ(Cp("Игры"), "\xC8\xE3\xF0\xFB");
+    EXPECT_EQ(Cp1251ToUtf16("\xC8"), u"\u0418"); // code 1048 in the settings file
+    EXPECT_EQ(Cp("°"), "\xB0");
+    EXPECT_EQ(Cp("’"), "\x92");
+    EXPECT_EQ(Cp("СРП"), "\xD1\xD0\xCF");
+}
+
+TEST(Cp1251, UpperCaseCoversLatinAndCyrillic) {
+    EXPECT_EQ(UpperCase1251(Cp("abz рсбн ёж")), Cp("ABZ РСБН ЁЖ"));
+    EXPECT_EQ(UpperCase1251(".csv"), ".CSV");
+    EXPECT_EQ(UpperCase1251("#1 \xB0"), "#1 \xB0");
+}

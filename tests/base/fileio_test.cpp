@@ -1,0 +1,95 @@
+#include "base/fileio.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/cp1251.h"
+#include "base/error.h"
+
+using namespace kestrun;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+    TempDir() {
+        char tmpl[] = "/tmp/kestrun-fileio-XXXXXX";
+        path = ::mkdtemp(tmpl);
+    }
+    ~TempDir() {
+        ::chmod(path.c_str(), 0700);
+        fs::remove_all(path);
+    }
+    std::string path;
+};
+
+template <class F> std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const EKestrunError& e) {
+        return e.what();
+    }
+    return "<no error>";
+}
+
+std::size_t EntriesIn(const std::string& dir) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir)) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(FileIO, MissingFileOrFolderCannotBeOpened) {
+    TempDir dir;
+    std::string missing = dir.path + "/none.txt";
+    EXPECT_EQ(MessageOf([&] { ReadFileBytes(missing); }), "Cannot open file " + missing);
+    EXPECT_EQ(MessageOf([&] { OpenFileRead(dir.path); }), "Cannot open file " + dir.path);
+    EXPECT_EQ(MessageOf([] { OpenFileRead(""); }), "Cannot open file ");
+}
+
+TEST(FileIO, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    std::string file = dir.path + "/plan.rbf";
+    WriteFileAtomic(file, "first\r\n");
+    WriteFileAtomic(file, std::string("second\0\xFF\r\n", 10));
+    EXPECT_EQ(ReadFileBytes(file), std::string("second\0\xFF\r\n", 10));
+    EXPECT_EQ(EntriesIn(dir.path), 1u);
+}
+
+TEST(FileIO, FailedWriteKeepsTheOldFile) {
+    TempDir dir;
+    std::string file = dir.path + "/plan.rbf";
+    WriteFileAtomic(file, "good");
+    std::string nowhere = dir.path + "/no/such/folder/x.rbf";
+    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(nowhere, "x"); }), "Cannot create file " + nowhere);
+    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(dir.path, "x"); }), "Cannot create file " + dir.path);
+    if (::geteuid() != 0) { // root writes into read-only folders anyway
+        ::chmod(dir.path.c_str(), 0500);
+        EXPECT_EQ(MessageOf([&] { WriteFileAtomic(file, "bad"); }), "Cannot create file " + file);
+        ::chmod(dir.path.c_str(), 0700);
+    }
+    EXPECT_EQ(ReadFileBytes(file), "good");
+    EXPECT_EQ(EntriesIn(dir.path), 1u);
+}
+
+TEST(FileIO, Cp1251PathsReachTheFileSystemAsUtf8) {
+    TempDir dir;
+    std::string name = Cp("маяки.csv");
+    WriteFileAtomic(dir.path + "/" + name, "x");
+    EXPECT_TRUE(fs::exists(fs::path(dir.path) / fs::u8path("маяки.csv")));
+    EXPECT_EQ(ReadFileBytes(dir.path + "/" + name), "x");
+}
+
+TEST(FileIO, ExecutableFolderEndsWithSeparator) {
+    std::string dir = ExeDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_TRUE(FileExists(ExePath()));
+    EXPECT_EQ(ExePath().substr(0, dir.size()), dir);
+}

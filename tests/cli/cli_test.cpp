@@ -1,0 +1,220 @@
+// The command-line calculator, run as a user runs it.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include "base/cp1251.h"
+#include "testutil.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+namespace {
+
+struct Result {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs kestrun-cli in `cwd` with the arguments.
+Result RunCli(const std::vector<std::string>& args, const std::string& cwd) {
+    TempDir io;
+    std::string cmd = "cd " + Quote(cwd) + " && " + Quote(KESTRUN_CLI);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    cmd += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
+    Result r;
+    int raw = std::system(cmd.c_str());
+    r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.Out = ReadBytes(io.File("out"));
+    r.Err = ReadBytes(io.File("err"));
+    return r;
+}
+
+const std::string kBeacons = TestData("cli/beacons.csv");
+const std::string kPlan = TestData("plans/fs2004.pln");
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+// Splits one CSV line (quoted fields with doubled quotes).
+std::vector<std::string> CsvFields(const std::string& line) {
+    std::vector<std::string> f(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') f.back() += '"', ++i;
+            else if (c == '"') quoted = false;
+            else f.back() += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            f.emplace_back();
+        } else {
+            f.back() += c;
+        }
+    }
+    return f;
+}
+
+} // namespace
+
+TEST(Cli, TextTablesWithBeaconsChosen) {
+    TempDir cwd;
+    Result r = RunCli({"--beacons", kBeacons, "--auto-select", kPlan}, cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto lines = Lines(r.Out);
+    ASSERT_GE(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "RSBN");
+    for (const char* caption : {"N", "Point", "Coords", "M.d.", "Course", "MCrs", "Dist",
+                                "RSBN Beacon", "Sup Point", "Mode", "Azimuth", "Orbit", "Pln.crs",
+                                "Trg.Angle", "Trg.Dist"})
+        EXPECT_NE(lines[1].find(caption), std::string::npos) << caption;
+    EXPECT_EQ(lines[2].substr(0, 8), "1.  UUEE");
+    EXPECT_NE(lines[2].find("N55°58.35’ E037°24.68’"), std::string::npos);
+    // No beacon stands within 3 km of the first leg's end, but Moscow stands at its start.
+    EXPECT_NE(lines[2].find("Москва, [MSK],  [1]"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[2].find("А.ОТ"), std::string::npos) << lines[2];
+    EXPECT_NE(r.Out.find("\nNVU\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("OCLand"), std::string::npos);
+    EXPECT_NE(r.Out.find("Total distance: "), std::string::npos);
+    EXPECT_NE(r.Out.find("(Summary fork+mag.dec.): "), std::string::npos);
+}
+
+TEST(Cli, CsvHasOneHeaderAndOneLinePerWaypoint) {
+    TempDir cwd;
+    Result r = RunCli({"--beacons", kBeacons, "--format", "csv", "--table", "rsbn", kPlan}, cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto lines = Lines(r.Out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "N,Point,Coords,M.d.,Course,MCrs,Dist,RSBN Beacon,Sup Point,Mode,Azimuth,"
+                        "Orbit,Pln.crs,Trg.Angle,Trg.Dist");
+    for (const auto& l : lines) EXPECT_EQ(CsvFields(l).size(), 15u) << l;
+    EXPECT_EQ(CsvFields(lines[3])[1], "URSS");
+    EXPECT_EQ(CsvFields(lines[3])[4], ""); // the last row has no leg
+
+    Result both = RunCli({"--format", "csv", "--beacons", kBeacons, kPlan}, cwd.Path);
+    auto b = Lines(both.Out);
+    ASSERT_EQ(b.size(), 9u); // two tables of 1 + 3 lines and the blank line between them
+    EXPECT_EQ(CsvFields(b[5]).size(), 13u);
+}
+
+TEST(Cli, JsonCarriesEveryValueAsStored) {
+    TempDir cwd;
+    Result r = RunCli({"--beacons", kBeacons, "--auto-select", "--support-point", "traverse",
+                       "--format", "json", kPlan},
+                      cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto j = nlohmann::json::parse(r.Out);
+    EXPECT_EQ(j["SupPoint"], "spTraverse");
+    ASSERT_EQ(j["waypoints"].size(), 3u);
+    double sum = 0;
+    for (const auto& w : j["waypoints"]) {
+        for (const char* key : {"Pos", "Name", "MagDecl", "Distance", "TrueCourse", "MagCourse",
+                                "TrueBackCourse", "MagBackCourse", "Fork", "SFork",
+                                "OrthCourseTakeOff", "BeaconPos", "RSBNAzimuth", "RSBNOrbit",
+                                "RSBNPlannedCourse", "RSBNSupPoint", "RSBNTargetAngle",
+                                "RSBNTargetDistance", "RSBNMode", "BeaconIndex"})
+            EXPECT_TRUE(w.contains(key)) << key;
+        sum += w["Distance"].get<double>();
+    }
+    sum -= j["waypoints"][2]["Distance"].get<double>();
+    EXPECT_NEAR(j["TotalDist"].get<double>(), sum, 1e-9);
+    const auto& first = j["waypoints"][0];
+    EXPECT_EQ(first["Name"], "UUEE");
+    EXPECT_EQ(first["RSBNMode"], "rmAzimuthFrom");
+    EXPECT_EQ(first["Beacon"]["Name"], "Москва");
+    EXPECT_EQ(first["Beacon"]["Ident"], "MSK");
+    EXPECT_EQ(first["Beacon"]["Number"], "1");
+    EXPECT_NEAR(first["Pos"]["lat"].get<double>(), (55 + 58.35 / 60) * M_PI / 180, 1e-15);
+    EXPECT_FALSE(j["waypoints"][2].contains("Beacon")); // the end waypoint loses its beacon
+}
+
+TEST(Cli, ExportAndSaveWriteTheirFiles) {
+    TempDir cwd;
+    Result r = RunCli({"--beacons", kBeacons, "--auto-select", "--table", "none", "--export",
+                       "navi_helper.txt", "--save", "route.RBF", kPlan},
+                      cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, 16), "Total distance: ");
+    std::string nh = ReadBytes(cwd.File("navi_helper.txt"));
+    EXPECT_EQ(nh.substr(0, 18), "  1. [UUEE-MR], t1");
+    EXPECT_NE(nh.find("[MSK], F,"), std::string::npos) << nh;
+    std::string rbf = ReadBytes(cwd.File("route.RBF"));
+    EXPECT_EQ(rbf.substr(0, 22), "SupPoint=Endwaypoint\r\n");
+    EXPECT_NE(rbf.find(Cp("\"Москва\"")), std::string::npos);
+
+    // Opening the saved plan gives the same tables as the import with auto-selection.
+    Result a = RunCli({"--beacons", kBeacons, "--auto-select", kPlan}, cwd.Path);
+    Result b = RunCli({"--beacons", kBeacons, "route.rbf"}, cwd.Path);
+    ASSERT_EQ(b.Status, 0) << b.Err;
+    EXPECT_EQ(a.Out, b.Out);
+}
+
+TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
+    TempDir cwd;
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"x.pln"}, "Cannot open file x.pln\n"},
+        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv\n"},
+        {{"--magdec", "none.bgl", kPlan}, "Cannot open file none.bgl\n"},
+        {{TestData("plans/broken.pln")}, "Ожидается символ \"*\"\n"},
+        {{"--save", "/nonexistent/dir/p.rbf", kPlan}, "Cannot create file /nonexistent/dir/p.rbf\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        Result r = RunCli(c.args, cwd.Path);
+        EXPECT_EQ(r.Status, 1);
+        ASSERT_GE(r.Err.size(), c.err.size());
+        EXPECT_EQ(r.Err.substr(r.Err.size() - c.err.size()), c.err);
+    }
+}
+
+TEST(Cli, UsageErrorsExitWithTwo) {
+    TempDir cwd;
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"plan.txt"}, {"--table", "all", kPlan}, {"--bogus", kPlan}, {"a.pln", "b.pln"},
+             {"--support-point", "middle", kPlan}, {"--format", "xml", kPlan}, {kPlan, "--export"},
+             {"--beacons", "b.txt", kPlan}}) {
+        std::string joined;
+        for (const auto& a : args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        Result r = RunCli(args, cwd.Path);
+        EXPECT_EQ(r.Status, 2);
+        EXPECT_EQ(r.Err.substr(0, 13), "kestrun-cli: ");
+        EXPECT_NE(r.Err.find("usage: kestrun-cli [OPTIONS] PLAN"), std::string::npos);
+        EXPECT_EQ(r.Out, "");
+    }
+    Result help = RunCli({"--help"}, cwd.Path);
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.substr(0, 33), "usage: kestrun-cli [OPTIONS] PLAN");
+    Result version = RunCli({"--version"}, cwd.Path);
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.substr(0, 12), "kestrun-cli ");
+}
+
+TEST(Cli, ExtensionInAnyLetterCase) {
+    TempDir cwd;
+    WriteBytes(cwd.File("ROUTE.PLN"), ReadBytes(kPlan));
+    Result r = RunCli({"--beacons", kBeacons, "--table", "nvu", "ROUTE.PLN"}, cwd.Path);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Lines(r.Out)[0], "NVU");
+}

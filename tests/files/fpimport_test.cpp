@@ -1,0 +1,173 @@
+#include "files/fpimport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "base/cp1251.h"
+#include "files/velparser.h"
+#include "math/bglmag.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+#include "testutil.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+namespace {
+
+constexpr long double kPiL = 3.1415926535897932385L;
+
+long double Rad(long double deg, long double min) { return (min / 60 + deg) * kPiL / 180; }
+// Southern and western values are stored as 2*pi minus their magnitude.
+double Folded(long double deg, long double min) {
+    return static_cast<double>(2 * kPiL) - static_cast<double>(Rad(deg, min));
+}
+
+struct World {
+    TRSBNList BeaconList;
+    TMagDecGrid MagDecGrid;
+    TWayPointList WayPointList{BeaconList, MagDecGrid};
+};
+
+void ImportText(TWayPointList& plan, const std::string& text) {
+    std::istringstream in(text);
+    ImportFlightPlan(plan, in);
+}
+
+} // namespace
+
+TEST(ImportFlightPlan, Fs2004LayoutTakesTheFourthField) {
+    World w;
+    ImportFlightPlan(w.WayPointList, TestData("plans/fs2004.pln"));
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    EXPECT_EQ(w.WayPointList[0].Name, "UUEE");
+    EXPECT_EQ(w.WayPointList[1].Name, "MR"); // not the region's RUMIN
+    EXPECT_EQ(w.WayPointList[2].Name, "URSS");
+    EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L));
+    EXPECT_EQ(w.WayPointList[0].Pos.Lon, Rad(37, 24.68L));
+    EXPECT_EQ(w.WayPointList[2].Pos.Lat, Rad(43, 26.98L));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(w.WayPointList[i].BeaconIndex, -1);
+}
+
+TEST(ImportFlightPlan, Fs2002LayoutWithSouthernAndWesternPositions) {
+    World w;
+    ImportFlightPlan(w.WayPointList, TestData("plans/fs2002.pln"));
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    EXPECT_EQ(w.WayPointList[0].Name, "SCEL");
+    EXPECT_EQ(w.WayPointList[1].Name, "DOGPA");
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[0].Pos.Lat), Folded(33, 23.55L));
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[0].Pos.Lon), Folded(70, 47.17L));
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[1].Pos.Lon), Folded(70, 0));
+}
+
+TEST(ImportFlightPlan, LayoutFlagNeedsAppVersionStartingWithNine) {
+    const std::string line = "waypoint.0=RG, ID1, , ID4, A, N10* 00.00', E20* 00.00', +0,\r\n";
+    struct Case {
+        const char* header;
+        const char* name;
+    } cases[] = {{"AppVersion=9.1\r\n", "ID4"},
+                 {"AppVersion = 9\r\n", "ID4"},        // blanks around "=" are allowed
+                 {"AppVersion=8.0\r\n", "RG"},
+                 {"AppVersion=\"9.1\"\r\n", "RG"},     // the quote is the first character
+                 {"appversion=9.1\r\n", "RG"},         // the key's capitalisation is exact
+                 {"APPVERSION=9.1\r\n", "RG"},
+                 {"", "RG"},
+                 {"AppVersion=\r\n9\r\n", "ID4"}};     // an empty value takes the next line
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        World w;
+        ImportText(w.WayPointList, std::string("[flightplan]\r\n") + c.header + line);
+        ASSERT_EQ(w.WayPointList.Count(), 1);
+        EXPECT_EQ(w.WayPointList[0].Name, c.name);
+    }
+}
+
+TEST(ImportFlightPlan, RepeatedIndicesAndCutIdentifiers) {
+    World w;
+    ImportFlightPlan(w.WayPointList, TestData("plans/indices.pln"));
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    // waypoint.1 came first and was overwritten at once by waypoint.0, since index 0 existed.
+    EXPECT_EQ(w.WayPointList[0].Name, "UUEE");
+    EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L));
+    EXPECT_EQ(w.WayPointList[1].Name, "AB"); // cut at the hyphen
+    EXPECT_EQ(w.WayPointList[2].Name, "");   // Cyrillic letters are no identifier characters
+    EXPECT_EQ(w.WayPointList[2].Pos.Lat, Rad(58, 0));
+}
+
+TEST(ImportFlightPlan, BrokenFileLeavesThePlanAsItWas) {
+    World w;
+    ImportFlightPlan(w.WayPointList, TestData("plans/fs2004.pln"));
+    w.WayPointList.CalcPlan();
+    const double total = w.WayPointList.TotalDist;
+    EXPECT_EQ(MessageOf([&] { ImportFlightPlan(w.WayPointList, TestData("plans/broken.pln")); }),
+              MsgExpectedSymbol('*'));
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    EXPECT_EQ(w.WayPointList[1].Name, "MR");
+    w.WayPointList.CalcPlan();
+    EXPECT_EQ(w.WayPointList.TotalDist, total);
+}
+
+TEST(ImportFlightPlan, ErrorMessages) {
+    struct Case {
+        const char* text;
+        std::string message;
+    } cases[] = {
+        {"waypoint0=A, A, N1* 0', E1* 0',", MsgExpectedSymbol('.')},
+        {"waypoint.=A, A, N1* 0', E1* 0',", "'' is not a valid integer value"},
+        {"waypoint.0 A, A, N1* 0', E1* 0',", MsgExpectedSymbol('=')},
+        {"waypoint.0=A, A, N* 0', E1* 0',", "'' is not a valid integer value"},
+        {"waypoint.0=A, A, N1* ', E1* 0',", "'' is not a valid floating point value"},
+        {"waypoint.0=A, A, N1* 1.2.3', E1* 0',", "'1.2.3' is not a valid floating point value"},
+        {"waypoint.0=A, A, N1* 0, E1* 0',", MsgExpectedSymbol('\'')},
+        {"waypoint.0=A, A", MsgExpectedSymbol('*')}, // the skip to a comma stops at the end
+        {"AppVersion=", "Range check error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        EXPECT_EQ(MessageOf([&] { ImportText(w.WayPointList, c.text); }), c.message);
+        EXPECT_EQ(w.WayPointList.Count(), 0);
+    }
+    World w;
+    EXPECT_EQ(MessageOf([&] { ImportFlightPlan(w.WayPointList, "/nonexistent/x.pln"); }),
+              "Cannot open file /nonexistent/x.pln");
+}
+
+TEST(ImportFlightPlan, FilesWithoutWaypointLinesGiveAnEmptyPlan) {
+    for (const char* text : {"", "[flightplan]\r\ntitle=x\r\n\r\n", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<a>\n</a>",
+                             "#waypoint.0=A, A, N1* 0', E1* 0',\r\n"}) {
+        SCOPED_TRACE(text);
+        World w;
+        w.WayPointList.AppendWayPoint();
+        ImportText(w.WayPointList, text);
+        EXPECT_EQ(w.WayPointList.Count(), 0);
+    }
+}
+
+TEST(ImportFlightPlan, LooksUpTheDeclinationOfEachWaypoint) {
+    World w;
+    // 2 degrees east everywhere on the grid.
+    for (auto& g : w.MagDecGrid.Grid) g = static_cast<std::int16_t>(2 * 32768 / 180);
+    ImportFlightPlan(w.WayPointList, TestData("plans/fs2004.pln"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(w.WayPointList[i].MagDecl * 180 / M_PI, 364.0 * 180 / 32768, 1e-9);
+}
+
+TEST(ImportFlightPlan, RealFs2004PlanFromTheSimulator) {
+    const std::string path = std::string(KESTRUN_SHARED_DATA) + "/plans/flightplan-fs9.pln";
+    if (!std::ifstream(path)) GTEST_SKIP() << "sample plans not present";
+    World w;
+    ImportFlightPlan(w.WayPointList, path);
+    ASSERT_EQ(w.WayPointList.Count(), 13);
+    EXPECT_EQ(w.WayPointList[0].Name, "EGPB");
+    EXPECT_EQ(w.WayPointList[5].Name, "PTH");
+    EXPECT_EQ(w.WayPointList[12].Name, "EISG");
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[12].Pos.Lon), Folded(8, 35.95L));
+    // The XML plans of later simulators have no waypoint lines.
+    World x;
+    ImportFlightPlan(x.WayPointList,
+                     std::string(KESTRUN_SHARED_DATA) + "/plans/IFR Zurich (LSZH) to Dublin (EIDW).pln");
+    EXPECT_EQ(x.WayPointList.Count(), 0);
+}

@@ -1,0 +1,222 @@
+#include "files/planfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "base/cp1251.h"
+#include "files/velparser.h"
+#include "math/bglmag.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+#include "testutil.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+namespace {
+
+struct World {
+    World() {
+        BeaconList.Add("1", Cp("Москва"), "MSK", "", "N", "55", "58.0", "E", "37", "25.0");
+        BeaconList.Add("2", Cp("Рязань"), "RZN", "", "N", "54", "38.0", "E", "39", "34.0");
+        BeaconList.Add("3", Cp("Рязань"), "RZ2", "", "N", "54", "30.0", "E", "39", "30.0");
+    }
+    TRSBNList BeaconList;
+    TMagDecGrid MagDecGrid;
+    TWayPointList WayPointList{BeaconList, MagDecGrid};
+};
+
+void AddPoint(TWayPointList& plan, const std::string& name, const std::string& coords) {
+    TWayPoint& w = plan.AddWayPoint();
+    w.Name = name;
+    w.SetPos(StrToGeoPoint(coords));
+}
+
+// The plan that the hand-written fixtures describe.
+void BuildThree(World& w, TSupPointKind kind) {
+    AddPoint(w.WayPointList, "UUEE", Cp("N55°58.35’ E037°24.68’"));
+    AddPoint(w.WayPointList, Cp("Точка 1"), Cp("N54°37.80’ E038°05.10’"));
+    AddPoint(w.WayPointList, "URSS", Cp("N43°26.98’ E039°57.25’"));
+    w.WayPointList[1].SetBeacon(1);
+    w.WayPointList.SupPoint = kind;
+    w.WayPointList.CalcPlan();
+}
+
+void OpenText(TWayPointList& plan, const std::string& text) {
+    std::istringstream in(text);
+    OpenPlanFile(plan, in);
+}
+
+} // namespace
+
+TEST(PlanFile, SavedBytesMatchTheHandWrittenFixtures) {
+    struct Case {
+        TSupPointKind kind;
+        const char* fixture;
+    } cases[] = {{spEndWaypoint, "planfile/three-endwaypoint.rbf"},
+                 {spTraverse, "planfile/three-traverse.rbf"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        World w;
+        BuildThree(w, c.kind);
+        TempDir dir;
+        SavePlanFile(w.WayPointList, dir.File("plan.rbf"));
+        EXPECT_EQ(ReadBytes(dir.File("plan.rbf")), ReadBytes(TestData(c.fixture)));
+    }
+}
+
+TEST(PlanFile, RoundTripKeepsNamesPositionsBeaconAndSupportPoint) {
+    for (TSupPointKind kind : {spEndWaypoint, spTraverse}) {
+        SCOPED_TRACE(int(kind));
+        World a;
+        BuildThree(a, kind);
+        // A southern and western waypoint survives too (written as N350*..., E330*...).
+        AddPoint(a.WayPointList, "SW", Cp("s10°00.00’ w030°00.00’"));
+        TempDir dir;
+        SavePlanFile(a.WayPointList, dir.File("p.rbf"));
+
+        World b;
+        b.WayPointList.SupPoint = kind == spTraverse ? spEndWaypoint : spTraverse;
+        OpenPlanFile(b.WayPointList, dir.File("p.rbf"));
+        ASSERT_EQ(b.WayPointList.Count(), 4);
+        EXPECT_EQ(b.WayPointList.SupPoint, kind);
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(i);
+            const TWayPoint& x = a.WayPointList[i];
+            const TWayPoint& y = b.WayPointList[i];
+            EXPECT_EQ(y.Name, x.Name);
+            EXPECT_EQ(GeoPointToStr(y.Pos), GeoPointToStr(x.Pos));
+            EXPECT_EQ(WayPointLatStr(y.Pos), WayPointLatStr(x.Pos));
+            EXPECT_NEAR(static_cast<double>(y.Pos.Lat), static_cast<double>(x.Pos.Lat), 1e-6);
+            EXPECT_NEAR(static_cast<double>(y.Pos.Lon), static_cast<double>(x.Pos.Lon), 1e-6);
+            EXPECT_EQ(y.BeaconIndex, i == 1 ? 1 : -1);
+        }
+        EXPECT_EQ(b.WayPointList[1].BeaconPos, a.BeaconList[1].Position);
+        EXPECT_EQ(ReadBytes(dir.File("p.rbf")), FormatPlanFile(b.WayPointList));
+    }
+}
+
+TEST(PlanFile, SupPointLine) {
+    const std::string wp = "waypoint.0=\"A\", N1*00.00\x92, E002*00.00\x92, \"\"\r\n";
+    struct Case {
+        std::string text;
+        TSupPointKind before, after;
+    } cases[] = {{"SupPoint=Traverse\r\n" + wp, spEndWaypoint, spTraverse},
+                 {"SupPoint=traverse\r\n" + wp, spTraverse, spEndWaypoint},
+                 {"SupPoint=Traverse \r\n" + wp, spTraverse, spEndWaypoint}, // trailing blank
+                 {"SupPoint=\"Traverse\"\r\n" + wp, spTraverse, spEndWaypoint},
+                 {"SupPoint = Traverse\r\n" + wp, spEndWaypoint, spTraverse},
+                 {wp, spTraverse, spTraverse}, // no SupPoint line: unchanged
+                 {wp, spEndWaypoint, spEndWaypoint}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        w.WayPointList.SupPoint = c.before;
+        OpenText(w.WayPointList, c.text);
+        EXPECT_EQ(w.WayPointList.SupPoint, c.after);
+        EXPECT_EQ(w.WayPointList.Count(), 1);
+    }
+}
+
+TEST(PlanFile, OpeningReplacesThePlan) {
+    World w;
+    for (int i = 0; i < 5; ++i) w.WayPointList.AppendWayPoint();
+    OpenText(w.WayPointList, "SupPoint=Endwaypoint\r\n"
+                             "waypoint.0=\"A\", N1*00.00\x92, E002*00.00\x92, \"\"\r\n"
+                             "waypoint.1=\"B\", N2*00.00\x92, E003*00.00\x92, \"\"\r\n");
+    ASSERT_EQ(w.WayPointList.Count(), 2);
+    EXPECT_EQ(w.WayPointList[1].Name, "B");
+}
+
+TEST(PlanFile, BeaconsAreFoundByExactName) {
+    World w;
+    OpenText(w.WayPointList,
+             Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
+                "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
+                "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
+                "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"));
+    ASSERT_EQ(w.WayPointList.Count(), 4);
+    EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1); // the first of two beacons of that name
+    EXPECT_EQ(w.WayPointList[1].BeaconIndex, -1); // case matters
+    EXPECT_EQ(w.WayPointList[2].BeaconIndex, -1); // unknown names are silently dropped
+    EXPECT_EQ(w.WayPointList[3].BeaconIndex, 0);
+    EXPECT_EQ(w.WayPointList[3].Name, "D"); // leading blanks inside the quotes are dropped
+}
+
+TEST(PlanFile, NamesWithCommasAndQuotes) {
+    World w;
+    AddPoint(w.WayPointList, "a,b", Cp("N01°00.00’ E002°00.00’"));
+    AddPoint(w.WayPointList, "say \"hi\" now", Cp("N01°00.00’ E002°00.00’"));
+    World r;
+    OpenText(r.WayPointList, FormatPlanFile(w.WayPointList));
+    ASSERT_EQ(r.WayPointList.Count(), 2);
+    EXPECT_EQ(r.WayPointList[0].Name, "a,b");
+    EXPECT_EQ(r.WayPointList[1].Name, "say "); // no escaping: cut at the quote
+    EXPECT_EQ(GeoPointToStr(r.WayPointList[1].Pos), Cp("N01°00.00’ E002°00.00’"));
+}
+
+TEST(PlanFile, OddFilesOpenWithoutHanging) {
+    struct Case {
+        std::string text;
+        int count;
+    } cases[] = {{"", 0},
+                 {"SupPoint=Traverse\r\n", 0},
+                 {"# a comment\r\nPilot=me\r\nwaypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\r\n\r\n  \r\n", 1},
+                 {"waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"", 1},
+                 {std::string("waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\0junk", 28), 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        w.WayPointList.AppendWayPoint();
+        OpenText(w.WayPointList, c.text);
+        EXPECT_EQ(w.WayPointList.Count(), c.count);
+    }
+}
+
+TEST(PlanFile, BrokenFileLeavesPlanAndSupPointAsTheyWere) {
+    const std::string good = "waypoint.0=\"A\", N1*00.00\x92, E2*00.00\x92, \"\"\r\n";
+    struct Case {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"SupPoint=Traverse\r\n" + good + "waypoint.1=\"B\", N1*00.00', E2*00.00\x92, \"\"\r\n",
+         MsgExpectedSymbol('\x92')},
+        {"SupPoint=Traverse\r\nwaypoint1=\"B\"", MsgExpectedSymbol('.')},
+        {"waypoint.=\"B\"", "'' is not a valid integer value"},
+        {"waypoint.0\"B\"", MsgExpectedSymbol('=')},
+        {"waypoint.0=\"B\", N*00.00\x92, E2*00.00\x92, \"\"", "'' is not a valid integer value"},
+        {"waypoint.0=\"B\", N1 00.00\x92, E2*00.00\x92, \"\"", MsgExpectedSymbol('*')},
+        {"waypoint.0=\"B\", N1*..\x92, E2*00.00\x92, \"\"", "'..' is not a valid floating point value"},
+        {"waypoint.0=\"B\"", MsgExpectedSymbol('*')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        BuildThree(w, spEndWaypoint);
+        const std::string before = FormatPlanFile(w.WayPointList);
+        EXPECT_EQ(MessageOf([&] { OpenText(w.WayPointList, c.text); }), c.message);
+        EXPECT_EQ(FormatPlanFile(w.WayPointList), before);
+    }
+    World w;
+    EXPECT_EQ(MessageOf([&] { OpenPlanFile(w.WayPointList, "/nonexistent/p.rbf"); }),
+              "Cannot open file /nonexistent/p.rbf");
+}
+
+TEST(PlanFile, EmptyPlanAndFailedSave) {
+    World w;
+    EXPECT_EQ(FormatPlanFile(w.WayPointList), "SupPoint=Endwaypoint\r\n");
+    TempDir dir;
+    const std::string file = dir.File("keep.rbf");
+    WriteBytes(file, "old");
+    EXPECT_EQ(MessageOf([&] { SavePlanFile(w.WayPointList, dir.Path); }),
+              "Cannot create file " + dir.Path);
+    EXPECT_EQ(MessageOf([&] { SavePlanFile(w.WayPointList, dir.File("no/such/p.rbf")); }),
+              "Cannot create file " + dir.File("no/such/p.rbf"));
+    EXPECT_EQ(ReadBytes(file), "old");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path)) ++entries;
+    EXPECT_EQ(entries, 1u);
+}
