@@ -162,7 +162,7 @@ TEST(Cli, ExportAndSaveWriteTheirFiles) {
 
     // Opening the saved plan gives the same tables as the import with auto-selection.
     Result a = RunCli({"--beacons", kBeacons, "--auto-select", kPlan}, cwd.Path);
-    Result b = RunCli({"--beacons", kBeacons, "route.rbf"}, cwd.Path);
+    Result b = RunCli({"--beacons", kBeacons, "route.RBF"}, cwd.Path);
     ASSERT_EQ(b.Status, 0) << b.Err;
     EXPECT_EQ(a.Out, b.Out);
 }

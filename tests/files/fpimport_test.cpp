@@ -63,24 +63,33 @@ TEST(ImportFlightPlan, Fs2002LayoutWithSouthernAndWesternPositions) {
 }
 
 TEST(ImportFlightPlan, LayoutFlagNeedsAppVersionStartingWithNine) {
-    const std::string line = "waypoint.0=RG, ID1, , ID4, A, N10* 00.00', E20* 00.00', +0,\r\n";
+    // Each layout's line read under the other layout fails or gives another name.
+    const std::string fs2004 = "waypoint.0=RG, ID1, , ID4, A, N10* 00.00', E20* 00.00', +0,\r\n";
+    const std::string fs2002 = "waypoint.0=ID1, A, N10* 00.00', E20* 00.00', +0,\r\n";
     struct Case {
         const char* header;
-        const char* name;
-    } cases[] = {{"AppVersion=9.1\r\n", "ID4"},
-                 {"AppVersion = 9\r\n", "ID4"},        // blanks around "=" are allowed
-                 {"AppVersion=8.0\r\n", "RG"},
-                 {"AppVersion=\"9.1\"\r\n", "RG"},     // the quote is the first character
-                 {"appversion=9.1\r\n", "RG"},         // the key's capitalisation is exact
-                 {"APPVERSION=9.1\r\n", "RG"},
-                 {"", "RG"},
-                 {"AppVersion=\r\n9\r\n", "ID4"}};     // an empty value takes the next line
+        bool flag;
+    } cases[] = {{"AppVersion=9.1\r\n", true},
+                 {"AppVersion = 9\r\n", true},       // blanks around "=" are allowed
+                 {"AppVersion=8.0\r\n", false},
+                 {"AppVersion=\"9.1\"\r\n", false},  // the quote is the first character
+                 {"appversion=9.1\r\n", false},       // the key's capitalisation is exact
+                 {"APPVERSION=9.1\r\n", false},
+                 {"", false},
+                 {"AppVersion=\r\n9\r\n", true}};    // an empty value takes the next line
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         World w;
-        ImportText(w.WayPointList, std::string("[flightplan]\r\n") + c.header + line);
+        ImportText(w.WayPointList, std::string("[flightplan]\r\n") + c.header + (c.flag ? fs2004 : fs2002));
         ASSERT_EQ(w.WayPointList.Count(), 1);
-        EXPECT_EQ(w.WayPointList[0].Name, c.name);
+        EXPECT_EQ(w.WayPointList[0].Name, c.flag ? "ID4" : "ID1");
+        EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(10, 0));
+        World other;
+        EXPECT_EQ(MessageOf([&] {
+                      ImportText(other.WayPointList, std::string("[flightplan]\r\n") + c.header +
+                                                         (c.flag ? fs2002 : fs2004));
+                  }),
+                  MsgExpectedSymbol('*'));
     }
 }
 

@@ -1,0 +1,57 @@
+// Importing a simulator flight plan and computing it, per waypoint, at 1,000 and 10,000
+// waypoints: the cost must grow linearly with the plan.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "files/fpimport.h"
+#include "math/bglmag.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+
+using namespace kestrun;
+
+namespace {
+
+std::string GeneratePlan(int count) {
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<double> lat(40, 65), lon(20, 140), min(0, 59.99);
+    std::string text = "[flightplan]\r\nAppVersion=9.1.40901\r\ntitle=generated\r\n";
+    char line[160];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line,
+                      "waypoint.%d=RU, WP%d, , WP%d, I, N%d* %05.2f', E%03d* %05.2f', +000000.00,\r\n",
+                      i, i, i, static_cast<int>(lat(rng)), min(rng), static_cast<int>(lon(rng)),
+                      min(rng));
+        text += line;
+    }
+    return text;
+}
+
+void BM_ImportAndCalcPlan(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string text = GeneratePlan(count);
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    for (std::size_t i = 0; i < grid.Grid.size(); ++i) grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    for (auto _ : state) {
+        TWayPointList plan(beacons, grid);
+        std::istringstream in(text);
+        ImportFlightPlan(plan, in);
+        plan.CalcPlan();
+        benchmark::DoNotOptimize(plan.TotalDist);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["ns_per_waypoint"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * count),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(BM_ImportAndCalcPlan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,238 @@
+#include "math/bglmag.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/error.h"
+#include "math/mathem.h"
+
+namespace kestrun {
+namespace {
+
+constexpr double kPiD = std::numbers::pi;
+
+TGeoPoint DegPt(double latDeg, double lonDeg) {
+    return TGeoPoint{latDeg * kDegToRad, lonDeg * kDegToRad};
+}
+
+/// Declination in radians of a grid value.
+double Rad(double gridValue) { return gridValue * 180 / 32768 * kPiD / 180; }
+
+std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EKestrunError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+class TempFile {
+public:
+    explicit TempFile(const std::string& bytes) {
+        static int counter = 0;
+        Path = (std::filesystem::temp_directory_path() /
+                ("kestrun_magdec_" + std::to_string(::getpid()) + "_" +
+                 std::to_string(counter++) + ".bgl"))
+                   .string();
+        std::ofstream(Path, std::ios::binary) << bytes;
+    }
+    ~TempFile() { std::filesystem::remove(Path); }
+    std::string Path;
+};
+
+/// A grid file: a header of junk, then the values little-endian.
+std::string BglBytes(const std::vector<std::int16_t>& values) {
+    std::string bytes(TMagDecGrid::kHeaderBytes, '\x5A');
+    for (std::int16_t v : values) {
+        const auto u = static_cast<std::uint16_t>(v);
+        bytes.push_back(static_cast<char>(u & 0xFF));
+        bytes.push_back(static_cast<char>(u >> 8));
+    }
+    return bytes;
+}
+
+TEST(MagDecGrid, StartsAllZero) {
+    auto grid = std::make_unique<TMagDecGrid>();
+    for (auto v : grid->Grid) ASSERT_EQ(v, 0);
+    EXPECT_EQ(grid->MagDeclAt(DegPt(55.7, 37.6)), 0.0);
+}
+
+TEST(MagDecGrid, LoadsTheWholeFileInElementOrder) {
+    std::vector<std::int16_t> values(TMagDecGrid::kValueCount);
+    std::mt19937 rng(1);
+    std::uniform_int_distribution<int> d(-32768, 32767);
+    for (auto& v : values) v = static_cast<std::int16_t>(d(rng));
+    values[0] = -32768;
+    values[1] = 32767;
+    std::string bytes = BglBytes(values);
+    bytes += "trailing bytes that are never read";
+    TempFile file(bytes);
+    auto grid = std::make_unique<TMagDecGrid>();
+    grid->LoadMagDecGrid(file.Path);
+    for (std::size_t k = 0; k < values.size(); ++k) ASSERT_EQ(grid->Grid[k], values[k]) << k;
+    // Element j * 181 + (i + 90): longitude by longitude, south to north.
+    EXPECT_EQ(grid->At(0, -90), values[0]);
+    EXPECT_EQ(grid->At(0, 90), values[180]);
+    EXPECT_EQ(grid->At(1, -90), values[181]);
+    EXPECT_EQ(grid->At(359, 90), values.back());
+}
+
+TEST(MagDecGrid, ShortFileFillsOnlyWhatItHolds) {
+    auto grid = std::make_unique<TMagDecGrid>();
+    grid->Grid.fill(77);
+    TempFile file(BglBytes({-1, 2, 0x1234}) + "\xAB"); // three values and half of a fourth
+    grid->LoadMagDecGrid(file.Path);
+    EXPECT_EQ(grid->Grid[0], -1);
+    EXPECT_EQ(grid->Grid[1], 2);
+    EXPECT_EQ(grid->Grid[2], 0x1234);
+    EXPECT_EQ(grid->Grid[3], 0x00AB); // low byte replaced, high byte of 77 (0) kept
+    EXPECT_EQ(grid->Grid[4], 77);
+    EXPECT_EQ(grid->Grid.back(), 77);
+
+    TempFile headerOnly(std::string(100, 'x')); // shorter than the header: nothing changes
+    grid->LoadMagDecGrid(headerOnly.Path);
+    EXPECT_EQ(grid->Grid[0], -1);
+    EXPECT_EQ(grid->Grid[4], 77);
+}
+
+TEST(MagDecGrid, MissingFileRaisesAndKeepsTheGrid) {
+    auto grid = std::make_unique<TMagDecGrid>();
+    grid->Grid.fill(5);
+    const std::string name =
+        (std::filesystem::temp_directory_path() / "kestrun_no_such_dir" / "magdec.bgl").string();
+    EXPECT_EQ(Message([&] { grid->LoadMagDecGrid(name); }), "Cannot open file " + name);
+    EXPECT_EQ(grid->Grid[0], 5);
+    EXPECT_EQ(grid->Grid.back(), 5);
+}
+
+/// A grid whose values are a linear function of latitude and longitude: bilinear
+/// interpolation reproduces such a function exactly wherever it interpolates both ways.
+std::unique_ptr<TMagDecGrid> LinearGrid() {
+    auto grid = std::make_unique<TMagDecGrid>();
+    for (int lon = 0; lon < 360; ++lon)
+        for (int lat = -90; lat <= 90; ++lat)
+            grid->At(lon, lat) = static_cast<std::int16_t>(30 * lat + 50 * lon - 9000);
+    return grid;
+}
+
+double Linear(double latDeg, double lonDeg) { return Rad(30 * latDeg + 50 * lonDeg - 9000); }
+
+TEST(MagDecGrid, BilinearInsideTheGrid) {
+    auto grid = LinearGrid();
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> lat(1, 89.999), lon(1, 358.999);
+    for (int k = 0; k < 5000; ++k) {
+        const double la = (k % 2 ? 1 : -1) * lat(rng), lo = lon(rng);
+        SCOPED_TRACE(testing::Message() << la << " " << lo);
+        EXPECT_NEAR(grid->MagDeclAt(DegPt(la, lo)), Linear(la, lo), 1e-12);
+    }
+}
+
+TEST(MagDecGrid, EdgesOfTheInterpolation) {
+    auto grid = LinearGrid();
+    grid->At(0, 0) = 1000; // marks the cell at (0, 0) against the linear pattern
+    struct Case {
+        double lat, lon, want;
+        const char* what;
+    };
+    const double g359 = 30 * 50.0 + 50 * 359 - 9000; // row 50 of column 359
+    const double g0 = 30 * 50.0 - 9000;              // row 50 of column 0
+    const Case cases[] = {
+        {0.5, 10.5, Rad(0.5 * (50 * 10 - 9000) + 0.5 * (50 * 11 - 9000)),
+         "row 0 alone in latitude"},
+        {-0.9, 20, Rad(50 * 20 - 9000), "row 0 alone south of the equator"},
+        {50, 0.7, Rad(g0), "column 0 alone in longitude"},
+        {50, 1.0, Rad(30 * 50.0 + 50 - 9000), "jump to column 1 at 1 degree"},
+        {0.3, 0.4, Rad(1000), "the corner cell alone"},
+        {50, 359.5, Rad(0.5 * g359 + 0.5 * g0), "wrap from 359 to 0"},
+        {50, 359.25, Rad(0.75 * g359 + 0.25 * g0), "wrap, a quarter of the way"},
+        {-12.25, 100, Linear(-12.25, 100), "rows -12 and -13"},
+        {90, 100.5, Linear(90, 100.5), "north pole row"},
+        {-90, 100.5, Linear(-90, 100.5), "south pole row"},
+        {90, 359.5, Rad(0.5 * (2700 + 50 * 359 - 9000) + 0.5 * (2700 - 9000)),
+         "north pole row, last column"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NEAR(grid->MagDeclAt(DegPt(c.lat, c.lon)), c.want, 1e-12);
+    }
+}
+
+TEST(MagDecGrid, StoredFormsOfSouthAndWest) {
+    auto grid = LinearGrid();
+    // 12.25 degrees south stored as 2pi minus its magnitude, and as a negative angle.
+    const long double south = k2Pi - 12.25L * kDegToRad;
+    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{south, 100 * kDegToRad}), Linear(-12.25, 100), 1e-12);
+    // A western longitude, negative or stored as 2pi minus its magnitude.
+    const double want = Linear(40, 360 - 30.5);
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(40, -30.5)), want, 1e-12);
+    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{40 * kDegToRad, k2Pi - 30.5L * kDegToRad}), want,
+                1e-12);
+}
+
+// At the poles the row beyond would lie outside the grid; the polar row itself is used. The
+// grid is on the heap so that the address sanitizer sees any read past its end.
+TEST(MagDecGrid, PolesReadNothingOutsideTheGrid) {
+    auto grid = std::make_unique<TMagDecGrid>();
+    grid->At(359, 90) = 3000;
+    grid->At(0, 90) = 1000;
+    grid->At(0, -90) = -1000;
+    grid->At(1, -90) = 7777; // what a row "91" of column 0 would read
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(90, 359.0)), Rad(3000), 1e-15);
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(90, 359.5)), Rad(2000), 1e-15);
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(90, 0)), Rad(1000), 1e-15);
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(-90, 0.5)), Rad(-1000), 1e-15);
+    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{-kPi2, 0}), Rad(-1000), 1e-15);
+}
+
+TEST(MagDecGrid, ExtremeGridValues) {
+    auto grid = std::make_unique<TMagDecGrid>();
+    grid->At(10, 10) = 32767;
+    grid->At(11, 10) = -32768;
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(10, 10)) * 180 / kPiD, 179.9945068359375, 1e-12);
+    EXPECT_NEAR(grid->MagDeclAt(DegPt(10, 11)) * 180 / kPiD, -180, 1e-12);
+}
+
+TEST(MagDecGrid, RangeAssertions) {
+    auto grid = LinearGrid();
+    const std::string lon63 = "Assertion failure (bglmag, line 63)";
+    const std::string lat65 = "Assertion failure (bglmag, line 65)";
+    struct Case {
+        TGeoPoint p;
+        std::string message;
+        const char* what;
+    };
+    const Case cases[] = {
+        {TGeoPoint{0, k2Pi}, lon63, "2pi stays 2pi: 360 degrees"},
+        {TGeoPoint{0, 13}, lon63, "more than one turn above"},
+        {TGeoPoint{0, -7}, lon63, "more than one turn below"},
+        {TGeoPoint{0, std::nanl("")}, lon63, "not a number"},
+        {TGeoPoint{91 * kDegToRad, 0}, lat65, "beyond the north pole"},
+        {TGeoPoint{-91 * kDegToRad, 0}, lat65, "beyond the south pole"},
+        {TGeoPoint{std::nanl(""), 0}, lat65, "latitude not a number"},
+        {TGeoPoint{91 * kDegToRad, k2Pi}, lon63, "longitude checked first"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Message([&] { grid->MagDeclAt(c.p); }), c.message);
+    }
+    // Just inside the range.
+    EXPECT_NO_THROW(grid->MagDeclAt(TGeoPoint{kPi2, k2Pi - 1e-12L}));
+    EXPECT_NO_THROW(grid->MagDeclAt(TGeoPoint{-kPi2, 0}));
+}
+
+} // namespace
+} // namespace kestrun

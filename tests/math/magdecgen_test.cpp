@@ -1,0 +1,247 @@
+// The declination grid made from the magnetic model, read back through the program's own grid
+// lookup, and the magdecgen command that writes it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "base/error.h"
+#include "base/fileio.h"
+#include "math/bglmag.h"
+#include "math/wmm.h"
+
+namespace kestrun {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kPi = 3.14159265358979323846;
+const std::string kCof = std::string(KESTRUN_SHIPPED_DATA) + "/WMM2025.COF";
+const std::string kMagdecgen = std::string(KESTRUN_RUN_DIR) + "/magdecgen";
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "magdecgen_test_XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        Path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(Path, ec);
+    }
+    std::string File(const std::string& name) const { return (Path / name).string(); }
+    fs::path Path;
+};
+
+TWmmModel Model() {
+    TWmmModel m;
+    m.LoadCof(kCof);
+    return m;
+}
+
+TGeoPoint Radians(double latDeg, double lonDeg) {
+    TGeoPoint p;
+    p.Lat = latDeg * kPi / 180.0;
+    p.Lon = lonDeg * kPi / 180.0;
+    return p;
+}
+
+TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
+    // Published WMM2025 declinations at whole-degree places, 2025.0, sea level: the grid
+    // element of each place must hold it (to half a grid unit plus the table's rounding).
+    const TWmmModel model = Model();
+    const std::string bytes = BuildMagDecFile(model, 2025.0);
+    ASSERT_EQ(bytes.size(), 136u + 130320u);
+    EXPECT_EQ(bytes.compare(0, 7, "Kestrun"), 0);
+    TempDir dir;
+    const std::string path = dir.File("magdec.bgl");
+    WriteFileBytes(path, bytes);
+    TMagDecGrid grid;
+    grid.LoadMagDecGrid(path);
+    struct Case {
+        int lat, lon;
+        double declDeg;
+    };
+    const Case cases[] = {{80, 0, 1.28}, {0, 120, -0.16}, {-80, 240, 68.78}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lat) + " " + std::to_string(c.lon));
+        EXPECT_NEAR(grid.At(c.lon, c.lat) * 180.0 / 32768.0, c.declDeg, 0.005 + 180.0 / 65536.0);
+        EXPECT_NEAR(grid.MagDeclAt(Radians(c.lat, c.lon)) * 180.0 / kPi, c.declDeg,
+                    0.005 + 180.0 / 65536.0);
+    }
+}
+
+// The grid read back through MagDeclAt against the model itself, away from 0..1 degrees east
+// (where the lookup does not interpolate in longitude) and from the magnetic poles.
+TEST(MagDecFile, LookupAgreesWithTheModelWithinATenthOfADegree) {
+    const TWmmModel model = Model();
+    const double year = 2027.5;
+    TempDir dir;
+    const std::string path = dir.File("magdec.bgl");
+    WriteFileBytes(path, BuildMagDecFile(model, year));
+    TMagDecGrid grid;
+    grid.LoadMagDecGrid(path);
+    std::mt19937 rng(20250101);
+    std::uniform_real_distribution<double> lat(-59.999, 59.999), lon(1.0, 359.999);
+    double worst = 0;
+    for (int k = 0; k < 1000; ++k) {
+        const double la = lat(rng), lo = lon(rng);
+        const double direct = model.Declination(la, lo, 0.0, year);
+        // Western longitudes as the readers store them: 2*pi minus their magnitude.
+        const double fromGrid = grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPi;
+        const double err = std::fabs(fromGrid - direct);
+        worst = std::fmax(worst, err);
+        if (err > 0.1) ADD_FAILURE() << "lat " << la << " lon " << lo << ": grid " << fromGrid
+                                     << " model " << direct;
+    }
+    RecordProperty("worst", std::to_string(worst));
+}
+
+// Southern latitudes stored as 2*pi minus their magnitude look up the same rows.
+TEST(MagDecFile, SouthernLatitudeFormsAgree) {
+    const TWmmModel model = Model();
+    TempDir dir;
+    const std::string path = dir.File("magdec.bgl");
+    WriteFileBytes(path, BuildMagDecFile(model, 2026.0));
+    TMagDecGrid grid;
+    grid.LoadMagDecGrid(path);
+    TGeoPoint folded = Radians(-33.87, 151.21);
+    folded.Lat = 2 * kPi - 33.87 * kPi / 180.0;
+    EXPECT_NEAR(grid.MagDeclAt(folded), grid.MagDeclAt(Radians(-33.87, 151.21)), 1e-12);
+    EXPECT_NEAR(grid.MagDeclAt(folded) * 180.0 / kPi, model.Declination(-33.87, 151.21, 0, 2026.0),
+                0.1);
+}
+
+// --- the command -----------------------------------------------------------------------------
+
+struct RunResult {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+RunResult RunMagdecgen(const std::string& args, const TempDir& dir) {
+    const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
+    const std::string cmd = "'" + kMagdecgen + "' " + args + " >'" + out + "' 2>'" + err + "'";
+    const int rc = std::system(cmd.c_str());
+    RunResult r;
+    r.Status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.Out = ReadFileBytes(out);
+    r.Err = ReadFileBytes(err);
+    return r;
+}
+
+TEST(MagdecgenCommand, WritesTheSameGridAsTheLibrary) {
+    ASSERT_TRUE(FileExists(kMagdecgen)) << kMagdecgen;
+    TempDir dir;
+    const std::string target = dir.File("grid.bgl");
+    RunResult r = RunMagdecgen("--date 2027.5 --cof '" + kCof + "' -o '" + target + "'", dir);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(target), BuildMagDecFile(Model(), 2027.5));
+    // A calendar date is the same day as its decimal year.
+    r = RunMagdecgen("--date 2027-07-02 --cof '" + kCof + "' -o '" + target + "'", dir);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(target), BuildMagDecFile(Model(), DecimalYear(2027, 7, 2)));
+}
+
+TEST(MagdecgenCommand, DefaultDateIsTodayWithinTheValidity) {
+    TempDir dir;
+    const std::string target = dir.File("today.bgl");
+    RunResult r = RunMagdecgen("--cof '" + kCof + "' --output '" + target + "'", dir);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string bytes = ReadFileBytes(target);
+    ASSERT_EQ(bytes.size(), 136u + 130320u);
+    // The header names the date; it must lie within 2025.0 .. 2030.0.
+    const std::size_t at = bytes.find("Date ");
+    ASSERT_NE(at, std::string::npos);
+    const double year = std::stod(bytes.substr(at + 5, 9));
+    EXPECT_GE(year, 2025.0);
+    EXPECT_LE(year, 2030.0);
+    EXPECT_EQ(bytes, BuildMagDecFile(Model(), year));
+}
+
+TEST(MagdecgenCommand, AtPrintsTheModelDeclinationToFourDecimals) {
+    TempDir dir;
+    const TWmmModel model = Model();
+    struct Case {
+        const char* args;
+        double lat, lon, h, year;
+    };
+    const Case cases[] = {
+        {"--at 55.976858 37.41121 --date 2026.0", 55.976858, 37.41121, 0, 2026.0},
+        {"--at -80 240 --height 100 --date 2027.5", -80, 240, 100, 2027.5},
+        {"--date 2025.0 --at 0 -60", 0, -60, 0, 2025.0},
+        {"--at 90 30 --date 2029.9", 90, 30, 0, 2029.9},
+        {"--at 43.449902 39.9566 --height 0.5 --date 2030", 43.449902, 39.9566, 0.5, 2030.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        RunResult r = RunMagdecgen(std::string(c.args) + " --cof '" + kCof + "'", dir);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        ASSERT_FALSE(r.Out.empty());
+        EXPECT_EQ(r.Out.back(), '\n');
+        const std::size_t dot = r.Out.find('.');
+        ASSERT_NE(dot, std::string::npos);
+        EXPECT_EQ(r.Out.size() - dot - 1, 5u) << r.Out; // four decimals and the line end
+        EXPECT_NEAR(std::stod(r.Out), model.Declination(c.lat, c.lon, c.h, c.year), 0.00005 + 1e-9);
+    }
+    // The published value at 80 N, 0 E, 100 km, 2027.5.
+    RunResult r = RunMagdecgen("--at 80 0 --height 100 --date 2027.5 --cof '" + kCof + "'", dir);
+    ASSERT_EQ(r.Status, 0);
+    EXPECT_NEAR(std::stod(r.Out), 2.16, 0.005 + 1e-9);
+}
+
+TEST(MagdecgenCommand, UsageAndFileErrors) {
+    TempDir dir;
+    const std::string cof = " --cof '" + kCof + "'";
+    struct Case {
+        std::string args;
+        int status;
+        std::string err; // a part of the message
+    };
+    const Case cases[] = {
+        {"--frobnicate", 2, "unknown argument '--frobnicate'"},
+        {"--date", 2, "--date needs a value"},
+        {"--date abc" + cof, 2, "date 'abc' is not a number"},
+        {"--date 2031" + cof, 2, "date 2031 is outside the validity of WMM-2025 (2025.0 to 2030.0)"},
+        {"--date 2024.99" + cof, 2, "outside the validity"},
+        {"--date 2026-02-30" + cof, 2, "date '2026-02-30' is not a calendar date"},
+        {"--date 2026 --date 2027", 2, "--date given twice"},
+        {"--at 55", 2, "--at needs a latitude and a longitude"},
+        {"--at 95 10", 2, "latitude 95 is outside -90 to 90"},
+        {"--at 10 361", 2, "longitude 361 is outside -180 to 360"},
+        {"--at 10 x", 2, "longitude 'x' is not a number"},
+        {"--at 10 20 --height 900", 2, "height 900 km is outside the model's -1 to 850 km"},
+        {"--height 3", 2, "--height is only used with --at"},
+        {"--at 10 20 -o x.bgl", 2, "--at prints the declination; it writes no file"},
+        {"--cof '" + dir.File("missing.COF") + "'", 1, "Cannot open file " + dir.File("missing.COF")},
+        {"--date 2026" + cof + " -o '" + dir.File("no/such/folder/magdec.bgl") + "'", 1,
+         "Cannot create file " + dir.File("no/such/folder/magdec.bgl")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        RunResult r = RunMagdecgen(c.args, dir);
+        EXPECT_EQ(r.Status, c.status);
+        EXPECT_NE(r.Err.find(c.err), std::string::npos) << r.Err;
+        EXPECT_TRUE(r.Out.empty()) << r.Out;
+    }
+    // A malformed coefficient file is a file error too.
+    const std::string bad = dir.File("bad.COF");
+    WriteFileBytes(bad, "2025.0 X\n1 0 abc 0 0 0\n");
+    RunResult r = RunMagdecgen("--cof '" + bad + "'", dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("Bad format of magnetic model file"), std::string::npos) << r.Err;
+    // Help goes to standard output and succeeds.
+    r = RunMagdecgen("--help", dir);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Out.find("Usage: magdecgen"), std::string::npos);
+}
+
+} // namespace
+} // namespace kestrun
