@@ -22,10 +22,10 @@ std::string GeneratePlan(int count) {
     std::string text = "[flightplan]\r\nAppVersion=9.1.40901\r\ntitle=generated\r\n";
     char line[160];
     for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line,
-                      "waypoint.%d=RU, WP%d, , WP%d, I, N%d* %05.2f', E%03d* %05.2f', +000000.00,\r\n",
-                      i, i, i, static_cast<int>(lat(rng)), min(rng), static_cast<int>(lon(rng)),
-                      min(rng));
+        std::snprintf(
+            line, sizeof line,
+            "waypoint.%d=RU, WP%d, , WP%d, I, N%d* %05.2f', E%03d* %05.2f', +000000.00,\r\n", i, i,
+            i, static_cast<int>(lat(rng)), min(rng), static_cast<int>(lon(rng)), min(rng));
         text += line;
     }
     return text;
@@ -36,7 +36,8 @@ void BM_ImportAndCalcPlan(benchmark::State& state) {
     const std::string text = GeneratePlan(count);
     TRSBNList beacons;
     TMagDecGrid grid;
-    for (std::size_t i = 0; i < grid.Grid.size(); ++i) grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
+        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
     for (auto _ : state) {
         TWayPointList plan(beacons, grid);
         std::istringstream in(text);
@@ -45,9 +46,9 @@ void BM_ImportAndCalcPlan(benchmark::State& state) {
         benchmark::DoNotOptimize(plan.TotalDist);
     }
     state.SetItemsProcessed(state.iterations() * count);
-    state.counters["ns_per_waypoint"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * count),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_waypoint"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * count),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 } // namespace

@@ -47,6 +47,8 @@ template <class F> std::string MessageOf(F&& f) {
     return "<no error>";
 }
 
-inline std::string TestData(const std::string& rel) { return std::string(KESTRUN_TEST_DATA) + "/" + rel; }
+inline std::string TestData(const std::string& rel) {
+    return std::string(KESTRUN_TEST_DATA) + "/" + rel;
+}
 
 } // namespace kestrun::test

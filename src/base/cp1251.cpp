@@ -8,14 +8,16 @@ namespace {
 
 // Bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F in order.
 constexpr std::array<char16_t, 64> kHigh = {
-    u'\u0402', u'\u0403', u'\u201A', u'\u0453', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
-    u'\u20AC', u'\u2030', u'\u0409', u'\u2039', u'\u040A', u'\u040C', u'\u040B', u'\u040F',
-    u'\u0452', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
-    kCp1251Replacement, u'\u2122', u'\u0459', u'\u203A', u'\u045A', u'\u045C', u'\u045B', u'\u045F',
-    u'\u00A0', u'\u040E', u'\u045E', u'\u0408', u'\u00A4', u'\u0490', u'\u00A6', u'\u00A7',
-    u'\u0401', u'\u00A9', u'\u0404', u'\u00AB', u'\u00AC', u'\u00AD', u'\u00AE', u'\u0407',
-    u'\u00B0', u'\u00B1', u'\u0406', u'\u0456', u'\u0491', u'\u00B5', u'\u00B6', u'\u00B7',
-    u'\u0451', u'\u2116', u'\u0454', u'\u00BB', u'\u0458', u'\u0405', u'\u0455', u'\u0457'};
+    u'\u0402', u'\u0403', u'\u201A', u'\u0453',          u'\u201E', u'\u2026', u'\u2020',
+    u'\u2021', u'\u20AC', u'\u2030', u'\u0409',          u'\u2039', u'\u040A', u'\u040C',
+    u'\u040B', u'\u040F', u'\u0452', u'\u2018',          u'\u2019', u'\u201C', u'\u201D',
+    u'\u2022', u'\u2013', u'\u2014', kCp1251Replacement, u'\u2122', u'\u0459', u'\u203A',
+    u'\u045A', u'\u045C', u'\u045B', u'\u045F',          u'\u00A0', u'\u040E', u'\u045E',
+    u'\u0408', u'\u00A4', u'\u0490', u'\u00A6',          u'\u00A7', u'\u0401', u'\u00A9',
+    u'\u0404', u'\u00AB', u'\u00AC', u'\u00AD',          u'\u00AE', u'\u0407', u'\u00B0',
+    u'\u00B1', u'\u0406', u'\u0456', u'\u0491',          u'\u00B5', u'\u00B6', u'\u00B7',
+    u'\u0451', u'\u2116', u'\u0454', u'\u00BB',          u'\u0458', u'\u0405', u'\u0455',
+    u'\u0457'};
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -126,22 +128,38 @@ char UpperCase1251(char c) {
     if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
     if (b >= 0xE0) return static_cast<char>(b - 32); // а..я -> А..Я
     switch (b) {
-    case 0xB8: return static_cast<char>(0xA8); // ё
-    case 0xBA: return static_cast<char>(0xAA); // є
-    case 0xBF: return static_cast<char>(0xAF); // ї
-    case 0xB3: return static_cast<char>(0xB2); // і
-    case 0xB4: return static_cast<char>(0xA5); // ґ
-    case 0xA2: return static_cast<char>(0xA1); // ў
-    case 0xBC: return static_cast<char>(0xA3); // ј
-    case 0xBE: return static_cast<char>(0xBD); // ѕ
-    case 0x83: return static_cast<char>(0x81); // ѓ
-    case 0x90: return static_cast<char>(0x80); // ђ
-    case 0x9A: return static_cast<char>(0x8A); // љ
-    case 0x9C: return static_cast<char>(0x8C); // њ
-    case 0x9D: return static_cast<char>(0x8D); // ќ
-    case 0x9E: return static_cast<char>(0x8E); // ћ
-    case 0x9F: return static_cast<char>(0x8F); // џ
-    default: return c;
+    case 0xB8:
+        return static_cast<char>(0xA8); // ё
+    case 0xBA:
+        return static_cast<char>(0xAA); // є
+    case 0xBF:
+        return static_cast<char>(0xAF); // ї
+    case 0xB3:
+        return static_cast<char>(0xB2); // і
+    case 0xB4:
+        return static_cast<char>(0xA5); // ґ
+    case 0xA2:
+        return static_cast<char>(0xA1); // ў
+    case 0xBC:
+        return static_cast<char>(0xA3); // ј
+    case 0xBE:
+        return static_cast<char>(0xBD); // ѕ
+    case 0x83:
+        return static_cast<char>(0x81); // ѓ
+    case 0x90:
+        return static_cast<char>(0x80); // ђ
+    case 0x9A:
+        return static_cast<char>(0x8A); // љ
+    case 0x9C:
+        return static_cast<char>(0x8C); // њ
+    case 0x9D:
+        return static_cast<char>(0x8D); // ќ
+    case 0x9E:
+        return static_cast<char>(0x8E); // ћ
+    case 0x9F:
+        return static_cast<char>(0x8F); // џ
+    default:
+        return c;
     }
 }
 

@@ -30,6 +30,8 @@ std::string UpperCase1251(std::string_view text);
 char UpperCase1251(char c);
 
 /// Literal Russian texts are typed in UTF-8 source and converted once: `Cp("СРП")`.
-inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+inline std::string Cp(std::string_view utf8) {
+    return Utf8ToCp1251(utf8);
+}
 
 } // namespace kestrun

@@ -13,7 +13,9 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
-std::string MsgCannotOpenFile(std::string_view path) { return Join("Cannot open file ", path); }
+std::string MsgCannotOpenFile(std::string_view path) {
+    return Join("Cannot open file ", path);
+}
 
 std::string MsgCannotCreateFile(std::string_view path) {
     return Join("Cannot create file ", path);
@@ -31,8 +33,12 @@ std::string MsgAssertion(std::string_view unit, int line) {
     return Join("Assertion failure (", unit, Join(", line ", std::to_string(line), ")"));
 }
 
-void Raise(std::string message) { throw EKestrunError(std::move(message)); }
+void Raise(std::string message) {
+    throw EKestrunError(std::move(message));
+}
 
-void RaiseRangeCheck() { throw EKestrunError(kMsgRangeCheck); }
+void RaiseRangeCheck() {
+    throw EKestrunError(kMsgRangeCheck);
+}
 
 } // namespace kestrun

@@ -17,7 +17,9 @@
 
 namespace kestrun {
 
-std::string SysPath(std::string_view path) { return Cp1251ToUtf8(path); }
+std::string SysPath(std::string_view path) {
+    return Cp1251ToUtf8(path);
+}
 
 std::unique_ptr<std::ifstream> OpenFileRead(std::string_view path) {
     std::string sys = SysPath(path);
@@ -102,7 +104,7 @@ void WriteFileBytes(std::string_view path, std::string_view bytes) {
         err = errno;
     }
     if (!ok) (void)err;
-        Raise("Stream write error");
+    Raise("Stream write error");
 }
 
 std::string ExePath() {

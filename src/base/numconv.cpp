@@ -10,7 +10,9 @@ namespace kestrun {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 32; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -18,7 +20,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -89,8 +93,8 @@ long double StrToFloat(std::string_view text) {
     // from_chars accepts no leading "+", which was taken off above.
     std::string_view body = s.substr(start);
     long double value = 0;
-    auto res = std::from_chars(body.data(), body.data() + body.size(), value,
-                               std::chars_format::general);
+    auto res =
+        std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
         // Overflow is an invalid value; underflow reads as 0 like the platform's conversion.
         bool tiny = false;
@@ -139,8 +143,10 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
         }
         bool left = false, zero = false;
         while (i < fmt.size() && (fmt[i] == '-' || fmt[i] == '0')) {
-            if (fmt[i] == '-') left = true;
-            else zero = true;
+            if (fmt[i] == '-')
+                left = true;
+            else
+                zero = true;
             ++i;
         }
         int width = 0, precision = -1;
@@ -165,7 +171,8 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
             const auto* v = std::get_if<long long>(&*arg);
             if (!v) BadFormat(fmt);
             long long n = *v;
-            std::string digits = std::to_string(n < 0 ? -(n + 1) + 1ULL : static_cast<unsigned long long>(n));
+            std::string digits =
+                std::to_string(n < 0 ? -(n + 1) + 1ULL : static_cast<unsigned long long>(n));
             if (precision > 0 && static_cast<int>(digits.size()) < precision)
                 digits.insert(0, precision - digits.size(), '0');
             body = (n < 0 ? "-" : "") + digits;
@@ -185,16 +192,19 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
             body = precision >= 0 ? std::string(v->substr(0, precision)) : std::string(*v);
             break;
         }
-        default: BadFormat(fmt);
+        default:
+            BadFormat(fmt);
         }
         ++arg;
         if (static_cast<int>(body.size()) < width) {
             std::size_t pad = width - body.size();
-            if (left) body.append(pad, ' ');
+            if (left)
+                body.append(pad, ' ');
             else if (zero && conv != 's' && conv != 'S') {
                 std::size_t at = (!body.empty() && body[0] == '-') ? 1 : 0;
                 body.insert(at, pad, '0');
-            } else body.insert(0, pad, ' ');
+            } else
+                body.insert(0, pad, ' ');
         }
         out += body;
     }

@@ -25,10 +25,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
-    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: opened)\n"
+    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
+    "opened)\n"
     "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
-    "  --support-point KIND  endwaypoint | traverse: sets the support point after the plan is read\n"
+    "  --support-point KIND  endwaypoint | traverse: sets the support point after the plan is "
+    "read\n"
     "  --auto-select         choose the beacons automatically before the final computation\n"
     "  --table WHICH         rsbn | nvu | both | none: the tables to print (default both)\n"
     "  --format FORMAT       text | csv | json (default text)\n"
@@ -90,16 +92,24 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             o.AutoSelect = true;
         } else if (a == "--support-point") {
             std::string v = Lower(value());
-            if (v == "endwaypoint") o.SupPoint = spEndWaypoint;
-            else if (v == "traverse") o.SupPoint = spTraverse;
-            else throw UsageError{"--support-point takes endwaypoint or traverse, not '" + v + "'"};
+            if (v == "endwaypoint")
+                o.SupPoint = spEndWaypoint;
+            else if (v == "traverse")
+                o.SupPoint = spTraverse;
+            else
+                throw UsageError{"--support-point takes endwaypoint or traverse, not '" + v + "'"};
         } else if (a == "--table") {
             std::string v = Lower(value());
-            if (v == "rsbn") o.Rsbn = true, o.Nvu = false;
-            else if (v == "nvu") o.Rsbn = false, o.Nvu = true;
-            else if (v == "both") o.Rsbn = o.Nvu = true;
-            else if (v == "none") o.Rsbn = o.Nvu = false;
-            else throw UsageError{"--table takes rsbn, nvu, both or none, not '" + v + "'"};
+            if (v == "rsbn")
+                o.Rsbn = true, o.Nvu = false;
+            else if (v == "nvu")
+                o.Rsbn = false, o.Nvu = true;
+            else if (v == "both")
+                o.Rsbn = o.Nvu = true;
+            else if (v == "none")
+                o.Rsbn = o.Nvu = false;
+            else
+                throw UsageError{"--table takes rsbn, nvu, both or none, not '" + v + "'"};
         } else if (a == "--format") {
             std::string v = Lower(value());
             if (v != "text" && v != "csv" && v != "json")
@@ -121,8 +131,12 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
 }
 
 // Paths and texts inside the program are code page 1251; the terminal speaks UTF-8.
-std::string In(const std::string& utf8) { return Utf8ToCp1251(utf8); }
-std::string Out(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+std::string In(const std::string& utf8) {
+    return Utf8ToCp1251(utf8);
+}
+std::string Out(const std::string& cp1251) {
+    return Cp1251ToUtf8(cp1251);
+}
 
 std::size_t Width(const std::string& utf8) {
     std::size_t n = 0;
@@ -163,7 +177,8 @@ void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageText
         }
         std::vector<std::size_t> widths(t.Columns.size(), 0);
         for (const auto& row : rows)
-            for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
+            for (std::size_t i = 0; i < row.size(); ++i)
+                widths[i] = std::max(widths[i], Width(row[i]));
         out << Out(t.Title) << "\n";
         for (const auto& row : rows) {
             std::string line;
@@ -179,9 +194,8 @@ void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageText
         out << "\n";
     }
     out << Out(Format(texts.Get("sTotalDist"), {plan.TotalDist})) << "\n";
-    out << Out(Format(texts.Get("sFork"),
-                      {static_cast<double>(plan.SumForkMagDecl * kRadToDeg),
-                       static_cast<double>(plan.FinalMagCourse * kRadToDeg)}))
+    out << Out(Format(texts.Get("sFork"), {static_cast<double>(plan.SumForkMagDecl * kRadToDeg),
+                                           static_cast<double>(plan.FinalMagCourse * kRadToDeg)}))
         << "\n";
 }
 
@@ -213,11 +227,21 @@ std::string JsonString(const std::string& cp1251) {
     std::string s = Out(cp1251), q = "\"";
     for (unsigned char c : s) {
         switch (c) {
-        case '"': q += "\\\""; break;
-        case '\\': q += "\\\\"; break;
-        case '\n': q += "\\n"; break;
-        case '\r': q += "\\r"; break;
-        case '\t': q += "\\t"; break;
+        case '"':
+            q += "\\\"";
+            break;
+        case '\\':
+            q += "\\\\";
+            break;
+        case '\n':
+            q += "\\n";
+            break;
+        case '\r':
+            q += "\\r";
+            break;
+        case '\t':
+            q += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 q += "\\u00";
@@ -231,7 +255,9 @@ std::string JsonString(const std::string& cp1251) {
     return q + "\"";
 }
 
-std::string JsonNumber(long double v) { return FloatToRoundTrip(static_cast<double>(v)); }
+std::string JsonNumber(long double v) {
+    return FloatToRoundTrip(static_cast<double>(v));
+}
 
 std::string JsonPoint(const TGeoPoint& p) {
     return "{\"lat\": " + JsonNumber(p.Lat) + ", \"lon\": " + JsonNumber(p.Lon) + "}";
@@ -239,10 +265,14 @@ std::string JsonPoint(const TGeoPoint& p) {
 
 const char* ModeName(TRSBNMode m) {
     switch (m) {
-    case rmSRP: return "rmSRP";
-    case rmAzimuthTo: return "rmAzimuthTo";
-    case rmAzimuthFrom: return "rmAzimuthFrom";
-    default: return "rmNone";
+    case rmSRP:
+        return "rmSRP";
+    case rmAzimuthTo:
+        return "rmAzimuthTo";
+    case rmAzimuthFrom:
+        return "rmAzimuthFrom";
+    default:
+        return "rmNone";
     }
 }
 
@@ -259,16 +289,15 @@ void PrintJson(const TWayPointList& plan, std::ostream& out) {
         out << (i ? ",\n" : "\n") << "    {";
         out << "\"Pos\": " << JsonPoint(w.Pos);
         out << ", \"Name\": " << JsonString(w.Name);
-        const std::pair<const char*, double> reals[] = {
-            {"MagDecl", w.MagDecl},
-            {"Distance", w.Distance},
-            {"TrueCourse", w.TrueCourse},
-            {"MagCourse", w.MagCourse},
-            {"TrueBackCourse", w.TrueBackCourse},
-            {"MagBackCourse", w.MagBackCourse},
-            {"Fork", w.Fork},
-            {"SFork", w.SFork},
-            {"OrthCourseTakeOff", w.OrthCourseTakeOff}};
+        const std::pair<const char*, double> reals[] = {{"MagDecl", w.MagDecl},
+                                                        {"Distance", w.Distance},
+                                                        {"TrueCourse", w.TrueCourse},
+                                                        {"MagCourse", w.MagCourse},
+                                                        {"TrueBackCourse", w.TrueBackCourse},
+                                                        {"MagBackCourse", w.MagBackCourse},
+                                                        {"Fork", w.Fork},
+                                                        {"SFork", w.SFork},
+                                                        {"OrthCourseTakeOff", w.OrthCourseTakeOff}};
         for (const auto& [name, v] : reals) out << ", \"" << name << "\": " << JsonNumber(v);
         out << ", \"BeaconPos\": " << JsonPoint(w.BeaconPos);
         out << ", \"RSBNAzimuth\": " << JsonNumber(w.RSBNAzimuth);
@@ -341,16 +370,21 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         LoadBeacons(o, BeaconList, err);
         LoadGrid(o, MagDecGrid, err);
         std::string plan = In(o.Plan);
-        if (Extension(o.Plan) == ".pln") ImportFlightPlan(WayPointList, plan);
-        else OpenPlanFile(WayPointList, plan);
+        if (Extension(o.Plan) == ".pln")
+            ImportFlightPlan(WayPointList, plan);
+        else
+            OpenPlanFile(WayPointList, plan);
         if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
 
         TLanguageTexts texts;
-        if (o.Format == "json") PrintJson(WayPointList, out);
-        else if (o.Format == "csv") PrintCsv(WayPointList, o, texts, out);
-        else PrintText(WayPointList, o, texts, out);
+        if (o.Format == "json")
+            PrintJson(WayPointList, out);
+        else if (o.Format == "csv")
+            PrintCsv(WayPointList, o, texts, out);
+        else
+            PrintText(WayPointList, o, texts, out);
         out.flush();
 
         if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));

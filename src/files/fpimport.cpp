@@ -95,8 +95,10 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
             if (value[0] == '9') fs2004 = true;
         }
         p.ReadRun(kWaypointKeyChars, run);
-        if (run.empty()) p.SkipLine();
-        else if (run == "waypoint") ReadWaypointLine(p, fs2004, read);
+        if (run.empty())
+            p.SkipLine();
+        else if (run == "waypoint")
+            ReadWaypointLine(p, fs2004, read);
         // Any other run: the next pass goes on along the same line.
     } while (!p.Eof());
     plan.TakeWayPointsFrom(read);

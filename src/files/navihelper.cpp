@@ -10,14 +10,20 @@ namespace kestrun {
 
 namespace {
 
-double Degrees(double radians) { return static_cast<double>(radians * kRadToDeg); }
+double Degrees(double radians) {
+    return static_cast<double>(radians * kRadToDeg);
+}
 
 std::string_view ModeLetter(TRSBNMode mode) {
     switch (mode) {
-    case rmSRP: return "S";
-    case rmAzimuthTo: return "T";
-    case rmAzimuthFrom: return "F";
-    default: return "";
+    case rmSRP:
+        return "S";
+    case rmAzimuthTo:
+        return "T";
+    case rmAzimuthFrom:
+        return "F";
+    default:
+        return "";
     }
 }
 

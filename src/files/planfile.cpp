@@ -76,7 +76,8 @@ void ReadWaypointLine(TVelParser& p, TWayPointList& plan) {
 } // namespace
 
 std::string FormatPlanFile(const TWayPointList& plan) {
-    std::string out = plan.SupPoint == spTraverse ? "SupPoint=Traverse\r\n" : "SupPoint=Endwaypoint\r\n";
+    std::string out =
+        plan.SupPoint == spTraverse ? "SupPoint=Traverse\r\n" : "SupPoint=Endwaypoint\r\n";
     for (int i = 0; i < plan.Count(); ++i) {
         const TWayPoint& w = plan[i];
         const TRSBNRec* beacon = plan.BeaconOf(w);

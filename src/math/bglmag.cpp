@@ -18,7 +18,9 @@ using Real = long double;
 
 constexpr std::size_t kGridBytes = TMagDecGrid::kValueCount * 2;
 
-int Sign(int x) { return (x > 0) - (x < 0); }
+int Sign(int x) {
+    return (x > 0) - (x < 0);
+}
 
 } // namespace
 

@@ -30,7 +30,7 @@ double CourseAgainst(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& re
     TVector3 ua = UnitVector(a);
     TVector3 ub = UnitVector(b);
     TVector3 n = ua.Cross(ub);
-    const Real nLen = n.GetRadius();
+    const Real nLen = n.Length();
     if (nLen == 0) return 0;
     // The meridian normal of the reference position: horizontal, pointing west.
     TVector3 e = TVector3::CreateSpherical(static_cast<double>(ref.Lon - kPi2), 0, 1);
@@ -38,8 +38,10 @@ double CourseAgainst(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& re
     const Real c = ArcCos(ratio);
     // n x e lies along +u(A) exactly when the course is in the eastern half.
     TVector3 along = n.Cross(e);
-    ua.AddInPlace(along);
-    if (ua.GetRadius() >= 1) return static_cast<double>(c);
+    // |u(A) + a| as AddInPlace followed by GetRadius would give it, without the angles that
+    // Assign would compute and nothing here reads.
+    const TVector3 sum = ua.Add(along);
+    if (sum.Length() >= 1) return static_cast<double>(c);
     return static_cast<double>(k2Pi - c);
 }
 
@@ -56,7 +58,9 @@ double CentralAngle(const TGeoPoint& a, const TGeoPoint& b) {
     return static_cast<double>(ArcCos(ua.Dot(ub)));
 }
 
-double InitialCourse(const TGeoPoint& a, const TGeoPoint& b) { return CourseAgainst(a, b, a); }
+double InitialCourse(const TGeoPoint& a, const TGeoPoint& b) {
+    return CourseAgainst(a, b, a);
+}
 
 double CourseRelTo(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& r) {
     return CourseAgainst(a, b, r);

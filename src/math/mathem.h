@@ -8,8 +8,8 @@ namespace kestrun {
 
 inline constexpr double kEarthRadiusKm = 6378.137;
 inline constexpr long double kPi = 3.1415926535897932385L;
-inline constexpr long double kPi2 = 1.5707963267948966193L;  // pi/2
-inline constexpr long double k2Pi = 6.283185307179586477L;    // 2*pi
+inline constexpr long double kPi2 = 1.5707963267948966193L; // pi/2
+inline constexpr long double k2Pi = 6.283185307179586477L;  // 2*pi
 inline constexpr long double kRadToDeg = 57.295779513082320877L;
 inline constexpr long double kDegToRad = 0.017453292519943295769L;
 
@@ -18,7 +18,8 @@ inline constexpr long double kDegToRad = 0.017453292519943295769L;
 double CentralAngle(const TGeoPoint& a, const TGeoPoint& b);
 
 /// True course at A of the great circle from A to B, radians clockwise from north, [0, 2pi];
-/// 0 when A and B coincide or are antipodal.
+/// 0 when the leg's pole u(A) x u(B) is exactly zero (coincident positions). For antipodal
+/// positions the great circle is undetermined and the course is whatever rounding leaves.
 double InitialCourse(const TGeoPoint& a, const TGeoPoint& b);
 
 /// Course of the great circle from A to B measured against the meridian of R, [0, 2pi].

@@ -30,9 +30,14 @@ TVector3 TVector3::CreateSpherical(double lon, double lat, double radius) {
     return v;
 }
 
+double TVector3::RadiusFromCartesian() const {
+    const double s = static_cast<double>(Real(X_) * X_ + Real(Y_) * Y_);
+    return static_cast<double>(std::sqrt(Real(Z_) * Z_ + s));
+}
+
 void TVector3::ToSpherical() {
     const double s = static_cast<double>(Real(X_) * X_ + Real(Y_) * Y_);
-    Radius_ = static_cast<double>(std::sqrt(Real(Z_) * Z_ + s));
+    Radius_ = RadiusFromCartesian();
     if (X_ == 0 && Y_ == 0) {
         Lon_ = 0;
     } else {
@@ -49,10 +54,15 @@ void TVector3::ToSpherical() {
 }
 
 void TVector3::ToCartesian() {
-    const double t = static_cast<double>(std::cos(Real(Lat_)) * Radius_);
-    X_ = static_cast<double>(std::cos(Real(Lon_)) * t);
-    Y_ = static_cast<double>(std::sin(Real(Lon_)) * t);
-    Z_ = static_cast<double>(std::sin(Real(Lat_)) * Radius_);
+    // One joint evaluation per angle: sincosl gives exactly the values of sinl and cosl (the
+    // same reduction and kernels) at well under the cost of the two calls.
+    Real sinLat, cosLat, sinLon, cosLon;
+    ::sincosl(Lat_, &sinLat, &cosLat);
+    ::sincosl(Lon_, &sinLon, &cosLon);
+    const double t = static_cast<double>(cosLat * Radius_);
+    X_ = static_cast<double>(cosLon * t);
+    Y_ = static_cast<double>(sinLon * t);
+    Z_ = static_cast<double>(sinLat * Radius_);
 }
 
 double TVector3::GetCoord(int index) {
@@ -61,9 +71,12 @@ double TVector3::GetCoord(int index) {
         CartValid_ = true;
     }
     switch (index) {
-    case 0: return X_;
-    case 1: return Y_;
-    default: return Z_;
+    case 0:
+        return X_;
+    case 1:
+        return Y_;
+    default:
+        return Z_;
     }
 }
 
@@ -97,6 +110,11 @@ double TVector3::GetRadius() {
         SphValid_ = true;
     }
     return Radius_;
+}
+
+double TVector3::Length() const {
+    if (SphValid_) return Radius_;
+    return RadiusFromCartesian(); // from raw zeros for a vector with neither form: 0
 }
 
 void TVector3::SetLat(double value) {
@@ -149,7 +167,8 @@ double TVector3::Dot(TVector3& v) {
 TVector3 TVector3::Cross(TVector3& v) {
     const Real x = GetCoord(0), y = GetCoord(1), z = GetCoord(2);
     const Real vx = v.GetCoord(0), vy = v.GetCoord(1), vz = v.GetCoord(2);
-    return CreateCartesian(static_cast<double>(y * vz - z * vy), static_cast<double>(z * vx - x * vz),
+    return CreateCartesian(static_cast<double>(y * vz - z * vy),
+                           static_cast<double>(z * vx - x * vz),
                            static_cast<double>(x * vy - y * vx));
 }
 

@@ -18,6 +18,9 @@ public:
     double GetLon(); // [0, 2pi)
     double GetLat(); // [-pi/2, pi/2]
     double GetRadius();
+    /// The value GetRadius returns, without bringing the angles up to date: the spherical form
+    /// is left as it is. For the course computations, which need only lengths.
+    double Length() const;
     void SetLat(double value);
 
     void AddInPlace(TVector3& v);
@@ -35,6 +38,7 @@ public:
     double RawZ() const { return Z_; }
 
 private:
+    double RadiusFromCartesian() const;
     void ToSpherical();
     void ToCartesian();
 

@@ -28,9 +28,13 @@ int RoundToInt(Real x) {
     return TruncToInt(std::nearbyint(x)); // the default rounding mode rounds ties to even
 }
 
-char UpCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 /// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
 class TCoordReader {
@@ -49,8 +53,7 @@ public:
     /// Longest run of digits (and of "." when allowed) from the current position.
     std::string_view Run(bool withPoint) {
         const std::size_t start = Pos;
-        while (Pos < Text.size() && (IsDigit(Text[Pos]) || (withPoint && Text[Pos] == '.')))
-            ++Pos;
+        while (Pos < Text.size() && (IsDigit(Text[Pos]) || (withPoint && Text[Pos] == '.'))) ++Pos;
         return Text.substr(start, Pos - start);
     }
 
@@ -96,11 +99,13 @@ bool FoldAngle(double& a) {
 std::string FormatAngle(std::string_view fmt, double a) {
     int d, m, h;
     SplitDegreesHundredths(a, d, m, h);
-    return Format(fmt, {static_cast<long long>(d), static_cast<long long>(m),
-                        static_cast<long long>(h)});
+    return Format(
+        fmt, {static_cast<long long>(d), static_cast<long long>(m), static_cast<long long>(h)});
 }
 
-double ToDegrees(long double rad) { return static_cast<double>(rad * kRadToDeg); }
+double ToDegrees(long double rad) {
+    return static_cast<double>(rad * kRadToDeg);
+}
 
 } // namespace
 
@@ -127,12 +132,11 @@ TGeoPoint StrToGeoPoint(std::string_view text) {
 
 std::string GeoPointToStr(const TGeoPoint& p) {
     double a = ToDegrees(p.Lat);
-    const std::string lat =
-        FormatAngle(FoldAngle(a) ? "S%2.2d\xB0%2.2d.%2.2d\x92" : "N%2.2d\xB0%2.2d.%2.2d\x92", a);
+    const bool south = FoldAngle(a);
     double b = ToDegrees(p.Lon);
-    const std::string lon =
-        FormatAngle(FoldAngle(b) ? "W%3.3d\xB0%2.2d.%2.2d\x92" : "E%3.3d\xB0%2.2d.%2.2d\x92", b);
-    return lat + " " + lon;
+    const bool west = FoldAngle(b);
+    return FormatAngle(south ? "S%2.2d\xB0%2.2d.%2.2d\x92" : "N%2.2d\xB0%2.2d.%2.2d\x92", a) + " " +
+           FormatAngle(west ? "W%3.3d\xB0%2.2d.%2.2d\x92" : "E%3.3d\xB0%2.2d.%2.2d\x92", b);
 }
 
 std::string WayPointLatStr(const TGeoPoint& p) {

@@ -1,11 +1,13 @@
 #include "plan/fltpln.h"
 
+#include <cmath>
 #include <utility>
 
 #include "base/error.h"
 #include "base/numconv.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
+#include "math/matrix.h"
 #include "plan/rsbnlist.h"
 
 namespace kestrun {
@@ -23,7 +25,9 @@ constexpr double kInitialBestSumKm = 10000.0;
 
 // Differences and sums of angles are formed in extended precision and rounded once, as every
 // other intermediate of the computation.
-double Sum(long double a, long double b) { return static_cast<double>(a + b); }
+double Sum(long double a, long double b) {
+    return static_cast<double>(a + b);
+}
 
 void ClearRSBNValues(TWayPoint& p) {
     p.RSBNMode = rmNone;
@@ -35,19 +39,107 @@ void ClearRSBNValues(TWayPoint& p) {
     p.RSBNTargetDistance = 0;
 }
 
+// The spherical functions of the math unit, taken apart so that what a pass uses many times
+// is computed once: the unit vector and meridian normal of each position, and the pole of
+// each leg. Every step is the math unit's own, in the same order and with the same roundings,
+// so the results are bit-identical to CentralAngle, InitialCourse, CourseRelTo and
+// TraversePoint called on the positions (the plan tests check this on many legs).
+using Real = long double;
+
+Real ArcCos(Real x) {
+    if (x > 1) x = 1;
+    if (x < -1) x = -1;
+    return std::atan2(std::sqrt(1 - x * x), x);
+}
+
+// A position with its unit vector u(P) and meridian normal e(P), cartesian forms current.
+struct TSpherePoint {
+    explicit TSpherePoint(const TGeoPoint& p)
+        : Pos(p),
+          U(TVector3::CreateSpherical(static_cast<double>(p.Lon), static_cast<double>(p.Lat), 1)),
+          E(TVector3::CreateSpherical(static_cast<double>(p.Lon - kPi2), 0, 1)) {
+        U.GetCoord(0);
+        E.GetCoord(0);
+    }
+    TGeoPoint Pos;
+    TVector3 U;
+    TVector3 E;
+};
+
+// The unit vector alone, cartesian form current.
+TVector3 UnitVector(const TGeoPoint& p) {
+    TVector3 u =
+        TVector3::CreateSpherical(static_cast<double>(p.Lon), static_cast<double>(p.Lat), 1);
+    u.GetCoord(0);
+    return u;
+}
+
+// The vectors are taken by value: their methods keep caches, and copies are cheap.
+TVector3 Pole(TVector3 a, TVector3 b) {
+    return a.Cross(b);
+}
+
+double CentralAngleOf(TVector3 a, TVector3 b) {
+    if (a.GetCoord(0) == b.GetCoord(0) && a.GetCoord(1) == b.GetCoord(1) &&
+        a.GetCoord(2) == b.GetCoord(2))
+        return 0;
+    return static_cast<double>(ArcCos(a.Dot(b)));
+}
+
+double DistanceKmOf(const TVector3& a, const TVector3& b) {
+    return CentralAngleOf(a, b) * kEarthRadiusKm;
+}
+
+// Course at A of the great circle with pole n (= u(A) x u(B)) against the meridian whose
+// normal is e: InitialCourse with e = e(A), CourseRelTo with e = e(R).
+double CourseOf(TVector3 ua, TVector3 n, TVector3 e) {
+    const Real nLen = n.Length();
+    if (nLen == 0) return 0;
+    const Real ratio = Real(n.Dot(e)) / (Real(e.GetRadius()) * nLen);
+    const Real c = ArcCos(ratio);
+    TVector3 along = n.Cross(e);
+    const TVector3 sum = ua.Add(along);
+    if (sum.Length() >= 1) return static_cast<double>(c);
+    return static_cast<double>(k2Pi - c);
+}
+
+double InitialCourseOf(const TSpherePoint& a, const TSpherePoint& b) {
+    return CourseOf(a.U, Pole(a.U, b.U), a.E);
+}
+
+// The point of the great circle with pole n nearest to the position of unit vector up.
+TGeoPoint TraverseOf(TVector3 n, TVector3 up) {
+    const Real lonN = n.GetLon();
+    const Real latN = n.GetLat();
+    const TRotMat r1 = TRotMat::CreateRotY(static_cast<double>(kPi2 - latN));
+    const TRotMat r2 = TRotMat::CreateRotZ(static_cast<double>(lonN));
+    const TRotMat r3 = TRotMat::CreateRotY(static_cast<double>(-(kPi2 - latN)));
+    const TRotMat r4 = TRotMat::CreateRotZ(static_cast<double>(-lonN));
+    up.Rotate(r2);
+    up.Rotate(r1);
+    up.SetLat(0);
+    up.Rotate(r3);
+    up.Rotate(r4);
+    TGeoPoint t;
+    t.Lat = up.GetLat();
+    t.Lon = up.GetLon();
+    return t;
+}
+
 // The mode of leg p -> q and its RSBN values; the azimuth modes measure the leg from the
 // beacon. Each distance and course is computed once: the orbit of an rmSRP leg is the
 // distance d2 of the mode test (the central angle is symmetric), and with the end waypoint as
 // support point the target values are the azimuth and the orbit themselves.
-void ComputeRSBN(TWayPoint& p, const TWayPoint& q, TSupPointKind supPoint) {
-    const TGeoPoint& b = p.BeaconPos;
-    const double d1 = DistanceKm(p.Pos, b);
+void ComputeRSBN(TWayPoint& p, const TWayPoint& q, const TSpherePoint& sp, const TSpherePoint& sq,
+                 const TVector3& pole, TSupPointKind supPoint) {
+    const TSpherePoint sb(p.BeaconPos);
+    const double d1 = DistanceKmOf(sp.U, sb.U);
     if (d1 < NEAR_POINT_KM) {
         p.RSBNMode = rmAzimuthFrom;
-        p.Distance = DistanceKm(b, q.Pos);
-        p.RSBNPlannedCourse = InitialCourse(b, q.Pos);
+        p.Distance = DistanceKmOf(sb.U, sq.U);
+        p.RSBNPlannedCourse = InitialCourseOf(sb, sq);
         p.TrueCourse = p.RSBNPlannedCourse;
-        p.TrueBackCourse = InitialCourse(q.Pos, b);
+        p.TrueBackCourse = InitialCourseOf(sq, sb);
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
         p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
         p.RSBNSupPoint = TGeoPoint{};
@@ -57,12 +149,12 @@ void ComputeRSBN(TWayPoint& p, const TWayPoint& q, TSupPointKind supPoint) {
         p.RSBNTargetDistance = 0;
         return;
     }
-    const double d2 = DistanceKm(q.Pos, b);
+    const double d2 = DistanceKmOf(sq.U, sb.U);
     if (d2 < NEAR_POINT_KM) {
         p.RSBNMode = rmAzimuthTo;
         p.Distance = d1;
-        p.RSBNPlannedCourse = InitialCourse(b, p.Pos);
-        p.TrueCourse = InitialCourse(p.Pos, b);
+        p.RSBNPlannedCourse = InitialCourseOf(sb, sp);
+        p.TrueCourse = InitialCourseOf(sp, sb);
         p.TrueBackCourse = p.RSBNPlannedCourse;
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
         p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
@@ -75,15 +167,15 @@ void ComputeRSBN(TWayPoint& p, const TWayPoint& q, TSupPointKind supPoint) {
     }
     // rmSRP: the course fields keep their waypoint values.
     p.RSBNMode = rmSRP;
-    p.RSBNPlannedCourse = CourseRelTo(p.Pos, q.Pos, b);
-    p.RSBNAzimuth = InitialCourse(b, q.Pos);
+    p.RSBNPlannedCourse = CourseOf(sp.U, pole, sb.E); // the leg against the beacon's meridian
+    p.RSBNAzimuth = InitialCourseOf(sb, sq);
     p.RSBNOrbit = d2;
     if (supPoint == spTraverse) {
-        TGeoPoint s;
-        TraversePoint(p.Pos, q.Pos, b, s);
+        const TGeoPoint s = TraverseOf(pole, sb.U);
+        const TVector3 us = UnitVector(s);
         p.RSBNSupPoint = s;
-        p.RSBNTargetAngle = InitialCourse(b, s);
-        p.RSBNTargetDistance = DistanceKm(b, s);
+        p.RSBNTargetAngle = CourseOf(sb.U, Pole(sb.U, us), sb.E);
+        p.RSBNTargetDistance = DistanceKmOf(sb.U, us);
     } else {
         p.RSBNSupPoint = q.Pos;
         p.RSBNTargetAngle = p.RSBNAzimuth;
@@ -149,12 +241,16 @@ bool TWayPointList::CalcPlan() {
     double forkSum = 0;
     PlanModified = true;
     const int n = Count();
+    if (n == 0) return true;
+    TSpherePoint sp(Points_[0]->Pos);
     for (int k = 0; k + 1 < n; ++k) {
         TWayPoint& p = *Points_[static_cast<std::size_t>(k)];
         const TWayPoint& q = *Points_[static_cast<std::size_t>(k) + 1];
-        p.Distance = DistanceKm(p.Pos, q.Pos);
-        p.TrueCourse = InitialCourse(p.Pos, q.Pos);
-        p.TrueBackCourse = InitialCourse(q.Pos, p.Pos);
+        const TSpherePoint sq(q.Pos);
+        const TVector3 pole = Pole(sp.U, sq.U);
+        p.Distance = DistanceKmOf(sp.U, sq.U);
+        p.TrueCourse = CourseOf(sp.U, pole, sp.E);
+        p.TrueBackCourse = InitialCourseOf(sq, sp);
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
         p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
         p.OrthCourseTakeOff = Normalize2Pi(Sum(p.TrueCourse, forkSum));
@@ -165,14 +261,15 @@ bool TWayPointList::CalcPlan() {
             p.Fork = 0;
             p.SFork = forkSum;
             ClearRSBNValues(p);
-            continue;
+        } else {
+            p.Fork = NormalizePi(static_cast<double>(static_cast<long double>(p.TrueCourse) -
+                                                     p.TrueBackCourse + kPi));
+            forkSum = Sum(forkSum, p.Fork);
+            p.SFork = forkSum;
+            ComputeRSBN(p, q, sp, sq, pole, SupPoint);
+            TotalDist = Sum(TotalDist, p.Distance);
         }
-        p.Fork = NormalizePi(
-            static_cast<double>(static_cast<long double>(p.TrueCourse) - p.TrueBackCourse + kPi));
-        forkSum = Sum(forkSum, p.Fork);
-        p.SFork = forkSum;
-        ComputeRSBN(p, q, SupPoint);
-        TotalDist = Sum(TotalDist, p.Distance);
+        sp = sq;
     }
     if (n <= 1) return true;
     const TWayPoint& last = *Points_[static_cast<std::size_t>(n) - 2];
@@ -188,23 +285,30 @@ void TWayPointList::AutoSelectBeacons() {
     const int m = beacons.Count();
     // Distances from a waypoint to every beacon, in list order. The end waypoint of one leg
     // is the start of the next, so its row is computed once and serves both legs.
+    if (n < 2) return;
+    std::vector<TVector3> beaconU;
+    beaconU.reserve(static_cast<std::size_t>(m));
+    for (int j = 0; j < m; ++j) beaconU.push_back(UnitVector(beacons[j].Position));
     std::vector<double> fromStart(static_cast<std::size_t>(m));
     std::vector<double> fromEnd(static_cast<std::size_t>(m));
     int endRowOf = -1; // waypoint whose distances fromEnd holds
-    auto fillRow = [&](std::vector<double>& row, const TGeoPoint& pos) {
-        for (int j = 0; j < m; ++j)
-            row[static_cast<std::size_t>(j)] = DistanceKm(pos, beacons[j].Position);
+    auto fillRow = [&](std::vector<double>& row, const TVector3& u) {
+        for (std::size_t j = 0; j < beaconU.size(); ++j) row[j] = DistanceKmOf(u, beaconU[j]);
     };
     for (int k = 0; k + 1 < n; ++k) {
         TWayPoint& p = *Points_[static_cast<std::size_t>(k)];
         TWayPoint& q = *Points_[static_cast<std::size_t>(k) + 1];
         p.SetBeacon(-1);
         q.SetBeacon(-1);
-        if (DistanceKm(p.Pos, q.Pos) < kMinAutoLegKm) continue;
+        const TVector3 up = UnitVector(p.Pos), uq = UnitVector(q.Pos);
+        if (DistanceKmOf(up, uq) < kMinAutoLegKm) continue;
 
-        if (endRowOf == k) std::swap(fromStart, fromEnd);
-        else fillRow(fromStart, p.Pos);
-        fillRow(fromEnd, q.Pos);
+        if (endRowOf == k) {
+            std::swap(fromStart, fromEnd);
+        } else {
+            fillRow(fromStart, up);
+        }
+        fillRow(fromEnd, uq);
         endRowOf = k + 1;
 
         int chosen = -1;

@@ -79,10 +79,14 @@ std::string BeaconText(const TWayPointList& plan, const TWayPoint& w) {
 
 std::string ModeText(int mode) {
     switch (mode) {
-    case rmSRP: return Cp("СРП");
-    case rmAzimuthTo: return Cp("А.НА");
-    case rmAzimuthFrom: return Cp("А.ОТ");
-    default: return {};
+    case rmSRP:
+        return Cp("СРП");
+    case rmAzimuthTo:
+        return Cp("А.НА");
+    case rmAzimuthFrom:
+        return Cp("А.ОТ");
+    default:
+        return {};
     }
 }
 
@@ -92,30 +96,50 @@ std::string CellText(const TWayPointList& plan, int row, int content) {
     const bool last = row == plan.Count();
     const bool rsbn = !last && HasRSBN(plan, w);
     switch (content) {
-    case 1: return std::to_string(row) + ".";
-    case 2: return w.Name;
-    case 3: return GeoPointToStr(w.Pos);
-    case 4: return Deg(w.MagDecl);
-    case 5: return last ? std::string() : Deg(w.TrueCourse);
-    case 6: return last ? std::string() : Deg(w.MagCourse);
-    case 7: return last ? std::string() : Format("%6.1f", {w.Distance});
-    case 8: return BeaconText(plan, w);
-    case 9: return rsbn ? ModeText(w.RSBNMode) : std::string();
-    case 11: return rsbn ? Deg(w.RSBNAzimuth) : std::string();
-    case 12: return rsbn ? Format("%3.1f", {w.RSBNOrbit}) : std::string();
-    case 13: return rsbn ? Deg(w.RSBNPlannedCourse) : std::string();
-    case 14: return rsbn ? Deg(w.RSBNTargetAngle) : std::string();
-    case 15: return rsbn ? Format("%6.1f", {w.RSBNTargetDistance}) : std::string();
-    case 16: return last ? std::string() : Deg(w.TrueBackCourse);
-    case 17: return last ? std::string() : Deg(w.MagBackCourse);
-    case 18: return last ? std::string() : Deg(w.Fork);
-    case 19: return last ? std::string() : Deg(w.SFork);
-    case 20: return last ? std::string() : Deg(w.OrthCourseTakeOff);
+    case 1:
+        return std::to_string(row) + ".";
+    case 2:
+        return w.Name;
+    case 3:
+        return GeoPointToStr(w.Pos);
+    case 4:
+        return Deg(w.MagDecl);
+    case 5:
+        return last ? std::string() : Deg(w.TrueCourse);
+    case 6:
+        return last ? std::string() : Deg(w.MagCourse);
+    case 7:
+        return last ? std::string() : Format("%6.1f", {w.Distance});
+    case 8:
+        return BeaconText(plan, w);
+    case 9:
+        return rsbn ? ModeText(w.RSBNMode) : std::string();
+    case 11:
+        return rsbn ? Deg(w.RSBNAzimuth) : std::string();
+    case 12:
+        return rsbn ? Format("%3.1f", {w.RSBNOrbit}) : std::string();
+    case 13:
+        return rsbn ? Deg(w.RSBNPlannedCourse) : std::string();
+    case 14:
+        return rsbn ? Deg(w.RSBNTargetAngle) : std::string();
+    case 15:
+        return rsbn ? Format("%6.1f", {w.RSBNTargetDistance}) : std::string();
+    case 16:
+        return last ? std::string() : Deg(w.TrueBackCourse);
+    case 17:
+        return last ? std::string() : Deg(w.MagBackCourse);
+    case 18:
+        return last ? std::string() : Deg(w.Fork);
+    case 19:
+        return last ? std::string() : Deg(w.SFork);
+    case 20:
+        return last ? std::string() : Deg(w.OrthCourseTakeOff);
     case 21:
         return last ? std::string()
                     : Format("%3.1f", {static_cast<double>(w.OrthCourseTakeOff * kRadToDeg) +
                                        static_cast<double>(plan.SumForkMagDecl * kRadToDeg)});
-    default: return {}; // 0: marker cell; 10: the support-point column is always empty
+    default:
+        return {}; // 0: marker cell; 10: the support-point column is always empty
     }
 }
 

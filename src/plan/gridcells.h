@@ -13,11 +13,11 @@ class TWayPointList;
 
 /// One column of a grid. Align: 0 marker cell, 1 right, 2 left. Content: the value code.
 struct TColDescript {
-    std::string Caption;      // replaced by the interface language
+    std::string Caption; // replaced by the interface language
     std::uint16_t Align = 0;
     std::uint16_t Content = 0;
-    std::uint16_t Width = 0;  // initial width in pixels
-    const char* LanguageKey;  // the interface text that replaces Caption ("" for column 0)
+    std::uint16_t Width = 0;   // initial width in pixels
+    const char* LanguageKey;   // the interface text that replaces Caption ("" for column 0)
     std::string DesignCaption; // the Russian caption as laid out (code page 1251)
 };
 

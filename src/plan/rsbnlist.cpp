@@ -68,10 +68,10 @@ TRSBNRec::TRSBNRec(std::string number, std::string name, std::string ident, std:
     Position.Lon = lon;
 }
 
-TRSBNRec& TRSBNList::Add(std::string number, std::string name, std::string ident,
-                         std::string extra, std::string latHemisphere, std::string latDegrees,
-                         std::string latMinutes, std::string lonHemisphere,
-                         std::string lonDegrees, std::string lonMinutes) {
+TRSBNRec& TRSBNList::Add(std::string number, std::string name, std::string ident, std::string extra,
+                         std::string latHemisphere, std::string latDegrees, std::string latMinutes,
+                         std::string lonHemisphere, std::string lonDegrees,
+                         std::string lonMinutes) {
     // Built before it joins the list, so a record that fails to convert never is in it.
     TRSBNRec rec(std::move(number), std::move(name), std::move(ident), std::move(extra),
                  std::move(latHemisphere), std::move(latDegrees), std::move(latMinutes),
@@ -87,9 +87,12 @@ void TRSBNList::LoadBeaconFile(std::string_view path) {
     // Read into a list of its own: the waypoints' indices keep naming the records of the
     // current list until the whole file has been read.
     TRSBNList fresh;
-    if (ext == ".CSV") fresh.LoadBeaconsCsv(path);
-    else if (ext == ".CFG") fresh.LoadBeaconsCfg(path);
-    else return;
+    if (ext == ".CSV")
+        fresh.LoadBeaconsCsv(path);
+    else if (ext == ".CFG")
+        fresh.LoadBeaconsCfg(path);
+    else
+        return;
     Records.swap(fresh.Records);
 }
 
@@ -167,9 +170,12 @@ void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legE
         // The central angle is symmetric: the distance to the end serves the test and the
         // annotation alike.
         const double toEnd = DistanceKm(legEnd.Pos, r.Position);
-        if (DistanceKm(legStart.Pos, r.Position) < NEAR_POINT_KM) r.LegNearness = rmAzimuthFrom;
-        else if (toEnd < NEAR_POINT_KM) r.LegNearness = rmAzimuthTo;
-        else r.LegNearness = rmSRP;
+        if (DistanceKm(legStart.Pos, r.Position) < NEAR_POINT_KM)
+            r.LegNearness = rmAzimuthFrom;
+        else if (toEnd < NEAR_POINT_KM)
+            r.LegNearness = rmAzimuthTo;
+        else
+            r.LegNearness = rmSRP;
         r.LegDistance = toEnd;
     }
 }

@@ -86,12 +86,14 @@ private:
         Raise(Format("%s on line %d", {what, static_cast<long long>(Line_)}));
     }
 
+    // Checked over the whole text up to a byte 0 (which ends it), also after the final "end".
     void CheckLineLengths() {
+        std::string_view text = Src_.substr(0, Src_.find('\0'));
         std::size_t start = 0;
         int line = 1;
         for (;;) {
-            std::size_t lf = Src_.find('\n', start);
-            std::size_t end = lf == std::string_view::npos ? Src_.size() : lf + 1;
+            std::size_t lf = text.find('\n', start);
+            std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
             if (end - start >= kMaxLineBytes) {
                 Line_ = line;
                 Error("Line too long");

@@ -19,7 +19,9 @@ namespace {
 
 constexpr std::string_view kStringTable = "\\StringFileInfo\\041904E3\\";
 
-// Code page 1251 bytes: "Расчёт маршрута для НВУ и РСБН".
+// The version strings that the build puts into the program in place of a version resource;
+// the file version is the project version. The description is typed as code page 1251 bytes
+// ("Расчёт маршрута для НВУ и РСБН") so that the table stays a constant.
 constexpr std::array<TVersionString, 5> kExeVersionTable = {{
     {"\\StringFileInfo\\041904E3\\FileVersion",
      KESTRUN_STR(KESTRUN_VERSION_MAJOR) "." KESTRUN_STR(KESTRUN_VERSION_MINOR) "." KESTRUN_STR(

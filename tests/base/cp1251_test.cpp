@@ -51,8 +51,10 @@ TEST(Cp1251, EveryByteRoundTripsThroughUtf16AndUtf8) {
 }
 
 TEST(Cp1251, UnrepresentableAndMalformedInputBecomesQuestionMark) {
-    EXPECT_EQ(Utf8ToCp1251("\xE4\xB8\xAD"), "?");     // a Chinese character
-    EXPECT_EQ(Utf8ToCp1251("a\xFF" "b"), "a?b");      // not UTF-8 at all
+    EXPECT_EQ(Utf8ToCp1251("\xE4\xB8\xAD"), "?"); // a Chinese character
+    EXPECT_EQ(Utf8ToCp1251("a\xFF"
+                           "b"),
+              "a?b");                                 // not UTF-8 at all
     EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");             // cut short at the end
     EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?"); // outside the basic plane
     EXPECT_EQ(Utf16ToCp1251(u"\xD83D\xDE00x"), "?x");

@@ -40,9 +40,17 @@ TEST(StrToInt, AcceptsWhatThePlatformAccepted) {
     struct Case {
         const char* text;
         int value;
-    } cases[] = {{"0", 0},          {"42", 42},   {"-037", -37},     {"+5", 5},
-                 {"  17  ", 17},    {"\t9\r\n", 9}, {"$1F", 31},     {"2147483647", 2147483647},
-                 {"-2147483648", -2147483647 - 1}, {"$FFFFFFFF", -1}, {"0x10", 16}};
+    } cases[] = {{"0", 0},
+                 {"42", 42},
+                 {"-037", -37},
+                 {"+5", 5},
+                 {"  17  ", 17},
+                 {"\t9\r\n", 9},
+                 {"$1F", 31},
+                 {"2147483647", 2147483647},
+                 {"-2147483648", -2147483647 - 1},
+                 {"$FFFFFFFF", -1},
+                 {"0x10", 16}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(StrToInt(c.text), c.value);
@@ -61,7 +69,7 @@ TEST(StrToFloat, AcceptsDecimalPointFormsOnly) {
     struct Case {
         const char* text;
         long double value;
-    } cases[] = {{"58.35", 58.35L}, {".5", 0.5L},  {"5.", 5.0L},     {"-24.68", -24.68L},
+    } cases[] = {{"58.35", 58.35L},  {".5", 0.5L},       {"5.", 5.0L},  {"-24.68", -24.68L},
                  {" 1e3 ", 1000.0L}, {"+2.5E-1", 0.25L}, {"007", 7.0L}, {"1e-9999", 0.0L}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -70,8 +78,8 @@ TEST(StrToFloat, AcceptsDecimalPointFormsOnly) {
 }
 
 TEST(StrToFloat, RejectsWithTheTextAsGiven) {
-    for (const char* text : {"", ".", "1,5", "1.2.3", "e5", "1e", "--1", "nan", "inf", "0x1p3",
-                             "1e99999"}) {
+    for (const char* text :
+         {"", ".", "1,5", "1.2.3", "e5", "1e", "--1", "nan", "inf", "0x1p3", "1e99999"}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(MessageOf([&] { StrToFloat(text); }),
                   std::string("'") + text + "' is not a valid floating point value");
@@ -82,8 +90,8 @@ TEST(Format, MatchesPrintfUnderTheClassicLocale) {
     struct Case {
         const char* fmt;
         double value;
-    } cases[] = {{"%3.1f", 5.25},   {"%3.1f", 123.45}, {"%6.1f", -3.05}, {"%4.0f", 2.5},
-                 {"%4.0f", 3.5},    {"%.1f", 0.05},    {"%4.1f", 359.96}, {"%-7.2f|", 1.005},
+    } cases[] = {{"%3.1f", 5.25},  {"%3.1f", 123.45}, {"%6.1f", -3.05},  {"%4.0f", 2.5},
+                 {"%4.0f", 3.5},   {"%.1f", 0.05},    {"%4.1f", 359.96}, {"%-7.2f|", 1.005},
                  {"%07.2f", -1.5}, {"%3.1f", -0.04}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fmt);

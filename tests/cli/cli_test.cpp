@@ -59,9 +59,12 @@ std::vector<std::string> CsvFields(const std::string& line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
         if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') f.back() += '"', ++i;
-            else if (c == '"') quoted = false;
-            else f.back() += c;
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+                f.back() += '"', ++i;
+            else if (c == '"')
+                quoted = false;
+            else
+                f.back() += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -82,9 +85,9 @@ TEST(Cli, TextTablesWithBeaconsChosen) {
     auto lines = Lines(r.Out);
     ASSERT_GE(lines.size(), 12u);
     EXPECT_EQ(lines[0], "RSBN");
-    for (const char* caption : {"N", "Point", "Coords", "M.d.", "Course", "MCrs", "Dist",
-                                "RSBN Beacon", "Sup Point", "Mode", "Azimuth", "Orbit", "Pln.crs",
-                                "Trg.Angle", "Trg.Dist"})
+    for (const char* caption :
+         {"N", "Point", "Coords", "M.d.", "Course", "MCrs", "Dist", "RSBN Beacon", "Sup Point",
+          "Mode", "Azimuth", "Orbit", "Pln.crs", "Trg.Angle", "Trg.Dist"})
         EXPECT_NE(lines[1].find(caption), std::string::npos) << caption;
     EXPECT_EQ(lines[2].substr(0, 8), "1.  UUEE");
     EXPECT_NE(lines[2].find("N55°58.35’ E037°24.68’"), std::string::npos);
@@ -99,7 +102,8 @@ TEST(Cli, TextTablesWithBeaconsChosen) {
 
 TEST(Cli, CsvHasOneHeaderAndOneLinePerWaypoint) {
     TempDir cwd;
-    Result r = RunCli({"--beacons", kBeacons, "--format", "csv", "--table", "rsbn", kPlan}, cwd.Path);
+    Result r =
+        RunCli({"--beacons", kBeacons, "--format", "csv", "--table", "rsbn", kPlan}, cwd.Path);
     ASSERT_EQ(r.Status, 0) << r.Err;
     auto lines = Lines(r.Out);
     ASSERT_EQ(lines.size(), 4u);
@@ -126,11 +130,26 @@ TEST(Cli, JsonCarriesEveryValueAsStored) {
     ASSERT_EQ(j["waypoints"].size(), 3u);
     double sum = 0;
     for (const auto& w : j["waypoints"]) {
-        for (const char* key : {"Pos", "Name", "MagDecl", "Distance", "TrueCourse", "MagCourse",
-                                "TrueBackCourse", "MagBackCourse", "Fork", "SFork",
-                                "OrthCourseTakeOff", "BeaconPos", "RSBNAzimuth", "RSBNOrbit",
-                                "RSBNPlannedCourse", "RSBNSupPoint", "RSBNTargetAngle",
-                                "RSBNTargetDistance", "RSBNMode", "BeaconIndex"})
+        for (const char* key : {"Pos",
+                                "Name",
+                                "MagDecl",
+                                "Distance",
+                                "TrueCourse",
+                                "MagCourse",
+                                "TrueBackCourse",
+                                "MagBackCourse",
+                                "Fork",
+                                "SFork",
+                                "OrthCourseTakeOff",
+                                "BeaconPos",
+                                "RSBNAzimuth",
+                                "RSBNOrbit",
+                                "RSBNPlannedCourse",
+                                "RSBNSupPoint",
+                                "RSBNTargetAngle",
+                                "RSBNTargetDistance",
+                                "RSBNMode",
+                                "BeaconIndex"})
             EXPECT_TRUE(w.contains(key)) << key;
         sum += w["Distance"].get<double>();
     }
@@ -177,7 +196,8 @@ TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
         {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv\n"},
         {{"--magdec", "none.bgl", kPlan}, "Cannot open file none.bgl\n"},
         {{TestData("plans/broken.pln")}, "Ожидается символ \"*\"\n"},
-        {{"--save", "/nonexistent/dir/p.rbf", kPlan}, "Cannot create file /nonexistent/dir/p.rbf\n"},
+        {{"--save", "/nonexistent/dir/p.rbf", kPlan},
+         "Cannot create file /nonexistent/dir/p.rbf\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
@@ -190,10 +210,16 @@ TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
 
 TEST(Cli, UsageErrorsExitWithTwo) {
     TempDir cwd;
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"plan.txt"}, {"--table", "all", kPlan}, {"--bogus", kPlan}, {"a.pln", "b.pln"},
-             {"--support-point", "middle", kPlan}, {"--format", "xml", kPlan}, {kPlan, "--export"},
-             {"--beacons", "b.txt", kPlan}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"plan.txt"},
+                                               {"--table", "all", kPlan},
+                                               {"--bogus", kPlan},
+                                               {"a.pln", "b.pln"},
+                                               {"--support-point", "middle", kPlan},
+                                               {"--format", "xml", kPlan},
+                                               {kPlan, "--export"},
+                                               {"--beacons", "b.txt", kPlan}}) {
         std::string joined;
         for (const auto& a : args) joined += a + " ";
         SCOPED_TRACE(joined);

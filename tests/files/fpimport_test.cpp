@@ -19,7 +19,9 @@ namespace {
 
 constexpr long double kPiL = 3.1415926535897932385L;
 
-long double Rad(long double deg, long double min) { return (min / 60 + deg) * kPiL / 180; }
+long double Rad(long double deg, long double min) {
+    return (min / 60 + deg) * kPiL / 180;
+}
 // Southern and western values are stored as 2*pi minus their magnitude.
 double Folded(long double deg, long double min) {
     return static_cast<double>(2 * kPiL) - static_cast<double>(Rad(deg, min));
@@ -70,17 +72,18 @@ TEST(ImportFlightPlan, LayoutFlagNeedsAppVersionStartingWithNine) {
         const char* header;
         bool flag;
     } cases[] = {{"AppVersion=9.1\r\n", true},
-                 {"AppVersion = 9\r\n", true},       // blanks around "=" are allowed
+                 {"AppVersion = 9\r\n", true}, // blanks around "=" are allowed
                  {"AppVersion=8.0\r\n", false},
-                 {"AppVersion=\"9.1\"\r\n", false},  // the quote is the first character
-                 {"appversion=9.1\r\n", false},       // the key's capitalisation is exact
+                 {"AppVersion=\"9.1\"\r\n", false}, // the quote is the first character
+                 {"appversion=9.1\r\n", false},     // the key's capitalisation is exact
                  {"APPVERSION=9.1\r\n", false},
                  {"", false},
-                 {"AppVersion=\r\n9\r\n", true}};    // an empty value takes the next line
+                 {"AppVersion=\r\n9\r\n", true}}; // an empty value takes the next line
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         World w;
-        ImportText(w.WayPointList, std::string("[flightplan]\r\n") + c.header + (c.flag ? fs2004 : fs2002));
+        ImportText(w.WayPointList,
+                   std::string("[flightplan]\r\n") + c.header + (c.flag ? fs2004 : fs2002));
         ASSERT_EQ(w.WayPointList.Count(), 1);
         EXPECT_EQ(w.WayPointList[0].Name, c.flag ? "ID4" : "ID1");
         EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(10, 0));
@@ -145,8 +148,9 @@ TEST(ImportFlightPlan, ErrorMessages) {
 }
 
 TEST(ImportFlightPlan, FilesWithoutWaypointLinesGiveAnEmptyPlan) {
-    for (const char* text : {"", "[flightplan]\r\ntitle=x\r\n\r\n", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<a>\n</a>",
-                             "#waypoint.0=A, A, N1* 0', E1* 0',\r\n"}) {
+    for (const char* text :
+         {"", "[flightplan]\r\ntitle=x\r\n\r\n", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<a>\n</a>",
+          "#waypoint.0=A, A, N1* 0', E1* 0',\r\n"}) {
         SCOPED_TRACE(text);
         World w;
         w.WayPointList.AppendWayPoint();
@@ -176,7 +180,7 @@ TEST(ImportFlightPlan, RealFs2004PlanFromTheSimulator) {
     EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[12].Pos.Lon), Folded(8, 35.95L));
     // The XML plans of later simulators have no waypoint lines.
     World x;
-    ImportFlightPlan(x.WayPointList,
-                     std::string(KESTRUN_SHARED_DATA) + "/plans/IFR Zurich (LSZH) to Dublin (EIDW).pln");
+    ImportFlightPlan(x.WayPointList, std::string(KESTRUN_SHARED_DATA) +
+                                         "/plans/IFR Zurich (LSZH) to Dublin (EIDW).pln");
     EXPECT_EQ(x.WayPointList.Count(), 0);
 }

@@ -46,7 +46,8 @@ TEST(NaviHelper, LegWithBeaconInEachMode) {
     } cases[] = {
         {rmSRP, "  1. [A-B], t10.0, m8.0, 100.0, [KL], S,45.5, 60.3, 12.1, 135.0, 20.0\r\n"},
         {rmAzimuthTo, "  1. [A-B], t10.0, m8.0, 100.0, [KL], T,45.5, 60.3, 12.1, 135.0, 20.0\r\n"},
-        {rmAzimuthFrom, "  1. [A-B], t10.0, m8.0, 100.0, [KL], F,45.5, 60.3, 12.1, 135.0, 20.0\r\n"},
+        {rmAzimuthFrom,
+         "  1. [A-B], t10.0, m8.0, 100.0, [KL], F,45.5, 60.3, 12.1, 135.0, 20.0\r\n"},
         {rmNone, "  1. [A-B], t10.0, m8.0, 100.0, [KL], ,45.5, 60.3, 12.1, 135.0, 20.0\r\n"},
     };
     for (const auto& c : cases) {
@@ -96,5 +97,6 @@ TEST(NaviHelper, WritesTheFileOrKeepsTheOldOne) {
     ExportNaviHelper(w.WayPointList, dir.File("navi_helper.txt"));
     EXPECT_EQ(ReadBytes(dir.File("navi_helper.txt")), FormatNaviHelper(w.WayPointList));
     const std::string bad = dir.File("missing/navi_helper.txt");
-    EXPECT_EQ(MessageOf([&] { ExportNaviHelper(w.WayPointList, bad); }), "Cannot create file " + bad);
+    EXPECT_EQ(MessageOf([&] { ExportNaviHelper(w.WayPointList, bad); }),
+              "Cannot create file " + bad);
 }

@@ -133,13 +133,12 @@ TEST(PlanFile, OpeningReplacesThePlan) {
 
 TEST(PlanFile, BeaconsAreFoundByExactName) {
     World w;
-    OpenText(w.WayPointList,
-             Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
-                "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
-                "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
-                "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"));
+    OpenText(w.WayPointList, Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
+                                "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
+                                "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
+                                "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"));
     ASSERT_EQ(w.WayPointList.Count(), 4);
-    EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1); // the first of two beacons of that name
+    EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1);  // the first of two beacons of that name
     EXPECT_EQ(w.WayPointList[1].BeaconIndex, -1); // case matters
     EXPECT_EQ(w.WayPointList[2].BeaconIndex, -1); // unknown names are silently dropped
     EXPECT_EQ(w.WayPointList[3].BeaconIndex, 0);
@@ -162,11 +161,13 @@ TEST(PlanFile, OddFilesOpenWithoutHanging) {
     struct Case {
         std::string text;
         int count;
-    } cases[] = {{"", 0},
-                 {"SupPoint=Traverse\r\n", 0},
-                 {"# a comment\r\nPilot=me\r\nwaypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\r\n\r\n  \r\n", 1},
-                 {"waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"", 1},
-                 {std::string("waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\0junk", 28), 1}};
+    } cases[] = {
+        {"", 0},
+        {"SupPoint=Traverse\r\n", 0},
+        {"# a comment\r\nPilot=me\r\nwaypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\r\n\r\n  \r\n",
+         1},
+        {"waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"", 1},
+        {std::string("waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\0junk", 28), 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         World w;
@@ -189,7 +190,8 @@ TEST(PlanFile, BrokenFileLeavesPlanAndSupPointAsTheyWere) {
         {"waypoint.0\"B\"", MsgExpectedSymbol('=')},
         {"waypoint.0=\"B\", N*00.00\x92, E2*00.00\x92, \"\"", "'' is not a valid integer value"},
         {"waypoint.0=\"B\", N1 00.00\x92, E2*00.00\x92, \"\"", MsgExpectedSymbol('*')},
-        {"waypoint.0=\"B\", N1*..\x92, E2*00.00\x92, \"\"", "'..' is not a valid floating point value"},
+        {"waypoint.0=\"B\", N1*..\x92, E2*00.00\x92, \"\"",
+         "'..' is not a valid floating point value"},
         {"waypoint.0=\"B\"", MsgExpectedSymbol('*')},
     };
     for (const auto& c : cases) {

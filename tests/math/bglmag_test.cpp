@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -28,7 +28,9 @@ TGeoPoint DegPt(double latDeg, double lonDeg) {
 }
 
 /// Declination in radians of a grid value.
-double Rad(double gridValue) { return gridValue * 180 / 32768 * kPiD / 180; }
+double Rad(double gridValue) {
+    return gridValue * 180 / 32768 * kPiD / 180;
+}
 
 std::string Message(const std::function<void()>& f) {
     try {
@@ -44,8 +46,8 @@ public:
     explicit TempFile(const std::string& bytes) {
         static int counter = 0;
         Path = (std::filesystem::temp_directory_path() /
-                ("kestrun_magdec_" + std::to_string(::getpid()) + "_" +
-                 std::to_string(counter++) + ".bgl"))
+                ("kestrun_magdec_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
+                 ".bgl"))
                    .string();
         std::ofstream(Path, std::ios::binary) << bytes;
     }
@@ -128,7 +130,9 @@ std::unique_ptr<TMagDecGrid> LinearGrid() {
     return grid;
 }
 
-double Linear(double latDeg, double lonDeg) { return Rad(30 * latDeg + 50 * lonDeg - 9000); }
+double Linear(double latDeg, double lonDeg) {
+    return Rad(30 * latDeg + 50 * lonDeg - 9000);
+}
 
 TEST(MagDecGrid, BilinearInsideTheGrid) {
     auto grid = LinearGrid();
@@ -179,8 +183,7 @@ TEST(MagDecGrid, StoredFormsOfSouthAndWest) {
     // A western longitude, negative or stored as 2pi minus its magnitude.
     const double want = Linear(40, 360 - 30.5);
     EXPECT_NEAR(grid->MagDeclAt(DegPt(40, -30.5)), want, 1e-12);
-    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{40 * kDegToRad, k2Pi - 30.5L * kDegToRad}), want,
-                1e-12);
+    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{40 * kDegToRad, k2Pi - 30.5L * kDegToRad}), want, 1e-12);
 }
 
 // At the poles the row beyond would lie outside the grid; the polar row itself is used. The

@@ -62,7 +62,7 @@ TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
     EXPECT_EQ(bytes.compare(0, 7, "Kestrun"), 0);
     TempDir dir;
     const std::string path = dir.File("magdec.bgl");
-    WriteFileBytes(path, bytes);
+    WriteFileAtomic(path, bytes);
     TMagDecGrid grid;
     grid.LoadMagDecGrid(path);
     struct Case {
@@ -78,30 +78,61 @@ TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
     }
 }
 
-// The grid read back through MagDeclAt against the model itself, away from 0..1 degrees east
-// (where the lookup does not interpolate in longitude) and from the magnetic poles.
+// The grid read back through MagDeclAt against the model itself, away from 0..1 degrees east,
+// where the lookup does not interpolate in longitude, and from latitudes below 1 degree north
+// or south, where it does not interpolate in latitude (row 0 stands for the whole band).
+// Within 0.1 degree, except near the south magnetic pole (south of 55 S between 110 E and
+// 160 E), where the declination bends too fast for a one-degree grid: there within 0.5 degree.
 TEST(MagDecFile, LookupAgreesWithTheModelWithinATenthOfADegree) {
     const TWmmModel model = Model();
     const double year = 2027.5;
     TempDir dir;
     const std::string path = dir.File("magdec.bgl");
-    WriteFileBytes(path, BuildMagDecFile(model, year));
+    WriteFileAtomic(path, BuildMagDecFile(model, year));
     TMagDecGrid grid;
     grid.LoadMagDecGrid(path);
     std::mt19937 rng(20250101);
-    std::uniform_real_distribution<double> lat(-59.999, 59.999), lon(1.0, 359.999);
+    std::uniform_real_distribution<double> lat(1.0, 59.999), lon(1.0, 359.999);
+    std::bernoulli_distribution south(0.5);
     double worst = 0;
     for (int k = 0; k < 1000; ++k) {
-        const double la = lat(rng), lo = lon(rng);
+        const double la = south(rng) ? -lat(rng) : lat(rng), lo = lon(rng);
         const double direct = model.Declination(la, lo, 0.0, year);
-        // Western longitudes as the readers store them: 2*pi minus their magnitude.
         const double fromGrid = grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPi;
         const double err = std::fabs(fromGrid - direct);
-        worst = std::fmax(worst, err);
-        if (err > 0.1) ADD_FAILURE() << "lat " << la << " lon " << lo << ": grid " << fromGrid
-                                     << " model " << direct;
+        const bool nearSouthMagneticPole = la < -55.0 && lo > 110.0 && lo < 160.0;
+        if (!nearSouthMagneticPole) worst = std::fmax(worst, err);
+        if (err > (nearSouthMagneticPole ? 0.5 : 0.1))
+            ADD_FAILURE() << "lat " << la << " lon " << lo << ": grid " << fromGrid << " model "
+                          << direct;
     }
     RecordProperty("worst", std::to_string(worst));
+}
+
+// In the band |latitude| < 1 degree the lookup reads row 0 only, so the grid gives the
+// declination of the equator at that longitude: exact on the equator, and off elsewhere in the
+// band by no more than the model's change over that distance.
+TEST(MagDecFile, EquatorialBandReadsTheEquatorRow) {
+    const TWmmModel model = Model();
+    const double year = 2027.5;
+    TempDir dir;
+    const std::string path = dir.File("magdec.bgl");
+    WriteFileAtomic(path, BuildMagDecFile(model, year));
+    TMagDecGrid grid;
+    grid.LoadMagDecGrid(path);
+    const double quantum = 180.0 / 65536.0;
+    for (double lo : {10.0, 37.0, 131.3, 250.0}) {
+        SCOPED_TRACE(lo);
+        const double equator = grid.MagDeclAt(Radians(0, lo)) * 180.0 / kPi;
+        EXPECT_NEAR(equator, model.Declination(0, lo, 0, year), 0.02);
+        for (double la : {-0.9, -0.5, 0.5, 0.9}) {
+            EXPECT_NEAR(grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPi, equator, 1e-12);
+            const double change =
+                std::fabs(model.Declination(la, lo, 0, year) - model.Declination(0, lo, 0, year));
+            EXPECT_LE(std::fabs(equator - model.Declination(la, lo, 0, year)),
+                      change + 0.02 + quantum);
+        }
+    }
 }
 
 // Southern latitudes stored as 2*pi minus their magnitude look up the same rows.
@@ -109,7 +140,7 @@ TEST(MagDecFile, SouthernLatitudeFormsAgree) {
     const TWmmModel model = Model();
     TempDir dir;
     const std::string path = dir.File("magdec.bgl");
-    WriteFileBytes(path, BuildMagDecFile(model, 2026.0));
+    WriteFileAtomic(path, BuildMagDecFile(model, 2026.0));
     TMagDecGrid grid;
     grid.LoadMagDecGrid(path);
     TGeoPoint folded = Radians(-33.87, 151.21);
@@ -143,11 +174,11 @@ TEST(MagdecgenCommand, WritesTheSameGridAsTheLibrary) {
     const std::string target = dir.File("grid.bgl");
     RunResult r = RunMagdecgen("--date 2027.5 --cof '" + kCof + "' -o '" + target + "'", dir);
     ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(ReadFileBytes(target), BuildMagDecFile(Model(), 2027.5));
+    EXPECT_TRUE(ReadFileBytes(target) == BuildMagDecFile(Model(), 2027.5));
     // A calendar date is the same day as its decimal year.
     r = RunMagdecgen("--date 2027-07-02 --cof '" + kCof + "' -o '" + target + "'", dir);
     ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(ReadFileBytes(target), BuildMagDecFile(Model(), DecimalYear(2027, 7, 2)));
+    EXPECT_TRUE(ReadFileBytes(target) == BuildMagDecFile(Model(), DecimalYear(2027, 7, 2)));
 }
 
 TEST(MagdecgenCommand, DefaultDateIsTodayWithinTheValidity) {
@@ -163,7 +194,7 @@ TEST(MagdecgenCommand, DefaultDateIsTodayWithinTheValidity) {
     const double year = std::stod(bytes.substr(at + 5, 9));
     EXPECT_GE(year, 2025.0);
     EXPECT_LE(year, 2030.0);
-    EXPECT_EQ(bytes, BuildMagDecFile(Model(), year));
+    EXPECT_TRUE(bytes == BuildMagDecFile(Model(), year)) << "header " << bytes.substr(0, 80);
 }
 
 TEST(MagdecgenCommand, AtPrintsTheModelDeclinationToFourDecimals) {
@@ -209,7 +240,8 @@ TEST(MagdecgenCommand, UsageAndFileErrors) {
         {"--frobnicate", 2, "unknown argument '--frobnicate'"},
         {"--date", 2, "--date needs a value"},
         {"--date abc" + cof, 2, "date 'abc' is not a number"},
-        {"--date 2031" + cof, 2, "date 2031 is outside the validity of WMM-2025 (2025.0 to 2030.0)"},
+        {"--date 2031" + cof, 2,
+         "date 2031 is outside the validity of WMM-2025 (2025.0 to 2030.0)"},
         {"--date 2024.99" + cof, 2, "outside the validity"},
         {"--date 2026-02-30" + cof, 2, "date '2026-02-30' is not a calendar date"},
         {"--date 2026 --date 2027", 2, "--date given twice"},
@@ -220,7 +252,8 @@ TEST(MagdecgenCommand, UsageAndFileErrors) {
         {"--at 10 20 --height 900", 2, "height 900 km is outside the model's -1 to 850 km"},
         {"--height 3", 2, "--height is only used with --at"},
         {"--at 10 20 -o x.bgl", 2, "--at prints the declination; it writes no file"},
-        {"--cof '" + dir.File("missing.COF") + "'", 1, "Cannot open file " + dir.File("missing.COF")},
+        {"--cof '" + dir.File("missing.COF") + "'", 1,
+         "Cannot open file " + dir.File("missing.COF")},
         {"--date 2026" + cof + " -o '" + dir.File("no/such/folder/magdec.bgl") + "'", 1,
          "Cannot create file " + dir.File("no/such/folder/magdec.bgl")},
     };
@@ -233,7 +266,7 @@ TEST(MagdecgenCommand, UsageAndFileErrors) {
     }
     // A malformed coefficient file is a file error too.
     const std::string bad = dir.File("bad.COF");
-    WriteFileBytes(bad, "2025.0 X\n1 0 abc 0 0 0\n");
+    WriteFileAtomic(bad, "2025.0 X\n1 0 abc 0 0 0\n");
     RunResult r = RunMagdecgen("--cof '" + bad + "'", dir);
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("Bad format of magnetic model file"), std::string::npos) << r.Err;

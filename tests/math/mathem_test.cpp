@@ -32,20 +32,32 @@ void* operator new[](std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace kestrun {
 namespace {
 
 constexpr double kPiD = std::numbers::pi;
 
-TGeoPoint Pt(long double lat, long double lon) { return TGeoPoint{lat, lon}; }
+TGeoPoint Pt(long double lat, long double lon) {
+    return TGeoPoint{lat, lon};
+}
 
 /// Difference of two angles folded into [-pi, pi].
-double AngleDiff(double a, double b) { return std::remainder(a - b, 2 * kPiD); }
+double AngleDiff(double a, double b) {
+    return std::remainder(a - b, 2 * kPiD);
+}
 
 TEST(Mathem, NoHeapAllocation) {
     std::mt19937_64 rng(1);
@@ -79,8 +91,8 @@ TEST(Mathem, CoincidentPositionsAreExactlyZeroApart) {
         if (k % 2) p = Pt(Normalize2Pi(-static_cast<double>(p.Lat)), p.Lon); // stored S form
         const TGeoPoint q = p;
         EXPECT_EQ(CentralAngle(p, q), 0.0);
-        TVector3 v = TVector3::CreateSpherical(static_cast<double>(p.Lon),
-                                               static_cast<double>(p.Lat), 1);
+        TVector3 v =
+            TVector3::CreateSpherical(static_cast<double>(p.Lon), static_cast<double>(p.Lat), 1);
         TVector3 w = v;
         if (v.Dot(w) < 1) ++belowOne;
     }
@@ -176,17 +188,16 @@ TEST(Mathem, DistanceAndCourseAgreeWithGeographicLib) {
         // run along a meridian, where the arc cosine of a ratio that rounds near +-1 keeps
         // only about half the digits (see CourseOfMeridianLegsIsNorthOrSouth).
         const double refCourse = std::remainder(azi1 * kPiD / 180, 2 * kPiD);
-        const bool degenerate = angle < 1e-6 || angle > kPiD - 1e-6 ||
-                                std::abs(std::sin(refCourse)) < 1e-6;
+        const bool degenerate =
+            angle < 1e-6 || angle > kPiD - 1e-6 || std::abs(std::sin(refCourse)) < 1e-6;
         if (!degenerate) {
             ++coursesChecked;
             ok = ok && std::abs(AngleDiff(course, refCourse)) <= 1e-9;
         }
         if (!ok && ++failures <= 10) {
             ADD_FAILURE() << p.kind << " " << p.latA << "," << p.lonA << " -> " << p.latB << ","
-                          << p.lonB << ": km " << km << " ref " << refKm << ", course "
-                          << course << " ref " << refCourse << " (checked " << !degenerate
-                          << ")";
+                          << p.lonB << ": km " << km << " ref " << refKm << ", course " << course
+                          << " ref " << refCourse << " (checked " << !degenerate << ")";
         }
     }
     EXPECT_EQ(failures, 0);
@@ -194,6 +205,32 @@ TEST(Mathem, DistanceAndCourseAgreeWithGeographicLib) {
     EXPECT_GT(close, 2000);
     // Two-ulp cases are rare: nearly all close pairs are within 1e-4 km.
     EXPECT_LT(closeOverOneUlp * 100, close) << closeOverOneUlp << " of " << close;
+}
+
+// The course functions take lengths without bringing angles up to date; the result must be
+// bit for bit that of the plain vector steps (AddInPlace, then GetRadius).
+TEST(Mathem, CourseEqualsThePlainVectorSteps) {
+    std::mt19937_64 rng(21);
+    std::uniform_real_distribution<double> lat(-1.6, 1.6), lon(-1, 7);
+    for (int k = 0; k < 20000; ++k) {
+        const TGeoPoint a = Pt(lat(rng), lon(rng)), b = Pt(lat(rng), lon(rng)),
+                        r = Pt(lat(rng), lon(rng));
+        TVector3 ua =
+            TVector3::CreateSpherical(static_cast<double>(a.Lon), static_cast<double>(a.Lat), 1);
+        TVector3 ub =
+            TVector3::CreateSpherical(static_cast<double>(b.Lon), static_cast<double>(b.Lat), 1);
+        TVector3 n = ua.Cross(ub);
+        if (n.GetRadius() == 0) continue;
+        TVector3 e = TVector3::CreateSpherical(static_cast<double>(r.Lon - kPi2), 0, 1);
+        const long double x = (long double)n.Dot(e) / ((long double)e.GetRadius() * n.GetRadius());
+        const long double xc = x > 1 ? 1 : x < -1 ? -1 : x;
+        const long double c = std::atan2(std::sqrt(1 - xc * xc), xc);
+        TVector3 along = n.Cross(e);
+        ua.AddInPlace(along);
+        const double want =
+            ua.GetRadius() >= 1 ? static_cast<double>(c) : static_cast<double>(k2Pi - c);
+        ASSERT_EQ(CourseRelTo(a, b, r), want) << k;
+    }
 }
 
 TEST(Mathem, CourseOfMeridianLegsIsNorthOrSouth) {
@@ -267,7 +304,8 @@ TEST(Mathem, CourseRelToIsTheCrossingAngleWithTheReferenceMeridian) {
         // The azimuth of the circle at the crossing, via the leg's end point nearer to it.
         double s12, azi1, azi2;
         sphere.Inverse(pLat, pLon, lb * 180 / kPiD, lob * 180 / kPiD, s12, azi1, azi2);
-        if (s12 < 1000) sphere.Inverse(pLat, pLon, la * 180 / kPiD, lo * 180 / kPiD, s12, azi1, azi2);
+        if (s12 < 1000)
+            sphere.Inverse(pLat, pLon, la * 180 / kPiD, lo * 180 / kPiD, s12, azi1, azi2);
         if (s12 < 1000 || s12 > 6378137 * (kPiD - 1e-3)) continue;
         const double ref = azi1 * kPiD / 180;
         const double got = CourseRelTo(Pt(la, lo), Pt(lb, lob), Pt(0.3, lr));
@@ -275,7 +313,8 @@ TEST(Mathem, CourseRelToIsTheCrossingAngleWithTheReferenceMeridian) {
         ++checked;
         const double e1 = std::abs(std::remainder(got - ref, kPiD));
         const double e2 = std::abs(std::remainder(got + ref, kPiD));
-        EXPECT_LE(std::min(e1, e2), 1e-9) << la << " " << lo << " " << lb << " " << lob << " " << lr << " " << e1 << " " << e2;
+        EXPECT_LE(std::min(e1, e2), 1e-9)
+            << la << " " << lo << " " << lb << " " << lob << " " << lr << " " << e1 << " " << e2;
     }
     EXPECT_GT(checked, 1500);
 }
@@ -334,14 +373,14 @@ TEST(Mathem, Normalize) {
     const Case cases[] = {
         {-0.1, twoPi - 0.1, -0.1},
         {0, 0, 0},
-        {twoPi, twoPi, 0},  // 2pi stays 2pi in [0, 2pi]
+        {twoPi, twoPi, 0}, // 2pi stays 2pi in [0, 2pi]
         {twoPi + 0.1, 0.1, 0.1},
-        {pi, pi, pi},       // pi stays pi
+        {pi, pi, pi}, // pi stays pi
         {-pi, twoPi - pi, -pi},
         {3 * pi / 2, 3 * pi / 2, -pi / 2},
         {-3 * pi / 2, pi / 2, pi / 2},
-        {-7, -7 + twoPi, -7 + twoPi},        // one turn only
-        {13, 13 - twoPi, 13 - twoPi},        // one turn only: stays outside
+        {-7, -7 + twoPi, -7 + twoPi}, // one turn only
+        {13, 13 - twoPi, 13 - twoPi}, // one turn only: stays outside
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);

@@ -91,6 +91,36 @@ TEST(TVector3, CartesianFormOfSphericalVectors) {
     }
 }
 
+// The cartesian form is the extended-precision sine and cosine of each angle, rounded where a
+// value is stored; the joint sine/cosine evaluation must give exactly those values.
+TEST(TVector3, CartesianFormIsExactlyTheExtendedSinesAndCosines) {
+    std::mt19937_64 rng(13);
+    std::uniform_real_distribution<double> angle(-20, 20), radius(0, 3);
+    for (int k = 0; k < 200000; ++k) {
+        const double lon = k % 7 ? angle(rng) : std::ldexp(angle(rng), -(k % 40));
+        const double lat = angle(rng), r = k % 3 ? 1 : radius(rng);
+        TVector3 v = TVector3::CreateSpherical(lon, lat, r);
+        const double t = static_cast<double>(cosl(lat) * r);
+        ASSERT_EQ(v.GetCoord(0), static_cast<double>(cosl(lon) * t)) << lon << " " << lat;
+        ASSERT_EQ(v.GetCoord(1), static_cast<double>(sinl(lon) * t)) << lon << " " << lat;
+        ASSERT_EQ(v.GetCoord(2), static_cast<double>(sinl(lat) * r)) << lon << " " << lat;
+    }
+}
+
+TEST(TVector3, LengthIsTheRadiusWithoutTheAngles) {
+    std::mt19937_64 rng(17);
+    std::uniform_real_distribution<double> d(-2, 2);
+    for (int k = 0; k < 10000; ++k) {
+        TVector3 v = TVector3::CreateCartesian(d(rng), d(rng), d(rng));
+        const double len = v.Length();
+        EXPECT_FALSE(v.SphValid());
+        EXPECT_EQ(len, v.GetRadius());
+    }
+    TVector3 s = TVector3::CreateSpherical(1, 1, 2.5);
+    EXPECT_EQ(s.Length(), 2.5);
+    EXPECT_EQ(TVector3().Length(), 0.0);
+}
+
 TEST(TVector3, SettersWithTheStoredValueChangeNothing) {
     TVector3 v = TVector3::CreateCartesian(1, 2, 3);
     v.GetLat(); // both forms current

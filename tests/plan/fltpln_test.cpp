@@ -21,7 +21,9 @@ void FillLinearGrid(TMagDecGrid& grid) {
     for (int j = 0; j < TMagDecGrid::kLonCount; ++j)
         for (int i = -90; i <= 90; ++i) grid.At(j, i) = static_cast<std::int16_t>(50 * j);
 }
-double LinearDecl(double lonDeg) { return lonDeg * 50 * 180 / 32768 * kDeg; }
+double LinearDecl(double lonDeg) {
+    return lonDeg * 50 * 180 / 32768 * kDeg;
+}
 
 std::string Err(const std::function<void()>& f) {
     try {
@@ -136,8 +138,7 @@ TEST(CalcPlan, OneGreatCircleKeepsTheOrthodromicCourse) {
     for (int k = 1; k < 3; ++k) {
         SCOPED_TRACE(k);
         EXPECT_GT(std::abs(AngleDiff(w.Plan[k].TrueCourse, w.Plan[0].TrueCourse)), 0.05);
-        EXPECT_NEAR(AngleDiff(w.Plan[k].OrthCourseTakeOff, w.Plan[0].OrthCourseTakeOff), 0,
-                    1e-9);
+        EXPECT_NEAR(AngleDiff(w.Plan[k].OrthCourseTakeOff, w.Plan[0].OrthCourseTakeOff), 0, 1e-9);
     }
 }
 
@@ -287,8 +288,10 @@ double CourseWhereLonIs(const TGeoPoint& a, const TGeoPoint& b, double lonDeg) {
     for (int i = 0; i < 200; ++i) {
         double mid = (lo + hi) / 2;
         line.Position(mid, lat, lon, azi);
-        if ((lon < lonDeg) == rising) lo = mid;
-        else hi = mid;
+        if ((lon < lonDeg) == rising)
+            lo = mid;
+        else
+            hi = mid;
     }
     line.Position(lo, lat, lon, azi);
     return Course(azi);
@@ -450,46 +453,66 @@ TEST(CalcPlanRepeatedWaypoint, NewWaypointsAtTheOrigin) {
 
 // --- Fast paths against the straightforward formulas --------------------------------------
 
-// The leg values exactly as the formulas give them, each computed on its own.
-void ReferenceRSBN(TWayPoint& p, const TWayPoint& q, TSupPointKind kind) {
+// Every leg value exactly as the formulas give it, each computed on its own from the
+// positions with the math unit's functions.
+void ReferenceLeg(TWayPoint& p, const TWayPoint& q, double& forkSum, TSupPointKind kind) {
+    auto r64 = [](long double x) { return static_cast<double>(x); };
+    p.Distance = DistanceKm(p.Pos, q.Pos);
+    p.TrueCourse = InitialCourse(p.Pos, q.Pos);
+    p.TrueBackCourse = InitialCourse(q.Pos, p.Pos);
+    p.OrthCourseTakeOff = Normalize2Pi(r64(static_cast<long double>(p.TrueCourse) + forkSum));
     const TGeoPoint& b = p.BeaconPos;
-    auto n2pi = [](long double x) { return Normalize2Pi(static_cast<double>(x)); };
-    if (DistanceKm(p.Pos, b) < 3) {
-        p.RSBNMode = rmAzimuthFrom;
-        p.Distance = DistanceKm(b, q.Pos);
-        p.RSBNPlannedCourse = InitialCourse(b, q.Pos);
-        p.TrueCourse = p.RSBNPlannedCourse;
-        p.TrueBackCourse = InitialCourse(q.Pos, b);
+    if (p.Distance == 0) {
+        p.Fork = 0;
+        p.RSBNMode = rmNone;
+        p.RSBNPlannedCourse = p.RSBNAzimuth = p.RSBNOrbit = 0;
+        p.RSBNTargetAngle = p.RSBNTargetDistance = 0;
         p.RSBNSupPoint = TGeoPoint{};
-        p.RSBNOrbit = p.Distance;
-        p.RSBNTargetDistance = 0;
-    } else if (DistanceKm(q.Pos, b) < 3) {
-        p.RSBNMode = rmAzimuthTo;
-        p.Distance = DistanceKm(p.Pos, b);
-        p.TrueCourse = InitialCourse(p.Pos, b);
-        p.RSBNPlannedCourse = InitialCourse(b, p.Pos);
-        p.TrueBackCourse = p.RSBNPlannedCourse;
-        p.RSBNSupPoint = TGeoPoint{};
-        p.RSBNOrbit = 0;
-        p.RSBNTargetDistance = 0;
     } else {
-        p.RSBNMode = rmSRP;
-        p.RSBNPlannedCourse = CourseRelTo(p.Pos, q.Pos, b);
-        TGeoPoint s = q.Pos;
-        if (kind == spTraverse) TraversePoint(p.Pos, q.Pos, b, s);
-        p.RSBNSupPoint = s;
-        p.RSBNAzimuth = InitialCourse(b, q.Pos);
-        p.RSBNOrbit = DistanceKm(b, q.Pos);
-        p.RSBNTargetAngle = InitialCourse(b, s);
-        p.RSBNTargetDistance = DistanceKm(b, s);
-        return;
+        p.Fork = NormalizePi(r64(static_cast<long double>(p.TrueCourse) - p.TrueBackCourse + kPi));
+        if (DistanceKm(p.Pos, b) < 3) {
+            p.RSBNMode = rmAzimuthFrom;
+            p.Distance = DistanceKm(b, q.Pos);
+            p.RSBNPlannedCourse = InitialCourse(b, q.Pos);
+            p.TrueCourse = p.RSBNPlannedCourse;
+            p.TrueBackCourse = InitialCourse(q.Pos, b);
+            p.RSBNSupPoint = TGeoPoint{};
+            p.RSBNOrbit = p.Distance;
+            p.RSBNTargetDistance = 0;
+        } else if (DistanceKm(q.Pos, b) < 3) {
+            p.RSBNMode = rmAzimuthTo;
+            p.Distance = DistanceKm(p.Pos, b);
+            p.TrueCourse = InitialCourse(p.Pos, b);
+            p.RSBNPlannedCourse = InitialCourse(b, p.Pos);
+            p.TrueBackCourse = p.RSBNPlannedCourse;
+            p.RSBNSupPoint = TGeoPoint{};
+            p.RSBNOrbit = 0;
+            p.RSBNTargetDistance = 0;
+        } else {
+            p.RSBNMode = rmSRP;
+            p.RSBNPlannedCourse = CourseRelTo(p.Pos, q.Pos, b);
+            TGeoPoint s = q.Pos;
+            if (kind == spTraverse) TraversePoint(p.Pos, q.Pos, b, s);
+            p.RSBNSupPoint = s;
+            p.RSBNAzimuth = InitialCourse(b, q.Pos);
+            p.RSBNOrbit = DistanceKm(b, q.Pos);
+            p.RSBNTargetAngle = InitialCourse(b, s);
+            p.RSBNTargetDistance = DistanceKm(b, s);
+        }
+        if (p.RSBNMode != rmSRP) {
+            p.RSBNAzimuth = p.RSBNPlannedCourse;
+            p.RSBNTargetAngle =
+                Normalize2Pi(r64(static_cast<long double>(p.RSBNPlannedCourse) + kPi2));
+        }
     }
-    p.MagCourse = n2pi(static_cast<long double>(p.TrueCourse) - p.MagDecl);
-    p.MagBackCourse = n2pi(static_cast<long double>(p.TrueBackCourse) - q.MagDecl);
-    p.RSBNAzimuth = p.RSBNPlannedCourse;
-    p.RSBNTargetAngle = n2pi(static_cast<long double>(p.RSBNPlannedCourse) + kPi2);
+    p.MagCourse = Normalize2Pi(r64(static_cast<long double>(p.TrueCourse) - p.MagDecl));
+    p.MagBackCourse = Normalize2Pi(r64(static_cast<long double>(p.TrueBackCourse) - q.MagDecl));
+    forkSum = r64(static_cast<long double>(forkSum) + p.Fork);
+    p.SFork = forkSum;
 }
 
+// Guards the shared unit vectors, meridian normals and poles of CalcPlan: each value must be
+// the very double that the math unit's function gives for the positions.
 TEST(CalcPlanFastPaths, BitIdenticalToTheStraightforwardFormulas) {
     std::mt19937 rng(20240611);
     std::uniform_real_distribution<double> unit(0, 1);
@@ -498,30 +521,44 @@ TEST(CalcPlanFastPaths, BitIdenticalToTheStraightforwardFormulas) {
         TWorld w;
         FillLinearGrid(*w.Grid);
         TGeoPoint at = Geo(48, 12);
-        for (int k = 0; k < 200; ++k) {
+        for (int k = 0; k < 400; ++k) {
             TWayPoint& p = w.Add(at);
-            at = Direct(at, 360 * unit(rng), 20 + 300 * unit(rng));
-            // Beacons at the start, at the end, away from both, or none at all.
+            // Legs in every direction, some along a meridian or the equator, some repeated.
             const double r = unit(rng);
-            TGeoPoint next = at;
-            if (r < 0.25) p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 2.9 * unit(rng))));
-            else if (r < 0.5) p.SetBeacon(w.AddBeacon(Direct(next, 360 * unit(rng), 2.9 * unit(rng))));
-            else if (r < 0.9) p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 400 * unit(rng) + 5)));
+            if (r < 0.05)
+                at = Direct(at, unit(rng) < 0.5 ? 0 : 180, 300 * unit(rng));
+            else if (r < 0.1)
+                at = Typed(0, 10 + 100 * unit(rng));
+            else if (r > 0.95)
+                at = p.Pos;
+            else
+                at = Direct(at, 360 * unit(rng), 20 + 3000 * unit(rng));
+            // Beacons at the start, at the end, away from both, on the start itself, or none.
+            const double b = unit(rng);
+            if (b < 0.2)
+                p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 2.9 * unit(rng))));
+            else if (b < 0.4)
+                p.SetBeacon(w.AddBeacon(Direct(at, 360 * unit(rng), 2.9 * unit(rng))));
+            else if (b < 0.45)
+                p.SetBeacon(w.AddBeacon(p.Pos));
+            else if (b < 0.9)
+                p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 5 + 800 * unit(rng))));
         }
         w.Add(at);
         w.Plan.SupPoint = kind;
         w.Plan.CalcPlan();
         int modes[4] = {};
+        double forkSum = 0, total = 0;
         for (int k = 0; k + 1 < w.Plan.Count(); ++k) {
             SCOPED_TRACE(k);
             TWayPoint ref = w.Plan[k];
-            ReferenceRSBN(ref, w.Plan[k + 1], kind);
+            ReferenceLeg(ref, w.Plan[k + 1], forkSum, kind);
             ExpectSameLeg(w.Plan[k], ref);
             ++modes[w.Plan[k].RSBNMode];
+            total = static_cast<double>(static_cast<long double>(total) + ref.Distance);
         }
-        EXPECT_GT(modes[rmSRP], 0);
-        EXPECT_GT(modes[rmAzimuthTo], 0);
-        EXPECT_GT(modes[rmAzimuthFrom], 0);
+        EXPECT_EQ(w.Plan.TotalDist, total);
+        for (int mode : {rmNone, rmSRP, rmAzimuthTo, rmAzimuthFrom}) EXPECT_GT(modes[mode], 0);
     }
 }
 

@@ -43,7 +43,9 @@ inline double LatDeg(const TGeoPoint& p) {
     double d = static_cast<double>(p.Lat) / kDeg;
     return d > 180 ? d - 360 : d;
 }
-inline double LonDeg(const TGeoPoint& p) { return static_cast<double>(p.Lon) / kDeg; }
+inline double LonDeg(const TGeoPoint& p) {
+    return static_cast<double>(p.Lon) / kDeg;
+}
 
 /// Angle in [0, 2*pi) from GeographicLib degrees.
 inline double Course(double deg) {
@@ -87,8 +89,10 @@ inline TGeoPoint FirstAtOrBeyond(const TGeoPoint& from, double aziDeg, double km
     for (int i = 0; i < 200 && lo < hi; ++i) {
         double mid = lo + (hi - lo) / 2;
         if (mid == lo || mid == hi) break;
-        if (DistanceKm(from, Direct(from, aziDeg, mid)) >= km) hi = mid;
-        else lo = mid;
+        if (DistanceKm(from, Direct(from, aziDeg, mid)) >= km)
+            hi = mid;
+        else
+            lo = mid;
     }
     if (justBelow) *justBelow = Direct(from, aziDeg, lo);
     return Direct(from, aziDeg, hi);

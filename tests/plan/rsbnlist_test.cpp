@@ -31,7 +31,9 @@ std::string Err(const std::function<void()>& f) {
 }
 
 // Degrees and minutes as radians, the reference for every position below.
-double Rad(double deg, double min = 0) { return (deg + min / 60) * kDeg; }
+double Rad(double deg, double min = 0) {
+    return (deg + min / 60) * kDeg;
+}
 
 // --- Records --------------------------------------------------------------------------
 
@@ -83,8 +85,7 @@ TEST(RSBNRec, ConversionErrorsAndTheListStaysClean) {
         TRSBNList list;
         list.Add("1", "First", "F", "", "N", "1", "0", "E", "1", "0");
         EXPECT_EQ(Err([&] {
-                      list.Add("2", "Bad", "B", "", c.latH, c.latD, c.latM, c.lonH, c.lonD,
-                               c.lonM);
+                      list.Add("2", "Bad", "B", "", c.latH, c.latD, c.latM, c.lonH, c.lonD, c.lonM);
                   }),
                   c.message);
         ASSERT_EQ(list.Count(), 1);
@@ -153,7 +154,9 @@ TEST(BeaconsCsv, ErrorsKeepTheRecordsReadBefore) {
         TRSBNList list;
         EXPECT_EQ(Err([&] { list.LoadBeaconsCsv(Fixture(c.file)); }), c.message);
         ASSERT_EQ(list.Count(), c.recordsBefore);
-        if (c.recordsBefore > 0) EXPECT_EQ(list[0].Number, "12");
+        if (c.recordsBefore > 0) {
+            EXPECT_EQ(list[0].Number, "12");
+        }
     }
     EXPECT_EQ(MsgExpectedSymbol(','), Cp("Ожидается символ \",\""));
 }
@@ -266,8 +269,9 @@ TEST(LoadBeaconFile, OtherPathsChangeNothing) {
 // Guards against a failed reload leaving a half-filled list while the plan's waypoints still
 // hold indices into the old one.
 TEST(LoadBeaconFile, FailedReloadLeavesTheListUnchanged) {
-    const char* bad[] = {"bad_degrees.csv", "tail_blanks.csv", "empty.csv", "no_such_file.csv",
-                         "empty_lon_degrees.cfg", "bad_section.cfg", "no_such_file.cfg"};
+    const char* bad[] = {"bad_degrees.csv",  "tail_blanks.csv",       "empty.csv",
+                         "no_such_file.csv", "empty_lon_degrees.cfg", "bad_section.cfg",
+                         "no_such_file.cfg"};
     for (const char* file : bad) {
         SCOPED_TRACE(file);
         TRSBNList list;

@@ -175,7 +175,9 @@ int Run(const std::vector<std::string_view>& args) {
                                   model.ModelName() + " (" + FloatToFixed(model.ValidFrom(), 1) +
                                   " to " + FloatToFixed(model.ValidTo(), 1) + ")"};
         } else {
-            year = std::fmin(std::fmax(Today(), model.ValidFrom()), model.ValidTo());
+            // Four decimals, as the grid's header states the date.
+            year = std::round(Today() * 1e4) / 1e4;
+            year = std::fmin(std::fmax(year, model.ValidFrom()), model.ValidTo());
         }
     } catch (const TUsageError& e) {
         PrintError(e.Message);
