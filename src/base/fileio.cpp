@@ -77,18 +77,10 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     if (::stat(sys.c_str(), &st) == 0) mode = st.st_mode & 07777;
     ::fchmod(fd, mode);
     bool ok = WriteAll(fd, bytes);
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tmp.c_str(), sys.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), sys.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(tmp.c_str());
-        (void)err;
         Raise("Stream write error");
     }
 }
@@ -98,13 +90,8 @@ void WriteFileBytes(std::string_view path, std::string_view bytes) {
     int fd = sys.empty() ? -1 : ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) Raise(MsgCannotCreateFile(path));
     bool ok = WriteAll(fd, bytes);
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) (void)err;
-    Raise("Stream write error");
+    if (::close(fd) != 0) ok = false;
+    if (!ok) Raise("Stream write error");
 }
 
 std::string ExePath() {

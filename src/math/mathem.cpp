@@ -21,7 +21,7 @@ TVector3 UnitVector(const TGeoPoint& p) {
 Real ArcCos(Real x) {
     if (x > 1) x = 1;
     if (x < -1) x = -1;
-    return std::atan2(std::sqrt(1 - x * x), x);
+    return std::atan2(static_cast<double>(std::sqrt(1 - x * x)), static_cast<double>(x));
 }
 
 /// Course of the great circle from A to B against the meridian of ref, with the east/west

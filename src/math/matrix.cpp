@@ -41,7 +41,7 @@ void TVector3::ToSpherical() {
     if (X_ == 0 && Y_ == 0) {
         Lon_ = 0;
     } else {
-        Lon_ = static_cast<double>(std::atan2(Real(Y_), Real(X_)));
+        Lon_ = std::atan2(Y_, X_);
         // Longitudes run from 0 to 2pi, never negative.
         if (Lon_ < 0) Lon_ = static_cast<double>(Lon_ + kTwoPi);
     }
@@ -49,20 +49,20 @@ void TVector3::ToSpherical() {
     if (Z_ == 0 && h == 0) {
         Lat_ = 0;
     } else {
-        Lat_ = static_cast<double>(std::atan2(Real(Z_), Real(h)));
+        Lat_ = std::atan2(Z_, h);
     }
 }
 
 void TVector3::ToCartesian() {
-    // One joint evaluation per angle: sincosl gives exactly the values of sinl and cosl (the
-    // same reduction and kernels) at well under the cost of the two calls.
-    Real sinLat, cosLat, sinLon, cosLon;
-    ::sincosl(Lat_, &sinLat, &cosLat);
-    ::sincosl(Lon_, &sinLon, &cosLon);
-    const double t = static_cast<double>(cosLat * Radius_);
-    X_ = static_cast<double>(cosLon * t);
-    Y_ = static_cast<double>(sinLon * t);
-    Z_ = static_cast<double>(sinLat * Radius_);
+    // Double-precision sines and cosines (correctly rounded in practice) cost a tenth of the
+    // extended ones; the products are still formed in extended precision and rounded on store.
+    double sinLat, cosLat, sinLon, cosLon;
+    ::sincos(Lat_, &sinLat, &cosLat);
+    ::sincos(Lon_, &sinLon, &cosLon);
+    const double t = static_cast<double>(Real(cosLat) * Radius_);
+    X_ = static_cast<double>(Real(cosLon) * t);
+    Y_ = static_cast<double>(Real(sinLon) * t);
+    Z_ = static_cast<double>(Real(sinLat) * Radius_);
 }
 
 double TVector3::GetCoord(int index) {

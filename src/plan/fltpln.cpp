@@ -49,7 +49,7 @@ using Real = long double;
 Real ArcCos(Real x) {
     if (x > 1) x = 1;
     if (x < -1) x = -1;
-    return std::atan2(std::sqrt(1 - x * x), x);
+    return std::atan2(static_cast<double>(std::sqrt(1 - x * x)), static_cast<double>(x));
 }
 
 // A position with its unit vector u(P) and meridian normal e(P), cartesian forms current.

@@ -37,6 +37,27 @@ void InsertMinutesPoint(std::string& hundredths) {
     hundredths.insert(at, 1, '.');
 }
 
+// The number of lines of the stream (LF, CR LF or CR alone ends a line), to make room for one
+// record per line before reading: the records then never move while the list grows.
+std::size_t CountLines(std::istream& in) {
+    in.clear();
+    in.seekg(0);
+    std::size_t lines = 1;
+    char buf[65536];
+    bool afterCR = false;
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        const std::streamsize n = in.gcount();
+        for (std::streamsize i = 0; i < n; ++i) {
+            const char c = buf[i];
+            if (c == '\n' && !afterCR) ++lines;
+            else if (c == '\r') ++lines;
+            afterCR = c == '\r';
+        }
+    }
+    in.clear();
+    return lines;
+}
+
 const TCharSet& SignedDigitChars() {
     static const TCharSet set = TCharSet::Of("-", "09");
     return set;
@@ -50,14 +71,14 @@ std::string MsgBadBeaconCfg(std::string_view path) {
     return s;
 }
 
-TRSBNRec::TRSBNRec(std::string number, std::string name, std::string ident, std::string extra,
-                   std::string latHemisphere, std::string latDegrees, std::string latMinutes,
-                   std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes)
-    : Number(std::move(number)), Name(std::move(name)), Ident(std::move(ident)),
-      Extra(std::move(extra)), LatHemisphere(std::move(latHemisphere)),
-      LatDegrees(std::move(latDegrees)), LatMinutes(std::move(latMinutes)),
-      LonHemisphere(std::move(lonHemisphere)), LonDegrees(std::move(lonDegrees)),
-      LonMinutes(std::move(lonMinutes)) {
+TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
+                   std::string_view extra, std::string_view latHemisphere,
+                   std::string_view latDegrees, std::string_view latMinutes,
+                   std::string_view lonHemisphere, std::string_view lonDegrees,
+                   std::string_view lonMinutes)
+    : Number(number), Name(name), Ident(ident), Extra(extra), LatHemisphere(latHemisphere),
+      LatDegrees(latDegrees), LatMinutes(latMinutes), LonHemisphere(lonHemisphere),
+      LonDegrees(lonDegrees), LonMinutes(lonMinutes) {
     long double lat = AngleOf(LatDegrees, LatMinutes);
     if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
     long double lon = AngleOf(LonDegrees, LonMinutes);
@@ -68,16 +89,15 @@ TRSBNRec::TRSBNRec(std::string number, std::string name, std::string ident, std:
     Position.Lon = lon;
 }
 
-TRSBNRec& TRSBNList::Add(std::string number, std::string name, std::string ident, std::string extra,
-                         std::string latHemisphere, std::string latDegrees, std::string latMinutes,
-                         std::string lonHemisphere, std::string lonDegrees,
-                         std::string lonMinutes) {
-    // Built before it joins the list, so a record that fails to convert never is in it.
-    TRSBNRec rec(std::move(number), std::move(name), std::move(ident), std::move(extra),
-                 std::move(latHemisphere), std::move(latDegrees), std::move(latMinutes),
-                 std::move(lonHemisphere), std::move(lonDegrees), std::move(lonMinutes));
-    Records.push_back(std::move(rec));
-    return Records.back();
+TRSBNRec& TRSBNList::Add(std::string_view number, std::string_view name, std::string_view ident,
+                         std::string_view extra, std::string_view latHemisphere,
+                         std::string_view latDegrees, std::string_view latMinutes,
+                         std::string_view lonHemisphere, std::string_view lonDegrees,
+                         std::string_view lonMinutes) {
+    // Built in place at the end: when the constructor raises, emplace_back leaves the list as
+    // it was, so a record that fails to convert is never in it.
+    return Records.emplace_back(number, name, ident, extra, latHemisphere, latDegrees, latMinutes,
+                                lonHemisphere, lonDegrees, lonMinutes);
 }
 
 void TRSBNList::LoadBeaconFile(std::string_view path) {
@@ -107,6 +127,7 @@ void TRSBNList::LoadBeaconsCfg(std::string_view path) {
 }
 
 void TRSBNList::LoadBeaconsCsv(std::istream& in) {
+    Records.reserve(Records.size() + CountLines(in));
     TVelParser parser(in);
     std::string f[10];
     do {
@@ -120,8 +141,7 @@ void TRSBNList::LoadBeaconsCsv(std::istream& in) {
         }
         parser.ReadQuoted(f[9]);
         parser.SkipLine();
-        Add(std::move(f[0]), std::move(f[1]), std::move(f[2]), std::move(f[3]), std::move(f[4]),
-            std::move(f[5]), std::move(f[6]), std::move(f[7]), std::move(f[8]), std::move(f[9]));
+        Add(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]);
     } while (!parser.Eof());
 }
 
@@ -159,8 +179,7 @@ void TRSBNList::LoadBeaconsCfg(std::istream& in, std::string_view path) {
         InsertMinutesPoint(lonMin);
         if (lonDeg.empty()) RaiseRangeCheck(); // its first character decides the sign
         if (lonDeg.front() == '-') lonMin.insert(0, 1, '-');
-        Add(std::move(number), std::string(), std::move(ident), std::string(), "N",
-            std::move(latDeg), std::move(latMin), "E", std::move(lonDeg), std::move(lonMin));
+        Add(number, {}, ident, {}, "N", latDeg, latMin, "E", lonDeg, lonMin);
     } while (!parser.Eof());
 }
 

@@ -23,9 +23,10 @@ class TRSBNRec {
 public:
     /// Stores the ten texts and computes Position. Raises "'%s' is not a valid integer value",
     /// "'%s' is not a valid floating point value" or "Range check error" (empty hemisphere).
-    TRSBNRec(std::string number, std::string name, std::string ident, std::string extra,
-             std::string latHemisphere, std::string latDegrees, std::string latMinutes,
-             std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes);
+    TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
+             std::string_view extra, std::string_view latHemisphere, std::string_view latDegrees,
+             std::string_view latMinutes, std::string_view lonHemisphere,
+             std::string_view lonDegrees, std::string_view lonMinutes);
 
     std::string Number, Name, Ident, Extra;
     std::string LatHemisphere, LatDegrees, LatMinutes;
@@ -50,9 +51,11 @@ public:
     TRSBNRec& operator[](int index) { return Records[static_cast<std::size_t>(index)]; }
 
     /// Creates a record at the end; a record that fails to convert is not left in the list.
-    TRSBNRec& Add(std::string number, std::string name, std::string ident, std::string extra,
-                  std::string latHemisphere, std::string latDegrees, std::string latMinutes,
-                  std::string lonHemisphere, std::string lonDegrees, std::string lonMinutes);
+    TRSBNRec& Add(std::string_view number, std::string_view name, std::string_view ident,
+                  std::string_view extra, std::string_view latHemisphere,
+                  std::string_view latDegrees, std::string_view latMinutes,
+                  std::string_view lonHemisphere, std::string_view lonDegrees,
+                  std::string_view lonMinutes);
     void Clear() { Records.clear(); }
 
     /// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file

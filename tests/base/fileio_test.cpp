@@ -62,6 +62,16 @@ TEST(FileIO, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(EntriesIn(dir.path), 1u);
 }
 
+TEST(FileIO, PlainWriteCreatesAndTruncates) {
+    TempDir dir;
+    std::string file = dir.path + "/RSBN.cfg";
+    WriteFileBytes(file, "a longer first content");
+    WriteFileBytes(file, "short");
+    EXPECT_EQ(ReadFileBytes(file), "short");
+    std::string nowhere = dir.path + "/none/RSBN.cfg";
+    EXPECT_EQ(MessageOf([&] { WriteFileBytes(nowhere, "x"); }), "Cannot create file " + nowhere);
+}
+
 TEST(FileIO, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     std::string file = dir.path + "/plan.rbf";

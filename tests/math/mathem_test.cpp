@@ -224,7 +224,8 @@ TEST(Mathem, CourseEqualsThePlainVectorSteps) {
         TVector3 e = TVector3::CreateSpherical(static_cast<double>(r.Lon - kPi2), 0, 1);
         const long double x = (long double)n.Dot(e) / ((long double)e.GetRadius() * n.GetRadius());
         const long double xc = x > 1 ? 1 : x < -1 ? -1 : x;
-        const long double c = std::atan2(std::sqrt(1 - xc * xc), xc);
+        const long double c =
+            std::atan2(static_cast<double>(std::sqrt(1 - xc * xc)), static_cast<double>(xc));
         TVector3 along = n.Cross(e);
         ua.AddInPlace(along);
         const double want =
