@@ -62,7 +62,9 @@ public:
     int Count() const { return static_cast<int>(Points_.size()); }
     /// 0-based access.
     TWayPoint& operator[](int index) { return *Points_[static_cast<std::size_t>(index)]; }
-    const TWayPoint& operator[](int index) const { return *Points_[static_cast<std::size_t>(index)]; }
+    const TWayPoint& operator[](int index) const {
+        return *Points_[static_cast<std::size_t>(index)];
+    }
 
     /// Creates a waypoint with an empty name at the end, then CalcPlan. Returns the count.
     int AppendWayPoint();

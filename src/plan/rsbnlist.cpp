@@ -37,27 +37,6 @@ void InsertMinutesPoint(std::string& hundredths) {
     hundredths.insert(at, 1, '.');
 }
 
-// The number of lines of the stream (LF, CR LF or CR alone ends a line), to make room for one
-// record per line before reading: the records then never move while the list grows.
-std::size_t CountLines(std::istream& in) {
-    in.clear();
-    in.seekg(0);
-    std::size_t lines = 1;
-    char buf[65536];
-    bool afterCR = false;
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-        const std::streamsize n = in.gcount();
-        for (std::streamsize i = 0; i < n; ++i) {
-            const char c = buf[i];
-            if (c == '\n' && !afterCR) ++lines;
-            else if (c == '\r') ++lines;
-            afterCR = c == '\r';
-        }
-    }
-    in.clear();
-    return lines;
-}
-
 const TCharSet& SignedDigitChars() {
     static const TCharSet set = TCharSet::Of("-", "09");
     return set;
@@ -127,7 +106,6 @@ void TRSBNList::LoadBeaconsCfg(std::string_view path) {
 }
 
 void TRSBNList::LoadBeaconsCsv(std::istream& in) {
-    Records.reserve(Records.size() + CountLines(in));
     TVelParser parser(in);
     std::string f[10];
     do {
