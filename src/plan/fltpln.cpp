@@ -283,9 +283,9 @@ void TWayPointList::AutoSelectBeacons() {
     const TRSBNList& beacons = *Beacons_;
     const int n = Count();
     const int m = beacons.Count();
+    if (n < 2) return;
     // Distances from a waypoint to every beacon, in list order. The end waypoint of one leg
     // is the start of the next, so its row is computed once and serves both legs.
-    if (n < 2) return;
     std::vector<TVector3> beaconU;
     beaconU.reserve(static_cast<std::size_t>(m));
     for (int j = 0; j < m; ++j) beaconU.push_back(UnitVector(beacons[j].Position));

@@ -1,7 +1,5 @@
 #include "plan/rsbnlist.h"
 
-#include <utility>
-
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
@@ -110,7 +108,7 @@ void TRSBNList::LoadBeaconsCsv(std::istream& in) {
     std::string f[10];
     do {
         // "12","Шереметьево","ШРМ","АП","N","55","58.35","E","037","24.68"
-        //  0     1             2     3    4   5    6       7   8     9
+        //  0    1             2     3    4   5    6       7   8     9
         // Every field but the last is quoted and followed by a comma; the rest of the line
         // after the tenth field is ignored.
         for (int i = 0; i < 9; ++i) {
