@@ -3,6 +3,7 @@
 #pragma once
 
 #include "math/geopoint.h"
+#include "math/matrix.h"
 
 namespace kestrun {
 
@@ -33,6 +34,22 @@ void TraversePoint(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& p, T
 double Normalize2Pi(double x);
 /// x brought into [-pi, pi] by at most one whole turn.
 double NormalizePi(double x);
+
+// The same functions on unit vectors, for callers that use the vectors of one position many
+// times (the plan computes each waypoint's vectors once per pass). Results are bit-identical to
+// the functions above called on the positions.
+
+/// u(P): the unit vector of a position, cartesian form current.
+TVector3 UnitVector(const TGeoPoint& p);
+/// e(P): the horizontal unit vector at P's meridian pointing west, cartesian form current.
+TVector3 MeridianNormal(const TGeoPoint& p);
+/// CentralAngle of two unit vectors.
+double CentralAngleOf(TVector3 ua, TVector3 ub);
+/// Course at A of the great circle with pole n = u(A) x u(B) against the meridian of normal e:
+/// InitialCourse with e = e(A), CourseRelTo with e = e(R).
+double CourseOf(TVector3 ua, TVector3 n, TVector3 e);
+/// TraversePoint of the position with unit vector up on the great circle with pole n.
+TGeoPoint TraverseOf(TVector3 n, TVector3 up);
 
 /// Central angle times the Earth radius, rounded to double.
 inline double DistanceKm(const TGeoPoint& a, const TGeoPoint& b) {

@@ -173,8 +173,8 @@ TVector3 TVector3::Cross(TVector3& v) {
 }
 
 TRotMat TRotMat::CreateRotY(double a) {
-    const double c = static_cast<double>(std::cos(Real(a)));
-    const double s = static_cast<double>(std::sin(Real(a)));
+    double s, c;
+    ::sincos(a, &s, &c);
     TRotMat r;
     r.M[0][0] = c;
     r.M[0][2] = -s;
@@ -185,8 +185,8 @@ TRotMat TRotMat::CreateRotY(double a) {
 }
 
 TRotMat TRotMat::CreateRotZ(double a) {
-    const double c = static_cast<double>(std::cos(Real(a)));
-    const double s = static_cast<double>(std::sin(Real(a)));
+    double s, c;
+    ::sincos(a, &s, &c);
     TRotMat r;
     r.M[0][0] = c;
     r.M[0][1] = s;

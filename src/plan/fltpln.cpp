@@ -39,91 +39,25 @@ void ClearRSBNValues(TWayPoint& p) {
     p.RSBNTargetDistance = 0;
 }
 
-// The spherical functions of the math unit, taken apart so that what a pass uses many times
-// is computed once: the unit vector and meridian normal of each position, and the pole of
-// each leg. Every step is the math unit's own, in the same order and with the same roundings,
-// so the results are bit-identical to CentralAngle, InitialCourse, CourseRelTo and
-// TraversePoint called on the positions (the plan tests check this on many legs).
-using Real = long double;
-
-Real ArcCos(Real x) {
-    if (x > 1) x = 1;
-    if (x < -1) x = -1;
-    return std::atan2(static_cast<double>(std::sqrt(1 - x * x)), static_cast<double>(x));
-}
-
-// A position with its unit vector u(P) and meridian normal e(P), cartesian forms current.
+// A position with its unit vector u(P) and meridian normal e(P), computed once per pass and
+// used by every leg and beacon test that meets the position.
 struct TSpherePoint {
-    explicit TSpherePoint(const TGeoPoint& p)
-        : Pos(p),
-          U(TVector3::CreateSpherical(static_cast<double>(p.Lon), static_cast<double>(p.Lat), 1)),
-          E(TVector3::CreateSpherical(static_cast<double>(p.Lon - kPi2), 0, 1)) {
-        U.GetCoord(0);
-        E.GetCoord(0);
-    }
+    explicit TSpherePoint(const TGeoPoint& p) : Pos(p), U(UnitVector(p)), E(MeridianNormal(p)) {}
     TGeoPoint Pos;
     TVector3 U;
     TVector3 E;
 };
 
-// The unit vector alone, cartesian form current.
-TVector3 UnitVector(const TGeoPoint& p) {
-    TVector3 u =
-        TVector3::CreateSpherical(static_cast<double>(p.Lon), static_cast<double>(p.Lat), 1);
-    u.GetCoord(0);
-    return u;
-}
-
-// The vectors are taken by value: their methods keep caches, and copies are cheap.
 TVector3 Pole(TVector3 a, TVector3 b) {
     return a.Cross(b);
-}
-
-double CentralAngleOf(TVector3 a, TVector3 b) {
-    if (a.GetCoord(0) == b.GetCoord(0) && a.GetCoord(1) == b.GetCoord(1) &&
-        a.GetCoord(2) == b.GetCoord(2))
-        return 0;
-    return static_cast<double>(ArcCos(a.Dot(b)));
 }
 
 double DistanceKmOf(const TVector3& a, const TVector3& b) {
     return CentralAngleOf(a, b) * kEarthRadiusKm;
 }
 
-// Course at A of the great circle with pole n (= u(A) x u(B)) against the meridian whose
-// normal is e: InitialCourse with e = e(A), CourseRelTo with e = e(R).
-double CourseOf(TVector3 ua, TVector3 n, TVector3 e) {
-    const Real nLen = n.Length();
-    if (nLen == 0) return 0;
-    const Real ratio = Real(n.Dot(e)) / (Real(e.GetRadius()) * nLen);
-    const Real c = ArcCos(ratio);
-    TVector3 along = n.Cross(e);
-    const TVector3 sum = ua.Add(along);
-    if (sum.Length() >= 1) return static_cast<double>(c);
-    return static_cast<double>(k2Pi - c);
-}
-
 double InitialCourseOf(const TSpherePoint& a, const TSpherePoint& b) {
     return CourseOf(a.U, Pole(a.U, b.U), a.E);
-}
-
-// The point of the great circle with pole n nearest to the position of unit vector up.
-TGeoPoint TraverseOf(TVector3 n, TVector3 up) {
-    const Real lonN = n.GetLon();
-    const Real latN = n.GetLat();
-    const TRotMat r1 = TRotMat::CreateRotY(static_cast<double>(kPi2 - latN));
-    const TRotMat r2 = TRotMat::CreateRotZ(static_cast<double>(lonN));
-    const TRotMat r3 = TRotMat::CreateRotY(static_cast<double>(-(kPi2 - latN)));
-    const TRotMat r4 = TRotMat::CreateRotZ(static_cast<double>(-lonN));
-    up.Rotate(r2);
-    up.Rotate(r1);
-    up.SetLat(0);
-    up.Rotate(r3);
-    up.Rotate(r4);
-    TGeoPoint t;
-    t.Lat = up.GetLat();
-    t.Lon = up.GetLon();
-    return t;
 }
 
 // The mode of leg p -> q and its RSBN values; the azimuth modes measure the leg from the
