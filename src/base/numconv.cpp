@@ -90,8 +90,32 @@ long double StrToFloat(std::string_view text) {
         if (i == expStart) Raise(MsgNotFloat(text));
     }
     if (i != s.size()) Raise(MsgNotFloat(text));
-    // from_chars accepts no leading "+", which was taken off above.
     std::string_view body = s.substr(start);
+    // Plain decimals of up to 19 digits, the form every file of the system holds, are exact as
+    // a 64-bit integer over a power of ten no larger than 10^27 (both exact in extended
+    // precision), so one division rounds them correctly, as the general conversion would.
+    if (body.size() <= 20 && body.find_first_of("eE") == std::string_view::npos) {
+        unsigned long long mantissa = 0;
+        int scale = 0, count = 0;
+        bool point = false;
+        for (char c : body) {
+            if (c == '.') {
+                point = true;
+                continue;
+            }
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            ++count;
+            if (point) ++scale;
+        }
+        if (count <= 19) {
+            static constexpr long double kPow10[] = {
+                1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+            long double value = static_cast<long double>(mantissa) / kPow10[scale];
+            return negative ? -value : value;
+        }
+    }
+    // from_chars accepts no leading "+", which was taken off above.
     long double value = 0;
     auto res =
         std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);

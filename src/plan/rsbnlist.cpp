@@ -1,5 +1,7 @@
 #include "plan/rsbnlist.h"
 
+#include <algorithm>
+
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
@@ -103,7 +105,32 @@ void TRSBNList::LoadBeaconsCfg(std::string_view path) {
     LoadBeaconsCfg(*in, path);
 }
 
+namespace {
+
+// An upper bound of the records a CSV file can hold: its line feeds or its carriage returns,
+// whichever are more, plus one for a last line without. Reserving it keeps the records from
+// being moved while the list grows.
+std::size_t CountLines(std::istream& in) {
+    std::size_t lf = 0, cr = 0;
+    char block[1 << 14];
+    in.clear();
+    in.seekg(0);
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        const std::streamsize n = in.gcount();
+        for (std::streamsize i = 0; i < n; ++i) {
+            lf += block[i] == '\n';
+            cr += block[i] == '\r';
+        }
+        if (n < static_cast<std::streamsize>(sizeof block)) break;
+    }
+    in.clear();
+    return std::max(lf, cr) + 1;
+}
+
+} // namespace
+
 void TRSBNList::LoadBeaconsCsv(std::istream& in) {
+    Records.reserve(Records.size() + CountLines(in));
     TVelParser parser(in);
     std::string f[10];
     do {

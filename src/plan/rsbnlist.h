@@ -1,10 +1,10 @@
 // The RSBN beacon database: records, the list, its two file forms and the picker annotations.
 #pragma once
 
-#include <deque>
 #include <istream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "math/geopoint.h"
 #include "plan/rsbnmode.h"
@@ -73,8 +73,7 @@ public:
     void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);
     void ClearBeaconAnnotations();
 
-    // A deque: records never move while a file is read, and memory grows with the records.
-    std::deque<TRSBNRec> Records;
+    std::vector<TRSBNRec> Records;
 };
 
 } // namespace kestrun

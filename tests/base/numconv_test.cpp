@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <string>
 
 #include "base/error.h"
@@ -130,5 +132,22 @@ TEST(FloatToRoundTrip, ReadsBackExactly) {
     for (double v : {0.0, 1.0 / 3.0, 6378.137, -2.5e-300, 3.141592653589793}) {
         SCOPED_TRACE(v);
         EXPECT_EQ(static_cast<double>(StrToFloat(FloatToRoundTrip(v))), v);
+    }
+}
+
+// Decimal texts are converted by a short path; it must give the correctly rounded extended
+// value that the C library's conversion gives.
+TEST(StrToFloat, PlainDecimalsAreCorrectlyRounded) {
+    std::mt19937_64 rng(5);
+    std::uniform_int_distribution<int> digits(1, 19), pointAt(0, 19);
+    for (int k = 0; k < 100000; ++k) {
+        std::string text;
+        const int n = digits(rng);
+        for (int i = 0; i < n; ++i) text += static_cast<char>('0' + rng() % 10);
+        const int p = pointAt(rng) % (n + 1);
+        if (k % 3) text.insert(static_cast<std::size_t>(p), 1, '.');
+        if (k % 5 == 0) text.insert(0, 1, '-');
+        SCOPED_TRACE(text);
+        ASSERT_EQ(StrToFloat(text), std::strtold(text.c_str(), nullptr));
     }
 }
