@@ -10,8 +10,10 @@
 
 #include "base/cp1251.h"
 #include "base/error.h"
+#include "testutil.h"
 
 using namespace kestrun;
+using kestrun::test::MessageOf;
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,15 +29,6 @@ struct TempDir {
     }
     std::string path;
 };
-
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 std::size_t EntriesIn(const std::string& dir) {
     std::size_t n = 0;

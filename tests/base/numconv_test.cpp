@@ -9,19 +9,12 @@
 #include <string>
 
 #include "base/error.h"
+#include "testutil.h"
 
 using namespace kestrun;
+using kestrun::test::MessageOf;
 
 namespace {
-
-template <class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 // Runs the body under a locale whose decimal separator is ",", when the machine has one.
 struct CommaLocale {

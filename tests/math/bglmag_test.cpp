@@ -17,9 +17,12 @@
 
 #include "base/error.h"
 #include "math/mathem.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
+
+using test::MessageOf;
 
 constexpr double kPiD = std::numbers::pi;
 
@@ -30,15 +33,6 @@ TGeoPoint DegPt(double latDeg, double lonDeg) {
 /// Declination in radians of a grid value.
 double Rad(double gridValue) {
     return gridValue * 180 / 32768 * kPiD / 180;
-}
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 class TempFile {
@@ -115,7 +109,7 @@ TEST(MagDecGrid, MissingFileRaisesAndKeepsTheGrid) {
     grid->Grid.fill(5);
     const std::string name =
         (std::filesystem::temp_directory_path() / "kestrun_no_such_dir" / "magdec.bgl").string();
-    EXPECT_EQ(Message([&] { grid->LoadMagDecGrid(name); }), "Cannot open file " + name);
+    EXPECT_EQ(MessageOf([&] { grid->LoadMagDecGrid(name); }), "Cannot open file " + name);
     EXPECT_EQ(grid->Grid[0], 5);
     EXPECT_EQ(grid->Grid.back(), 5);
 }
@@ -230,7 +224,7 @@ TEST(MagDecGrid, RangeAssertions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Message([&] { grid->MagDeclAt(c.p); }), c.message);
+        EXPECT_EQ(MessageOf([&] { grid->MagDeclAt(c.p); }), c.message);
     }
     // Just inside the range.
     EXPECT_NO_THROW(grid->MagDeclAt(TGeoPoint{kPi2, k2Pi - 1e-12L}));

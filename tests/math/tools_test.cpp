@@ -13,24 +13,18 @@
 #include "base/error.h"
 #include "base/numconv.h"
 #include "math/mathem.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
+
+using test::MessageOf;
 
 constexpr double kPiD = std::numbers::pi;
 
 /// Coordinate texts are typed here in UTF-8 ("°", "’") and used as code page 1251.
 std::string T(std::string_view utf8) {
     return Cp(utf8);
-}
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 TEST(Tools, MarksAreTheCodePageBytes) {
@@ -173,7 +167,7 @@ TEST(Tools, RejectedTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(Message([&] { StrToGeoPoint(T(c.text)); }), c.message);
+        EXPECT_EQ(MessageOf([&] { StrToGeoPoint(T(c.text)); }), c.message);
     }
     EXPECT_THROW(StrToGeoPoint(T("N55°58.35’ E037°24.68")), EKestrunError);
 }

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "plan/fltpln.h"
 #include "plan_world.h"
+#include "testutil.h"
 
 namespace kestrun::test {
 namespace {
@@ -23,15 +24,6 @@ void FillLinearGrid(TMagDecGrid& grid) {
 }
 double LinearDecl(double lonDeg) {
     return lonDeg * 50 * 180 / 32768 * kDeg;
-}
-
-std::string Err(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 // --- NVU values of single legs against GeographicLib -------------------------------------
@@ -586,7 +578,7 @@ TEST(WayPoint, SetPosStoresThePositionBeforeTheLookupFails) {
     TWayPoint& p = w.Add(Geo(10, 40.5));
     const double before = p.MagDecl;
     const TGeoPoint bad{2.0L, 0.5L}; // a latitude beyond 90 degrees
-    EXPECT_EQ(Err([&] { p.SetPos(bad); }), "Assertion failure (bglmag, line 65)");
+    EXPECT_EQ(MessageOf([&] { p.SetPos(bad); }), "Assertion failure (bglmag, line 65)");
     EXPECT_EQ(p.Pos, bad);
     EXPECT_EQ(p.MagDecl, before);
 }
@@ -659,8 +651,8 @@ TEST(WayPointList, InsertAppendDeleteGet) {
     EXPECT_EQ(w.Plan.GetWayPoint(1).Name, "A");
     EXPECT_EQ(w.Plan.GetWayPoint(1).Distance, legValue);
 
-    EXPECT_EQ(Err([&] { w.Plan.DeleteWayPoint(4); }), "List index out of bounds (3)");
-    EXPECT_EQ(Err([&] { w.Plan.InsertWayPoint(-1); }), "List index out of bounds (-1)");
+    EXPECT_EQ(MessageOf([&] { w.Plan.DeleteWayPoint(4); }), "List index out of bounds (3)");
+    EXPECT_EQ(MessageOf([&] { w.Plan.InsertWayPoint(-1); }), "List index out of bounds (-1)");
     EXPECT_EQ(w.Plan.Count(), 3);
 
     EXPECT_EQ(w.Plan.DeleteWayPoint(3), 2);

@@ -11,6 +11,7 @@
 #include "files/velparser.h"
 #include "plan/rsbnlist.h"
 #include "plan_world.h"
+#include "testutil.h"
 
 namespace kestrun::test {
 namespace {
@@ -19,15 +20,6 @@ constexpr double kPiD = 3.14159265358979323846;
 
 std::string Fixture(const std::string& name) {
     return std::string(KESTRUN_TEST_DATA) + "/beacons/" + name;
-}
-
-std::string Err(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EKestrunError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 // Degrees and minutes as radians, the reference for every position below.
@@ -84,7 +76,7 @@ TEST(RSBNRec, ConversionErrorsAndTheListStaysClean) {
         SCOPED_TRACE(c.message);
         TRSBNList list;
         list.Add("1", "First", "F", "", "N", "1", "0", "E", "1", "0");
-        EXPECT_EQ(Err([&] {
+        EXPECT_EQ(MessageOf([&] {
                       list.Add("2", "Bad", "B", "", c.latH, c.latD, c.latM, c.lonH, c.lonD, c.lonM);
                   }),
                   c.message);
@@ -152,7 +144,7 @@ TEST(BeaconsCsv, ErrorsKeepTheRecordsReadBefore) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TRSBNList list;
-        EXPECT_EQ(Err([&] { list.LoadBeaconsCsv(Fixture(c.file)); }), c.message);
+        EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCsv(Fixture(c.file)); }), c.message);
         ASSERT_EQ(list.Count(), c.recordsBefore);
         if (c.recordsBefore > 0) {
             EXPECT_EQ(list[0].Number, "12");
@@ -225,7 +217,7 @@ TEST(BeaconsCfg, Errors) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TRSBNList list;
-        EXPECT_EQ(Err([&] { list.LoadBeaconsCfg(Fixture(c.file)); }), c.message);
+        EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCfg(Fixture(c.file)); }), c.message);
         EXPECT_EQ(list.Count(), c.recordsBefore);
     }
 }
@@ -233,7 +225,7 @@ TEST(BeaconsCfg, Errors) {
 TEST(BeaconsCfg, StreamReaderNamesThePathInItsMessage) {
     std::istringstream in("[NAVAIDS]\r\nA=1,50*00,010*00,0,Q\r\n");
     TRSBNList list;
-    EXPECT_EQ(Err([&] { list.LoadBeaconsCfg(in, "C:\\sim\\rsbn_dat.cfg"); }),
+    EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCfg(in, "C:\\sim\\rsbn_dat.cfg"); }),
               "Bad format RSBN_DAT.CFG file! Path C:\\sim\\rsbn_dat.cfg.");
 }
 
