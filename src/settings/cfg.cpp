@@ -229,6 +229,17 @@ private:
 
     // object|inherited|inline [Name ":"] Class ["[" integer "]"] properties objects end
     // Answers the class name.
+    // An optional "[" integer "]" after an object header or a collection item.
+    void SkipIndex() {
+        if (!CharIs('[')) return;
+        NextToken();
+        if (Kind_ != TTokenKind::Integer) Error("Number expected");
+        TokenInt();
+        NextToken();
+        CheckChar(']');
+        NextToken();
+    }
+
     std::string ParseObject(TObjectText* out, int depth, bool root) {
         CheckNesting(depth);
         if (!SymbolIs("inherited") && !SymbolIs("inline")) CheckSymbolIs("OBJECT");
@@ -244,14 +255,7 @@ private:
             className = Token_;
             NextToken();
         }
-        if (CharIs('[')) {
-            NextToken();
-            if (Kind_ != TTokenKind::Integer) Error("Number expected");
-            TokenInt();
-            NextToken();
-            CheckChar(']');
-            NextToken();
-        }
+        SkipIndex();
         if (out) out->ObjectName = objectName;
         while (!SymbolIs("end") && !SymbolIs("object") && !SymbolIs("inherited") &&
                !SymbolIs("inline"))
@@ -348,14 +352,7 @@ private:
                 while (!CharIs('>')) {
                     CheckSymbolIs("item");
                     NextToken();
-                    if (CharIs('[')) {
-                        NextToken();
-                        if (Kind_ != TTokenKind::Integer) Error("Number expected");
-                        TokenInt();
-                        NextToken();
-                        CheckChar(']');
-                        NextToken();
-                    }
+                    SkipIndex();
                     while (!SymbolIs("end")) ParseProperty(nullptr, depth + 1);
                     NextToken();
                 }
