@@ -18,6 +18,7 @@
 #include "plan/rsbnlist.h"
 #include "settings/cfg.h"
 #include "settings/langs.h"
+#include "settings/spverinfo.h"
 
 namespace kestrun::cli {
 
@@ -77,8 +78,8 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             out << kUsage;
             return false;
         } else if (a == "--version") {
-            out << "kestrun-cli " << KESTRUN_VERSION_MAJOR << "." << KESTRUN_VERSION_MINOR << "."
-                << KESTRUN_VERSION_RELEASE << "." << KESTRUN_VERSION_BUILD << "\n";
+            TVerInfo VerInfo;
+            out << "kestrun-cli " << VerInfo.FileVersion << " (" << VerInfo.FileDate << ")\n";
             return false;
         } else if (a == "--beacons") {
             o.Beacons = value();
@@ -327,15 +328,19 @@ void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
         if (ext != ".CSV" && ext != ".CFG")
             throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
     } else {
+        // RSBN.cfg of the working directory names the database as the desktop program reads
+        // it (an empty name there means the shipped one); a file it names must be readable.
         TConfig config;
+        bool named = false;
         try {
-            config.LoadFromFile("RSBN.cfg");
+            config.LoadFromFile(kConfigFileName);
             path = config.RSBNBeaconFile;
+            named = !path.empty();
         } catch (const EKestrunError&) {
-            path.clear();
+            named = false;
         }
-        if (path.empty() || !FileExists(path)) {
-            path = ExeDir() + "rsbn_cis_fs2004.csv";
+        if (!named) {
+            path = ExeDir() + kDefaultBeaconFileName;
             if (!FileExists(path)) {
                 err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
                 return;

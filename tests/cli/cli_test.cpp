@@ -237,6 +237,20 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(version.Out.substr(0, 12), "kestrun-cli ");
 }
 
+TEST(Cli, BeaconDatabaseNamedBySettingsInTheWorkingDirectory) {
+    TempDir cwd;
+    WriteBytes(cwd.File("RSBN.cfg"),
+               "object TConfig\r\n  RSBNBeaconFile = '" + kBeacons + "'\r\nend\r\n");
+    Result r = RunCli({"--auto-select", "--format", "csv", "--table", "rsbn", kPlan}, cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(CsvFields(Lines(r.Out)[1])[7], "Москва, [MSK],  [1]");
+
+    WriteBytes(cwd.File("RSBN.cfg"), "object TConfig\r\n  RSBNBeaconFile = 'gone.csv'\r\nend\r\n");
+    Result missing = RunCli({kPlan}, cwd.Path);
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("Cannot open file gone.csv\n"), std::string::npos) << missing.Err;
+}
+
 TEST(Cli, ExtensionInAnyLetterCase) {
     TempDir cwd;
     WriteBytes(cwd.File("ROUTE.PLN"), ReadBytes(kPlan));
