@@ -78,6 +78,16 @@ TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
     }
 }
 
+// The grid file of the model for a date, written and read back through LoadMagDecGrid.
+TMagDecGrid GridThroughFile(const TWmmModel& model, double year) {
+    TempDir dir;
+    const std::string path = dir.File("magdec.bgl");
+    WriteFileAtomic(path, BuildMagDecFile(model, year));
+    TMagDecGrid grid;
+    grid.LoadMagDecGrid(path);
+    return grid;
+}
+
 // The grid read back through MagDeclAt against the model itself, away from 0..1 degrees east,
 // where the lookup does not interpolate in longitude, and from latitudes below 1 degree north
 // or south, where it does not interpolate in latitude (row 0 stands for the whole band).
@@ -86,11 +96,7 @@ TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
 TEST(MagDecFile, LookupAgreesWithTheModelWithinATenthOfADegree) {
     const TWmmModel model = Model();
     const double year = 2027.5;
-    TempDir dir;
-    const std::string path = dir.File("magdec.bgl");
-    WriteFileAtomic(path, BuildMagDecFile(model, year));
-    TMagDecGrid grid;
-    grid.LoadMagDecGrid(path);
+    const TMagDecGrid grid = GridThroughFile(model, year);
     std::mt19937 rng(20250101);
     std::uniform_real_distribution<double> lat(1.0, 59.999), lon(1.0, 359.999);
     std::bernoulli_distribution south(0.5);
@@ -115,11 +121,7 @@ TEST(MagDecFile, LookupAgreesWithTheModelWithinATenthOfADegree) {
 TEST(MagDecFile, EquatorialBandReadsTheEquatorRow) {
     const TWmmModel model = Model();
     const double year = 2027.5;
-    TempDir dir;
-    const std::string path = dir.File("magdec.bgl");
-    WriteFileAtomic(path, BuildMagDecFile(model, year));
-    TMagDecGrid grid;
-    grid.LoadMagDecGrid(path);
+    const TMagDecGrid grid = GridThroughFile(model, year);
     const double quantum = 180.0 / 65536.0;
     for (double lo : {10.0, 37.0, 131.3, 250.0}) {
         SCOPED_TRACE(lo);
@@ -138,11 +140,7 @@ TEST(MagDecFile, EquatorialBandReadsTheEquatorRow) {
 // Southern latitudes stored as 2*pi minus their magnitude look up the same rows.
 TEST(MagDecFile, SouthernLatitudeFormsAgree) {
     const TWmmModel model = Model();
-    TempDir dir;
-    const std::string path = dir.File("magdec.bgl");
-    WriteFileAtomic(path, BuildMagDecFile(model, 2026.0));
-    TMagDecGrid grid;
-    grid.LoadMagDecGrid(path);
+    const TMagDecGrid grid = GridThroughFile(model, 2026.0);
     TGeoPoint folded = Radians(-33.87, 151.21);
     folded.Lat = 2 * kPi - 33.87 * kPi / 180.0;
     EXPECT_NEAR(grid.MagDeclAt(folded), grid.MagDeclAt(Radians(-33.87, 151.21)), 1e-12);
