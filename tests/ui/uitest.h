@@ -86,6 +86,42 @@ private:
     TMessageReporter Previous;
 };
 
+// Columns of both grids.
+inline constexpr int kName = 2, kCoords = 3, kBeacon = 8, kRsbnDist = 7, kNvuDist = 13, kMode = 10;
+
+struct TTypedPoint {
+    const char* Name;  // typed in lower case
+    const char* Keys;  // what is typed into the coordinate mask
+    const char* Shown; // the coordinate text of the grid
+};
+
+// Sheremetyevo, Pulkovo, Minsk.
+inline const TTypedPoint kRoute[] = {
+    {"uuee", "N555835E0372468", "N55°58.35’ E037°24.68’"},
+    {"ulli", "N594802E0301573", "N59°48.02’ E030°15.73’"},
+    {"umms", "N535290E0273230", "N53°52.90’ E027°32.30’"},
+};
+
+// Great-circle distances on the sphere of 6378.137 km (haversine, computed apart from the
+// program), km.
+inline constexpr double kLeg1Km = 599.849, kLeg2Km = 679.269;
+
+inline void TypeRoute(TProgram& p) {
+    TPlanGrid* g = p.Main().sgRSBN;
+    for (int i = 0; i < 3; ++i) {
+        const int row = i + 1;
+        if (i > 0) {
+            TProgram::Select(g, row - 1, kName);
+            TProgram::Key(Qt::Key_Down); // appends on the last row
+        }
+        TProgram::Select(g, row, kName);
+        TProgram::Type(QString::fromLatin1(kRoute[i].Name));
+        TProgram::Key(Qt::Key_Tab); // takes the name, opens the coordinates
+        TProgram::Type(QString::fromLatin1(kRoute[i].Keys));
+        TProgram::Key(Qt::Key_Return);
+    }
+}
+
 } // namespace kestrun::test
 
 /// The entry of a window test: the program's application class, so that the tests see the
