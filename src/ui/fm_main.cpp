@@ -194,6 +194,10 @@ void TfmMain::CreateMenu() {
 
 void TfmMain::CreateControls() {
     resize(801, 629);
+    // The design font is 8 points; the toolkit's own sans-serif face stands in for it.
+    QFont design = font();
+    design.setPointSize(8);
+    setFont(design);
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     CreateMenu();

@@ -160,8 +160,14 @@ TPlanGrid::TPlanGrid(const QString& objectName, const TWayPointList& plan,
     h->setSectionsMovable(true);
     h->setFixedHeight(kRowHeight);
     h->setStretchLastSection(false);
+    // The widths are made for the design font, in which the coordinate column just holds a
+    // position; a wider font widens every column by the same factor.
+    const double scale = std::max(
+        1.0,
+        (fontMetrics().horizontalAdvance(QStringLiteral("N55°58.62’ E037°24.67’")) + 6) / 125.0);
     for (int c = 0; c < Model_.columnCount(); ++c)
-        h->resizeSection(c, Model_.Columns()[static_cast<std::size_t>(c)].Width);
+        h->resizeSection(
+            c, static_cast<int>(Model_.Columns()[static_cast<std::size_t>(c)].Width * scale + 0.5));
     connect(h, &QHeaderView::sectionMoved, this, &TPlanGrid::KeepColumnsInPlace);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
@@ -193,6 +199,11 @@ void TPlanGrid::CloseEditor() {
 void TPlanGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     if (editor == Editor_.data()) Editor_.clear();
     QTableView::closeEditor(editor, hint);
+}
+
+void TPlanGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    viewport()->update(); // the row marker moves with the current row
 }
 
 void TPlanGrid::RepaintAll() {
