@@ -148,6 +148,7 @@ void TfmMain::CreateMenu() {
     mFile->addSeparator();
     mPrint =
         MenuItem(mFile, "mPrint", QStringLiteral("Печать"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    mFile->addSeparator();
     mPrintPreview = MenuItem(mFile, "mPrintPreview", QStringLiteral("Print preview..."));
     mExportPDF = MenuItem(mFile, "mExportPDF", QStringLiteral("Export PDF..."));
     mExport = MenuItem(mFile, "mExport", QStringLiteral("Export for the navigator's helper..."));

@@ -9,6 +9,7 @@
 
 #include "plan/fltpln.h"
 #include "ui/qtext.h"
+#include "ui/uierror.h"
 
 namespace kestrun {
 
@@ -23,6 +24,16 @@ constexpr int kCoordsCol = 3;
 
 constexpr QRgb kEvenRowColour = qRgb(215, 240, 255);
 constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
+
+// A failure inside a handler is shown here, as the program's default handler shows it, rather
+// than unwinding through the view's own code; the program goes on.
+template <class F> void Guard(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
 
 TPlanGrid* GridOf(const QWidget* w) {
     for (QWidget* p = const_cast<QWidget*>(w); p; p = p->parentWidget())
@@ -222,7 +233,9 @@ void TPlanGrid::keyPressEvent(QKeyEvent* event) {
         QTableView::keyPressEvent(&upper);
         return;
     }
-    if (Handler_.GridKeyDown(*this, *event)) return;
+    bool handled = false;
+    Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
+    if (handled) return;
     QTableView::keyPressEvent(event);
 }
 
@@ -293,7 +306,8 @@ QWidget* TPlanGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
     if (index.column() == kCoordsCol) editor->setInputMask(CoordEditMask());
     const int col = index.column(), row = index.row() + 1;
     connect(editor, &QLineEdit::textChanged, editor, [grid, col, row, editor](const QString&) {
-        grid->Handler().GridSetEditText(*grid, col, row, editor->displayText(), true);
+        Guard(
+            [&] { grid->Handler().GridSetEditText(*grid, col, row, editor->displayText(), true); });
     });
     grid->Editor_ = editor;
     return editor;
@@ -303,7 +317,8 @@ void TPlanGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
     auto* e = qobject_cast<QLineEdit*>(editor);
     TPlanGrid* grid = GridOf(editor);
     if (!e || !grid) return;
-    const QString text = grid->Handler().GridGetEditText(*grid, index.column(), index.row() + 1);
+    QString text;
+    Guard([&] { text = grid->Handler().GridGetEditText(*grid, index.column(), index.row() + 1); });
     const QSignalBlocker block(e);
     e->setText(text);
 }
@@ -313,8 +328,10 @@ void TPlanGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     auto* e = qobject_cast<QLineEdit*>(editor);
     TPlanGrid* grid = GridOf(editor);
     if (!e || !grid) return;
-    grid->Handler().GridSetEditText(*grid, index.column(), index.row() + 1, e->displayText(),
-                                    false);
+    Guard([&] {
+        grid->Handler().GridSetEditText(*grid, index.column(), index.row() + 1, e->displayText(),
+                                        false);
+    });
 }
 
 void TPlanGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -1,6 +1,7 @@
 // Start-up when files are missing: the main window opens with one message for each, and a
 // route can still be typed and computed.
 #include <QStatusBar>
+#include <QTimer>
 #include <filesystem>
 
 #include "base/error.h"
@@ -14,6 +15,7 @@ class TestStartup : public QObject {
 private slots:
     void unreadableBeaconFile();
     void noDeclinationGrid();
+    void failedCommandShowsItsMessage();
 };
 
 void TestStartup::unreadableBeaconFile() {
@@ -48,6 +50,16 @@ void TestStartup::noDeclinationGrid() {
     QVERIFY(qAbs(p.Plan()[1].Distance - kLeg2Km) < 0.001);
     for (int i = 0; i < 3; ++i) QCOMPARE(p.Plan()[i].MagDecl, 0.0);
     QCOMPARE(TProgram::Cell(p.Main().sgNVU, 1, 4), QStringLiteral("0.0"));
+}
+
+void TestStartup::failedCommandShowsItsMessage() {
+    // An exception that leaves an event handler is shown, and the event loop goes on.
+    TProgram p;
+    p.Start();
+    QTimer::singleShot(0, [] { throw EKestrunError("Bad format!"); });
+    QTimer::singleShot(0, [&p] { p.Main().mAutoSelectClick(); });
+    QTRY_COMPARE(p.Messages, QStringList{QStringLiteral("Bad format!")});
+    QTRY_COMPARE(p.Status(2), QStringLiteral("*")); // the next command still ran
 }
 
 KESTRUN_UI_TEST_MAIN(TestStartup)
