@@ -127,7 +127,14 @@ TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent) : QMainWindow(parent), W
     FormCreate();
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+    // An editor still open hands its text back while this is still the main window; then the
+    // grids go before the window's own parts.
+    sgRSBN->CloseEditor();
+    sgNVU->CloseEditor();
+    delete sgRSBN;
+    delete sgNVU;
+}
 
 void TfmMain::CreateMenu() {
     MainMenu = new QMenuBar(this);
