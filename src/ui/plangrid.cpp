@@ -284,16 +284,17 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     p->fillRect(r, back);
     const QString s = index.data(Qt::DisplayRole).toString();
     if (!s.isEmpty()) {
+        const int width = option.fontMetrics.horizontalAdvance(s);
         int offset = 2;
         if (col.Align == 1) {
-            offset = r.width() - option.fontMetrics.horizontalAdvance(s) - 2;
+            offset = r.width() - width - 2;
             if (offset <= 0) offset = 2;
         }
-        p->setClipRect(r);
-        p->setFont(option.font);
+        // Clipped to the cell only when the text would run into the next one.
+        const bool clip = offset + width > r.width();
+        if (clip) p->setClipRect(r);
         p->setPen(text);
-        p->drawText(QRect(r.left() + offset, r.top() + 2, r.width(), r.height() - 2),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+        p->drawText(QPoint(r.left() + offset, r.top() + 2 + option.fontMetrics.ascent()), s);
     }
     p->restore();
 }
