@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
@@ -346,7 +347,7 @@ void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
             }
         }
     }
-    beacons.LoadBeaconFile(path);
+    LoadBeaconFile(beacons, path);
 }
 
 void LoadGrid(const TOptions& o, TMagDecGrid& grid, std::ostream& err) {
