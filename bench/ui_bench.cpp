@@ -36,7 +36,7 @@ struct TBenchProgram {
         fs::remove_all(Dir);
         fs::create_directories(Dir);
         if (!beaconFile.empty()) {
-            TConfig config(std::string(KESTRUN_RUN_DIR) + "/");
+            TConfig config(std::filesystem::path(KESTRUN_RUN_DIR) / "rsbn_cis_fs2004.csv");
             config.RSBNBeaconFile = beaconFile;
             config.SaveToFile((Dir / "RSBN.cfg").string());
         }

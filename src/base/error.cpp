@@ -15,12 +15,19 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
-std::string MsgCannotOpenFile(std::string_view path) {
-    return Join("Cannot open file ", path);
+void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                     std::string_view after) {
+    const std::string& name = path.native();
+    throw EKestrunError(Join(before, Utf8ToCp1251(name), after),
+                        Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
 }
 
-std::string MsgCannotCreateFile(std::string_view path) {
-    return Join("Cannot create file ", path);
+void RaiseCannotOpenFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot open file ", path);
+}
+
+void RaiseCannotCreateFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot create file ", path);
 }
 
 std::string MsgNotInteger(std::string_view text) {
@@ -29,6 +36,26 @@ std::string MsgNotInteger(std::string_view text) {
 
 std::string MsgNotFloat(std::string_view text) {
     return Join("'", text, "' is not a valid floating point value");
+}
+
+std::string MsgExpectedSymbol(char symbol) {
+    return Join(Cp("Ожидается символ \""), std::string_view(&symbol, 1), "\"");
+}
+
+std::string MsgListIndex(int index) {
+    return Join("List index out of bounds (", std::to_string(index), ")");
+}
+
+std::string MsgFormatInvalid(std::string_view format) {
+    return Join("Format '", format, "' invalid or incompatible with argument");
+}
+
+std::string MsgPropertyNotFound(std::string_view name) {
+    return Join("Property ", name, " does not exist");
+}
+
+std::string MsgClassNotFound(std::string_view name) {
+    return Join("Class ", name, " not found");
 }
 
 std::string MsgAssertion(std::string_view unit, int line) {

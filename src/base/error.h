@@ -2,6 +2,7 @@
 // which therefore are reproduced exactly.
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,12 +34,30 @@ std::string ErrorText(const std::exception& e);
 /// unknown.
 std::string ErrorWhere(const std::exception& e);
 
-std::string MsgCannotOpenFile(std::string_view path);   // "Cannot open file %s"
-std::string MsgCannotCreateFile(std::string_view path); // "Cannot create file %s"
-std::string MsgNotInteger(std::string_view text);       // "'%s' is not a valid integer value"
+/// Raises a message that names a file: `before` + the path + `after`, the two texts in code
+/// page 1251 and the path in the operating system's form (exact in ErrorText; in what(), its
+/// characters that code page 1251 lacks become '?').
+[[noreturn]] void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                                  std::string_view after = {});
+[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path); // "Cannot open file %s"
+[[noreturn]] void
+RaiseCannotCreateFile(const std::filesystem::path& path); // "Cannot create file %s"
+std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
 std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
+std::string MsgExpectedSymbol(char symbol); // "Ожидается символ "%s"" (code page 1251)
+std::string MsgListIndex(int index);        // "List index out of bounds (%d)"
+std::string MsgFormatInvalid(std::string_view format);  // "Format '%s' invalid or ..."
+std::string MsgPropertyNotFound(std::string_view name); // "Property %s does not exist"
+std::string MsgClassNotFound(std::string_view name);    // "Class %s not found"
 inline constexpr const char* kMsgRangeCheck = "Range check error";
 inline constexpr const char* kMsgBadFormat = "Bad format!";
+inline constexpr const char* kMsgStreamWrite = "Stream write error";
+inline constexpr const char* kMsgInvalidProperty = "Invalid property value";
+inline constexpr const char* kMsgNoMagneticModel = "No magnetic model loaded";
+/// Followed by the path and ".".
+inline constexpr const char* kMsgBadBeaconCfg = "Bad format RSBN_DAT.CFG file! Path ";
+/// Followed by the path, ", line N: " and what is wrong.
+inline constexpr const char* kMsgBadCof = "Bad format of magnetic model file ";
 
 /// "Assertion failure (unit, line N)", as the runtime formats a failed assertion.
 std::string MsgAssertion(std::string_view unit, int line);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 #include "math/geopoint.h"
@@ -15,10 +16,12 @@ public:
     static constexpr int kLatCount = 181;
     static constexpr std::size_t kHeaderBytes = 136;
     static constexpr std::size_t kValueCount = kLonCount * kLatCount;
+    /// The grid value of 180 degrees: a value v stands for v * 180 / kHalfTurn degrees.
+    static constexpr double kHalfTurn = 32768;
 
     /// Reads up to 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
     /// %s"; then the grid keeps its content. A short file fills only what it holds.
-    void LoadMagDecGrid(std::string_view fileName);
+    void LoadMagDecGrid(const std::filesystem::path& fileName);
 
     /// Declination at P in radians, positive east, interpolated bilinearly. Raises
     /// "Assertion failure (bglmag, line 63)" for a longitude of 360 degrees or more and

@@ -46,13 +46,6 @@ std::vector<std::string_view> Components(std::string_view path) {
     return parts;
 }
 
-bool SameComponent(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperCase1251(a[i]) != UpperCase1251(b[i])) return false;
-    return true;
-}
-
 void Query(std::span<const TVersionString> table, std::string_view name, std::string& field) {
     std::string path(kStringTable);
     path += name;
@@ -72,16 +65,15 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
         std::vector<std::string_view> have = Components(entry.Path);
         if (have.size() != want.size()) continue;
         bool same = true;
-        for (std::size_t i = 0; same && i < have.size(); ++i)
-            same = SameComponent(have[i], want[i]);
+        for (std::size_t i = 0; same && i < have.size(); ++i) same = SameText(have[i], want[i]);
         if (same) return std::string(entry.Value);
     }
     return std::nullopt;
 }
 
-std::string FileDateText(std::string_view path) {
+std::string FileDateText(const std::filesystem::path& path) {
     struct stat st {};
-    if (path.empty() || ::stat(SysPath(path).c_str(), &st) != 0) return {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
     std::time_t t = st.st_mtime;
     std::tm local{};
     if (!::localtime_r(&t, &local)) return {};
@@ -93,7 +85,7 @@ std::string FileDateText(std::string_view path) {
 
 TVerInfo::TVerInfo() : TVerInfo(ExePath(), ExeVersionTable()) {}
 
-TVerInfo::TVerInfo(std::string_view exePath, std::span<const TVersionString> table) {
+TVerInfo::TVerInfo(const std::filesystem::path& exePath, std::span<const TVersionString> table) {
     FileDate = FileDateText(exePath);
     // The paths as the program has always asked for them; a trailing backslash changes
     // nothing.

@@ -27,7 +27,7 @@ TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     try {
         if (auto found = world.Locations.Find(TDataFile::Help))
-            Memo1->setPlainText(ToQ(ReadFileBytes(found->string())));
+            Memo1->setPlainText(ToQ(ReadFileBytes(*found)));
     } catch (const std::exception&) {
         // an unreadable help file leaves the built-in text
     }

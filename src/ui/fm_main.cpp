@@ -360,7 +360,8 @@ void TfmMain::FormCreate() {
         // Without the grid every declination is 0; the status bar says so.
         World.MagDecLoaded = false;
         const auto found = World.Locations.Find(TDataFile::MagDec);
-        World.MagDecGrid.LoadMagDecGrid(found ? found->string() : std::string("magdec.bgl"));
+        World.MagDecGrid.LoadMagDecGrid(
+            found ? *found : std::filesystem::path(DataFileName(TDataFile::MagDec)));
         World.MagDecLoaded = true;
     });
     Step([&] {
@@ -395,7 +396,7 @@ void TfmMain::RefreshTotals() {
 
 void TfmMain::ApplyLanguage(const std::string& fileName) {
     TLanguageTexts& t = World.Texts;
-    t.LoadLanguageFile(LanguageFilePath(World.LanguageBaseDir(), fileName));
+    t.LoadLanguageFile(LanguageFilePath(World.LanguageDir(), fileName));
     auto T = [&](const char* key) { return ToQ(t.Get(key)); };
     mFile->setTitle(T("sMainMenu_mFile"));
     mOptions->setTitle(T("sMainMenu_mOptions"));

@@ -11,8 +11,8 @@ namespace kestrun {
 
 namespace {
 
-std::string Path(const QString& fileName) {
-    return fileName.toStdString(); // the operating system's own form (UTF-8)
+std::filesystem::path Path(const QString& fileName) {
+    return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
 }
 
 } // namespace

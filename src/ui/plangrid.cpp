@@ -104,7 +104,7 @@ int TPlanGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TPlanGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row() + 1;
-    const int content = Columns_[static_cast<std::size_t>(index.column())].Content;
+    const TCellContent content = Columns_[static_cast<std::size_t>(index.column())].Content;
     switch (role) {
     case Qt::DisplayRole:
         return ToQ(CellText(*Plan_, row, content));
@@ -265,7 +265,7 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QPalette& pal = option.palette;
     const QRect r = option.rect;
     p->save();
-    if (col.Align == 0) {
+    if (col.Align == caMarker) {
         DrawButtonCell(p, r, pal);
         if (grid->currentIndex().row() == index.row()) DrawRowMarker(p, r);
         p->restore();
@@ -286,7 +286,7 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     if (!s.isEmpty()) {
         const int width = option.fontMetrics.horizontalAdvance(s);
         int offset = 2;
-        if (col.Align == 1) {
+        if (col.Align == caRight) {
             offset = r.width() - width - 2;
             if (offset <= 0) offset = 2;
         }

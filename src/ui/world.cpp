@@ -3,16 +3,11 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "files/beaconfile.h"
 
 namespace kestrun {
 
 namespace {
-
-std::string WithSlash(const std::filesystem::path& dir) {
-    std::string s = dir.string();
-    if (s.empty() || s.back() != '/') s += '/';
-    return s;
-}
 
 std::string Message(const std::exception& e) {
     std::string text = ErrorText(e);
@@ -24,34 +19,30 @@ std::string Message(const std::exception& e) {
 } // namespace
 
 TKestrunWorld::TKestrunWorld(TFileLocations locations)
-    : Locations(std::move(locations)), Config(WithSlash(Locations.ExeDir())) {}
+    : Locations(std::move(locations)), Config(Locations) {}
 
 void TKestrunWorld::SetUp() {
-    const std::filesystem::path configFile = Locations.ConfigFile();
-    std::error_code ec;
-    std::filesystem::create_directories(configFile.parent_path(), ec);
     try {
         // A settings file that cannot be read is written anew from the defaults; when even
         // that fails the program still starts, with the defaults.
-        LoadStartupConfig(Config, configFile.string());
+        LoadStartupConfig(Config, Locations.ConfigFile());
     } catch (const std::exception& e) {
         StartupMessages.push_back(Message(e));
-        if (Config.RSBNBeaconFile.empty()) Config.RSBNBeaconFile = Config.DefaultBeaconFile();
     }
-    std::string beacons = Config.RSBNBeaconFile;
-    if (beacons == Config.DefaultBeaconFile() && !std::filesystem::exists(beacons))
-        if (auto found = Locations.Find(TDataFile::DefaultBeacons)) beacons = found->string();
+    const std::filesystem::path beacons = Config.RSBNBeaconFile.empty()
+                                              ? Config.DefaultBeaconFile()
+                                              : std::filesystem::path(Config.RSBNBeaconFile);
     try {
-        BeaconList.LoadBeaconFile(beacons);
+        LoadBeaconFile(BeaconList, beacons);
     } catch (const std::exception& e) {
         BeaconList.Clear();
         StartupMessages.push_back(Message(e));
     }
 }
 
-std::string TKestrunWorld::LanguageBaseDir() const {
-    if (auto found = Locations.Find(TDataFile::Languages)) return WithSlash(found->parent_path());
-    return WithSlash(Locations.ExeDir());
+std::filesystem::path TKestrunWorld::LanguageDir() const {
+    if (auto found = Locations.Find(TDataFile::Languages)) return *found;
+    return Locations.ExeDir() / DataFileName(TDataFile::Languages);
 }
 
 } // namespace kestrun

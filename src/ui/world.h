@@ -3,7 +3,9 @@
 // window, so that each test builds a fresh one.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
@@ -40,10 +42,9 @@ struct TKestrunWorld {
     /// settings instead of editing RSBN.cfg by hand.
     void SetUp();
 
-    /// The folder that holds the "Language" folder in use (beside the executable, else the
-    /// installed data folder), with its trailing "/": what LanguageFilePath and
-    /// ListLanguageFiles take.
-    std::string LanguageBaseDir() const;
+    /// The "Language" folder in use (beside the executable, else the installed data folder):
+    /// what LanguageFilePath and ListLanguageFiles take.
+    std::filesystem::path LanguageDir() const;
 };
 
 } // namespace kestrun

@@ -16,6 +16,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
@@ -23,18 +24,19 @@
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
 #include "settings/langs.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kPi = 3.14159265358979323846;
+using test::kPiD;
 const std::string kData = std::string(KESTRUN_SHIPPED_DATA) + "/";
 const std::string kRun = std::string(KESTRUN_RUN_DIR) + "/";
 
 double Deg(long double rad) {
-    return static_cast<double>(rad) * 180.0 / kPi;
+    return static_cast<double>(rad) * 180.0 / kPiD;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -97,7 +99,7 @@ TEST(ShippedData, BeaconDatabaseLoadsEveryRecordAtItsAirport) {
     for (const auto& l : lines) records += !l.empty() && l[0] == '"';
 
     TRSBNList beacons;
-    beacons.LoadBeaconFile(path);
+    LoadBeaconFile(beacons, path);
     const auto airports = Airports();
     ASSERT_EQ(airports.size(), 72u);
     ASSERT_EQ(records, airports.size());
@@ -185,7 +187,7 @@ TEST(ShippedData, EnglishIsTheBuiltInAndRussianTheWindowCaptions) {
 
 TEST(ShippedData, LanguageFolderListsBothLanguages) {
     std::vector<std::string> list;
-    ListLanguageFiles(list, kData);
+    ListLanguageFiles(list, kData + "Language");
     EXPECT_EQ(list, (std::vector<std::string>{"English", "Russian"}));
 }
 
@@ -244,7 +246,7 @@ struct TWorld {
     TMagDecGrid Grid;
     TWayPointList Plan{Beacons, Grid};
     TWorld() {
-        Beacons.LoadBeaconFile(kData + "rsbn_cis_fs2004.csv");
+        LoadBeaconFile(Beacons, kData + "rsbn_cis_fs2004.csv");
         Grid.LoadMagDecGrid(kRun + "magdec.bgl");
     }
 };

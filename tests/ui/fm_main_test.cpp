@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "base/cp1251.h"
+#include "files/beaconfile.h"
 #include "plan/rsbnlist.h"
 #include "ui/qtext.h"
 #include "uitest.h"
@@ -179,7 +180,7 @@ void TestMain::pickerTypingJumpsAndFollowsReload() {
     QCOMPARE(p.Plan()[0].BeaconIndex, first);
 
     // After another beacon file is loaded, the items follow the new list.
-    p.World->BeaconList.LoadBeaconFile(test::TestData("beacons/good.csv"));
+    LoadBeaconFile(p.World->BeaconList, test::TestData("beacons/good.csv"));
     p.Main().BeaconsReloaded();
     QCOMPARE(picker->count(), p.World->BeaconList.Count() + 1);
 }

@@ -20,7 +20,7 @@ private slots:
 
 void TestStartup::unreadableBeaconFile() {
     TProgram p;
-    TConfig config(std::string(KESTRUN_RUN_DIR) + "/");
+    TConfig config(std::filesystem::path(KESTRUN_RUN_DIR) / "rsbn_cis_fs2004.csv");
     config.RSBNBeaconFile = p.Work.File("gone.csv");
     p.WriteConfig(config);
     p.Start();
