@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -487,6 +488,12 @@ void TfmMain::mExitClick() {
 
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) FormActivate();
+    // The messages of the start-up wait until the window is on the screen; not until its
+    // activation, which a desktop without a window manager never gives.
+    if (e->type() == QEvent::Show && !MessagesQueued_) {
+        MessagesQueued_ = true;
+        QTimer::singleShot(0, this, &TfmMain::ShowPendingMessages);
+    }
     return QMainWindow::event(e);
 }
 
@@ -495,7 +502,6 @@ void TfmMain::FormActivate() {
     FirstActivation_ = false;
     World.WayPointList.PlanModified = false;
     RefreshTotals();
-    ShowPendingMessages();
 }
 
 void TfmMain::ShowPendingMessages() {
