@@ -75,6 +75,7 @@ bool IsZeroTemplate(const std::string& text) {
     return false;
 }
 
+// A name keeps everything as typed but the Latin letters, which become capitals.
 std::string UpperLatin(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
