@@ -1,5 +1,7 @@
 #include "base/error.h"
 
+#include <cstring>
+
 #include "base/cp1251.h"
 
 namespace kestrun {
@@ -42,8 +44,26 @@ std::string ErrorText(const std::exception& e) {
     return e.what();
 }
 
-std::string ErrorWhere(const std::exception&) {
-    return {};
+std::string ErrorWhere(const std::exception& e) {
+    const auto* k = dynamic_cast<const EKestrunError*>(&e);
+    if (!k) return {};
+    std::string where = k->File;
+    if (!where.empty() && k->Line > 0) where.append(":").append(std::to_string(k->Line));
+    if (!k->Reason.empty()) where.append(where.empty() ? "" : ": ").append(k->Reason);
+    return where;
+}
+
+void SetPlace(EKestrunError& e, std::string_view file, int line) {
+    if (!e.File.empty()) return;
+    e.File = file;
+    if (e.Line == 0) e.Line = line;
+}
+
+void RaiseFileError(std::string message, std::string_view file, int err) {
+    EKestrunError e(message);
+    e.File = file;
+    e.Reason = std::strerror(err);
+    throw e;
 }
 
 void Raise(std::string message) {

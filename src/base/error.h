@@ -22,6 +22,13 @@ public:
     /// The UTF-8 form given at construction, empty when there was none.
     const std::string& Utf8Text() const { return Utf8Text_; }
 
+    /// Where it happened, kept apart from the message so that the message stays the system's
+    /// own text: the file as the operating system names it (UTF-8), its line (0 when not
+    /// known) and the operating system's reason for a failed call ("" when there is none).
+    std::string File;
+    int Line = 0;
+    std::string Reason;
+
 private:
     std::string Utf8Text_;
 };
@@ -45,5 +52,12 @@ std::string MsgAssertion(std::string_view unit, int line);
 
 [[noreturn]] void Raise(std::string message);
 [[noreturn]] void RaiseRangeCheck();
+/// Raises the message for a failed call on a file, with the operating system's reason for the
+/// error number `err` (errno).
+[[noreturn]] void RaiseFileError(std::string message, std::string_view file, int err);
+
+/// Gives a failure the file it happened in, and the line when known, unless it has a file
+/// already (the innermost reader knows best).
+void SetPlace(EKestrunError& e, std::string_view file, int line = 0);
 
 } // namespace kestrun
