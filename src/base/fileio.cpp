@@ -26,10 +26,17 @@ std::unique_ptr<std::ifstream> OpenFileRead(std::string_view path) {
     struct stat st {};
     // Regular files only: a folder opens as a stream and then fails every read, and a FIFO or
     // a device such as /dev/zero would block the open or never end.
-    if (sys.empty() || ::stat(sys.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        Raise(MsgCannotOpenFile(path));
+    if (sys.empty()) RaiseFileError(MsgCannotOpenFile(path), sys, ENOENT);
+    if (::stat(sys.c_str(), &st) != 0) RaiseFileError(MsgCannotOpenFile(path), sys, errno);
+    if (S_ISDIR(st.st_mode)) RaiseFileError(MsgCannotOpenFile(path), sys, EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        EKestrunError e(MsgCannotOpenFile(path));
+        e.File = sys;
+        e.Reason = "not a regular file";
+        throw e;
+    }
     auto in = std::make_unique<std::ifstream>(sys, std::ios::binary);
-    if (!in->is_open()) Raise(MsgCannotOpenFile(path));
+    if (!in->is_open()) RaiseFileError(MsgCannotOpenFile(path), sys, errno);
     return in;
 }
 

@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <exception>
 #include <optional>
 
@@ -256,8 +259,10 @@ std::string JsonString(const std::string& cp1251) {
     return q + "\"";
 }
 
+// JSON has no NaN or infinity: a value that is not finite is written as null.
 std::string JsonNumber(long double v) {
-    return FloatToRoundTrip(static_cast<double>(v));
+    const double d = static_cast<double>(v);
+    return std::isfinite(d) ? FloatToRoundTrip(d) : std::string("null");
 }
 
 std::string JsonPoint(const TGeoPoint& p) {
@@ -383,6 +388,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
 
+        // The files asked for come first: whatever becomes of standard output (a closed
+        // pipe, a full disk), they are written.
+        if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
+        if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
+
         TLanguageTexts texts;
         if (o.Format == "json")
             PrintJson(WayPointList, out);
@@ -390,16 +400,29 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             PrintCsv(WayPointList, o, texts, out);
         else
             PrintText(WayPointList, o, texts, out);
+        errno = 0;
         out.flush();
-
-        if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
-        if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
+        if (!out) {
+            EKestrunError e("Stream write error");
+            e.File = "standard output";
+            if (errno != 0) e.Reason = std::strerror(errno);
+            throw e;
+        }
         return 0;
     } catch (const UsageError& e) {
         err << "kestrun-cli: " << e.Message << "\n" << kUsage;
         return 2;
     } catch (const EKestrunError& e) {
-        err << Out(e.what()) << "\n";
+        // kestrun-cli: FILE:LINE: MESSAGE: REASON, each place part only when known.
+        err << "kestrun-cli: ";
+        if (!e.File.empty()) {
+            err << e.File;
+            if (e.Line > 0) err << ":" << e.Line;
+            err << ": ";
+        }
+        err << ErrorText(e);
+        if (!e.Reason.empty()) err << ": " << e.Reason;
+        err << "\n";
         return 1;
     } catch (const std::exception& e) {
         err << "kestrun-cli: " << e.what() << "\n";
