@@ -33,6 +33,14 @@ std::string MsgNotFloat(std::string_view text) {
     return Join("'", text, "' is not a valid floating point value");
 }
 
+std::string MsgBadLatitude(std::string_view text) {
+    return Join("'", text, "' is not a valid latitude");
+}
+
+std::string MsgBadLongitude(std::string_view text) {
+    return Join("'", text, "' is not a valid longitude");
+}
+
 std::string MsgAssertion(std::string_view unit, int line) {
     return Join("Assertion failure (", unit, Join(", line ", std::to_string(line), ")"));
 }

@@ -44,6 +44,8 @@ std::string MsgCannotOpenFile(std::string_view path);   // "Cannot open file %s"
 std::string MsgCannotCreateFile(std::string_view path); // "Cannot create file %s"
 std::string MsgNotInteger(std::string_view text);       // "'%s' is not a valid integer value"
 std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
+std::string MsgBadLatitude(std::string_view text);  // "'%s' is not a valid latitude"
+std::string MsgBadLongitude(std::string_view text); // "'%s' is not a valid longitude"
 inline constexpr const char* kMsgRangeCheck = "Range check error";
 inline constexpr const char* kMsgBadFormat = "Bad format!";
 

@@ -52,7 +52,12 @@ void TMagDecGrid::LoadMagDecGrid(std::string_view fileName) {
 
 double TMagDecGrid::MagDeclAt(const TGeoPoint& p) const {
     const double lon = static_cast<double>(Normalize2Pi(static_cast<double>(p.Lon)) * kRadToDeg);
-    const double lat = static_cast<double>(NormalizePi(static_cast<double>(p.Lat)) * kRadToDeg);
+    double lat = static_cast<double>(NormalizePi(static_cast<double>(p.Lat)) * kRadToDeg);
+    // A pole stored as 2pi minus 90 degrees (the South Pole as typed) or as 90 degrees comes
+    // back a hair beyond 90 from the conversions; it is the pole, not a latitude past it.
+    constexpr double kPoleSlack = 1e-9;
+    if (lat < -90 && lat >= -90 - kPoleSlack) lat = -90;
+    if (lat > 90 && lat <= 90 + kPoleSlack) lat = 90;
     // Written as negations so that a NaN fails the checks instead of indexing the grid.
     if (!(lon >= 0 && lon < 360)) Raise(MsgAssertion("bglmag", 63));
     if (!(lat >= -90 && lat <= 90)) Raise(MsgAssertion("bglmag", 65));
