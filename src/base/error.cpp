@@ -17,12 +17,38 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
-std::string MsgCannotOpenFile(std::string_view path) {
-    return Join("Cannot open file ", path);
+namespace {
+
+EKestrunError NamingFile(std::string_view before, const std::filesystem::path& path,
+                         std::string_view after) {
+    const std::string& name = path.native();
+    return EKestrunError(Join(before, Utf8ToCp1251(name), after),
+                         Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
 }
 
-std::string MsgCannotCreateFile(std::string_view path) {
-    return Join("Cannot create file ", path);
+[[noreturn]] void RaiseFileFailure(std::string_view before, const std::filesystem::path& path,
+                                   std::string reason) {
+    EKestrunError e = NamingFile(before, path, {});
+    if (!reason.empty()) {
+        e.File = path.native();
+        e.Reason = std::move(reason);
+    }
+    throw e;
+}
+
+} // namespace
+
+void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                     std::string_view after) {
+    throw NamingFile(before, path, after);
+}
+
+void RaiseCannotOpenFile(const std::filesystem::path& path, std::string reason) {
+    RaiseFileFailure("Cannot open file ", path, std::move(reason));
+}
+
+void RaiseCannotCreateFile(const std::filesystem::path& path, std::string reason) {
+    RaiseFileFailure("Cannot create file ", path, std::move(reason));
 }
 
 std::string MsgNotInteger(std::string_view text) {

@@ -2,6 +2,7 @@
 // which therefore are reproduced exactly.
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,9 +41,18 @@ std::string ErrorText(const std::exception& e);
 /// unknown.
 std::string ErrorWhere(const std::exception& e);
 
-std::string MsgCannotOpenFile(std::string_view path);   // "Cannot open file %s"
-std::string MsgCannotCreateFile(std::string_view path); // "Cannot create file %s"
-std::string MsgNotInteger(std::string_view text);       // "'%s' is not a valid integer value"
+/// Raises a message that names a file: `before` + the path + `after`, the two texts in code
+/// page 1251 and the path in the operating system's form (exact in ErrorText; in what(), its
+/// characters that code page 1251 lacks become '?').
+[[noreturn]] void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                                  std::string_view after = {});
+/// "Cannot open file %s" and "Cannot create file %s"; with a `reason` (the operating system's
+/// words for why), the path becomes the failure's File and the reason its Reason.
+[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path,
+                                      std::string reason = {});
+[[noreturn]] void RaiseCannotCreateFile(const std::filesystem::path& path,
+                                        std::string reason = {});
+std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
 std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
 std::string MsgBadLatitude(std::string_view text);  // "'%s' is not a valid latitude"
 std::string MsgBadLongitude(std::string_view text); // "'%s' is not a valid longitude"

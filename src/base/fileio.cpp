@@ -12,35 +12,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/cp1251.h"
 #include "base/error.h"
 
 namespace kestrun {
 
-std::string SysPath(std::string_view path) {
-    return Cp1251ToUtf8(path);
-}
-
-std::unique_ptr<std::ifstream> OpenFileRead(std::string_view path) {
-    std::string sys = SysPath(path);
+std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path) {
+    const std::string& sys = path.native();
     struct stat st {};
     // Regular files only: a folder opens as a stream and then fails every read, and a FIFO or
     // a device such as /dev/zero would block the open or never end.
-    if (sys.empty()) RaiseFileError(MsgCannotOpenFile(path), sys, ENOENT);
-    if (::stat(sys.c_str(), &st) != 0) RaiseFileError(MsgCannotOpenFile(path), sys, errno);
-    if (S_ISDIR(st.st_mode)) RaiseFileError(MsgCannotOpenFile(path), sys, EISDIR);
-    if (!S_ISREG(st.st_mode)) {
-        EKestrunError e(MsgCannotOpenFile(path));
-        e.File = sys;
-        e.Reason = "not a regular file";
-        throw e;
-    }
-    auto in = std::make_unique<std::ifstream>(sys, std::ios::binary);
-    if (!in->is_open()) RaiseFileError(MsgCannotOpenFile(path), sys, errno);
+    if (sys.empty()) RaiseCannotOpenFile(path, std::strerror(ENOENT));
+    if (::stat(sys.c_str(), &st) != 0) RaiseCannotOpenFile(path, std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) RaiseCannotOpenFile(path, std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode)) RaiseCannotOpenFile(path, "not a regular file");
+    auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!in->is_open()) RaiseCannotOpenFile(path, std::strerror(errno));
     return in;
 }
 
-std::string ReadFileBytes(std::string_view path) {
+std::string ReadFileBytes(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     std::ostringstream ss;
     ss << in->rdbuf();
@@ -87,12 +77,12 @@ std::string FinalTarget(std::string sys) {
 
 // Writes into an existing file without creating another: for devices and FIFOs, which a
 // rename would replace by a regular file, and for files in folders that take no new file.
-void WriteInPlace(const std::string& sys, std::string_view path, std::string_view bytes,
-                  bool truncate) {
+void WriteInPlace(const std::string& sys, const std::filesystem::path& path,
+                  std::string_view bytes, bool truncate) {
     // Non-blocking open: a FIFO without a reader fails at once instead of waiting for one.
     int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0);
     int fd = ::open(sys.c_str(), flags);
-    if (fd < 0) RaiseFileError(MsgCannotCreateFile(path), sys, errno);
+    if (fd < 0) RaiseCannotCreateFile(path, std::strerror(errno));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     bool ok = WriteAll(fd, bytes);
     // Devices and FIFOs cannot be synchronised (EINVAL); that is no write error.
@@ -159,13 +149,13 @@ void SyncFolder(const std::string& dir) {
 
 } // namespace
 
-void WriteFileAtomic(std::string_view path, std::string_view bytes) {
-    const std::string given = SysPath(path);
-    if (given.empty()) RaiseFileError(MsgCannotCreateFile(path), given, ENOENT);
+void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string& given = path.native();
+    if (given.empty()) RaiseCannotCreateFile(path, std::strerror(ENOENT));
     const std::string sys = FinalTarget(given);
     struct stat st {};
     const bool exists = ::stat(sys.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) RaiseFileError(MsgCannotCreateFile(path), given, EISDIR);
+    if (exists && S_ISDIR(st.st_mode)) RaiseCannotCreateFile(path, std::strerror(EISDIR));
     if (exists && !S_ISREG(st.st_mode)) {
         WriteInPlace(sys, path, bytes, false);
         return;
@@ -189,7 +179,7 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
             WriteInPlace(sys, path, bytes, true);
             return;
         }
-        RaiseFileError(MsgCannotCreateFile(path), given, errno);
+        RaiseCannotCreateFile(path, std::strerror(errno));
     }
     if (exists && ::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
         // The saver then owns the file; its content is what matters.
@@ -215,10 +205,10 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     SyncFolder(dir);
 }
 
-void WriteFileBytes(std::string_view path, std::string_view bytes) {
-    std::string sys = SysPath(path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string& sys = path.native();
     int fd = sys.empty() ? -1 : ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) RaiseFileError(MsgCannotCreateFile(path), sys, sys.empty() ? ENOENT : errno);
+    if (fd < 0) RaiseCannotCreateFile(path, std::strerror(sys.empty() ? ENOENT : errno));
     bool ok = WriteAll(fd, bytes);
     int err = errno;
     if (::close(fd) != 0 && ok) {
@@ -228,22 +218,21 @@ void WriteFileBytes(std::string_view path, std::string_view bytes) {
     if (!ok) RaiseFileError(kMsgWriteError, sys, err);
 }
 
-std::string ExePath() {
+std::filesystem::path ExePath() {
     std::error_code ec;
     auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
-    return Utf8ToCp1251(p.string());
+    return p;
 }
 
-std::string ExeDir() {
-    std::string exe = ExePath();
-    std::size_t slash = exe.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
+std::filesystem::path ExeDir() {
+    std::filesystem::path exe = ExePath();
+    return exe.empty() ? std::filesystem::path(".") : exe.parent_path();
 }
 
-bool FileExists(std::string_view path) {
+bool FileExists(const std::filesystem::path& path) {
     struct stat st {};
-    return ::stat(SysPath(path).c_str(), &st) == 0;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 } // namespace kestrun

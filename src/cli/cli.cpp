@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
@@ -21,13 +23,14 @@
 #include "plan/rsbnlist.h"
 #include "settings/cfg.h"
 #include "settings/langs.h"
+#include "settings/locations.h"
 #include "settings/spverinfo.h"
 
 namespace kestrun::cli {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kOptions =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
     "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
     "opened)\n"
@@ -40,13 +43,36 @@ constexpr const char* kUsage =
     "  --format FORMAT       text | csv | json (default text)\n"
     "  --export FILE         write the navigator's-helper export\n"
     "  --save FILE           write the plan file\n"
+    "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
+
+// The options and, one line each, where the files are looked for (the first place that has
+// one is taken).
+std::string Usage(const TFileLocations& where) {
+    const std::string data = where.DataDir().native();
+    return kOptions + std::string("files, each from the first place that has it:\n") +
+           "  RSBN.cfg              the working directory, else " + where.ConfigDir().native() +
+           "\n"
+           "  beacon database       --beacons, else the file RSBN.cfg names, else "
+           "rsbn_cis_fs2004.csv beside kestrun-cli, else in " +
+           data +
+           "\n"
+           "  magdec.bgl            --magdec, else the working directory, beside kestrun-cli, " +
+           data +
+           "\n"
+           "  RSBNHelp.txt          the working directory, beside kestrun-cli, " +
+           data +
+           "\n"
+           "  Language/             beside kestrun-cli, " +
+           data + "\n";
+}
 
 struct TOptions {
     std::string Plan;
     std::optional<std::string> Beacons, MagDec, Export, Save;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
+    bool Paths = false;
     bool Rsbn = true, Nvu = true;
     std::string Format = "text";
 };
@@ -69,7 +95,8 @@ std::string Extension(const std::string& path) {
 }
 
 // Returns false for --help / --version (already answered).
-bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& out) {
+bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLocations& where,
+               std::ostream& out) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -78,7 +105,7 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             return args[++i];
         };
         if (a == "--help" || a == "-h") {
-            out << kUsage;
+            out << Usage(where);
             return false;
         } else if (a == "--version") {
             TVerInfo VerInfo;
@@ -92,6 +119,8 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             o.Export = value();
         } else if (a == "--save") {
             o.Save = value();
+        } else if (a == "--paths") {
+            o.Paths = true;
         } else if (a == "--auto-select") {
             o.AutoSelect = true;
         } else if (a == "--support-point") {
@@ -125,6 +154,7 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             positional.push_back(a);
         }
     }
+    if (o.Paths && positional.empty()) return true;
     if (positional.empty()) throw UsageError{"no plan file given"};
     if (positional.size() > 1) throw UsageError{"more than one plan file given"};
     o.Plan = positional[0];
@@ -134,10 +164,8 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
     return true;
 }
 
-// Paths and texts inside the program are code page 1251; the terminal speaks UTF-8.
-std::string In(const std::string& utf8) {
-    return Utf8ToCp1251(utf8);
-}
+// Texts inside the program are code page 1251; the terminal speaks UTF-8. File names are the
+// operating system's own and pass unchanged.
 std::string Out(const std::string& cp1251) {
     return Cp1251ToUtf8(cp1251);
 }
@@ -323,75 +351,116 @@ void PrintJson(const TWayPointList& plan, std::ostream& out) {
     out << (plan.Count() ? "\n  ]\n" : "]\n") << "}\n";
 }
 
-// The beacon database: the option, else the one RSBN.cfg names, else the shipped one beside
-// the executable, else none.
-void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
-    std::string path;
+// Where the beacon database comes from: the option, else the file RSBN.cfg names (it must be
+// readable then), else the shipped one; nothing when there is none.
+struct TBeaconSource {
+    std::optional<std::filesystem::path> Path;
+    const char* Why = "";
+};
+
+TBeaconSource FindBeacons(const TOptions& o, const TFileLocations& where) {
     if (o.Beacons) {
-        path = In(*o.Beacons);
-        std::string ext = UpperCase1251(Extension(path));
+        std::string ext = UpperCase1251(Extension(*o.Beacons));
         if (ext != ".CSV" && ext != ".CFG")
             throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
-    } else {
-        // RSBN.cfg of the working directory names the database as the desktop program reads
-        // it (an empty name there means the shipped one); a file it names must be readable.
-        TConfig config;
-        bool named = false;
-        try {
-            config.LoadFromFile(kConfigFileName);
-            path = config.RSBNBeaconFile;
-            named = !path.empty();
-        } catch (const EKestrunError&) {
-            named = false;
-        }
-        if (!named) {
-            path = ExeDir() + kDefaultBeaconFileName;
-            if (!FileExists(path)) {
-                err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
-                return;
-            }
-        }
+        return {std::filesystem::path(*o.Beacons), "given by --beacons"};
     }
-    beacons.LoadBeaconFile(path);
+    // RSBN.cfg names the database as the desktop program reads it (an empty name there means
+    // the shipped one). A settings file that cannot be read is passed over, as at start-up.
+    TConfig config(where);
+    try {
+        config.LoadFromFile(where.ConfigFile());
+        if (!config.RSBNBeaconFile.empty() &&
+            config.RSBNBeaconFile != config.DefaultBeaconFile().native())
+            return {std::filesystem::path(config.RSBNBeaconFile), "named by RSBN.cfg"};
+    } catch (const EKestrunError&) {
+    }
+    return {where.Find(TDataFile::DefaultBeacons), "the shipped database"};
 }
 
-void LoadGrid(const TOptions& o, TMagDecGrid& grid, std::ostream& err) {
-    if (o.MagDec) {
-        grid.LoadMagDecGrid(In(*o.MagDec));
+void LoadBeacons(const TOptions& o, const TFileLocations& where, TRSBNList& beacons,
+                 std::ostream& err) {
+    TBeaconSource source = FindBeacons(o, where);
+    if (!source.Path) {
+        err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
         return;
     }
-    for (const std::string& path : {std::string("magdec.bgl"), ExeDir() + "magdec.bgl"})
-        if (FileExists(path)) {
-            grid.LoadMagDecGrid(path);
-            return;
-        }
+    LoadBeaconFile(beacons, *source.Path);
+}
+
+void LoadGrid(const TOptions& o, const TFileLocations& where, TMagDecGrid& grid,
+              std::ostream& err) {
+    if (o.MagDec) {
+        grid.LoadMagDecGrid(*o.MagDec);
+        return;
+    }
+    if (auto path = where.Find(TDataFile::MagDec)) {
+        grid.LoadMagDecGrid(*path);
+        return;
+    }
     err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+}
+
+std::string JoinPaths(const std::vector<std::filesystem::path>& paths) {
+    std::string s;
+    for (const auto& p : paths) s += (s.empty() ? "" : ", ") + p.native();
+    return s;
+}
+
+// One line per file: where it was found, or where it was looked for.
+void PrintPaths(const TOptions& o, const TFileLocations& where, std::ostream& out) {
+    auto line = [&](const char* what, const std::string& text) {
+        std::string label = what;
+        label.resize(std::max<std::size_t>(label.size() + 2, 18), ' ');
+        out << label << text << "\n";
+    };
+    auto found = [&](TDataFile which) {
+        if (auto p = where.Find(which)) return p->native();
+        return "not found; looked in " + JoinPaths(where.Candidates(which));
+    };
+    const std::filesystem::path cfg = where.ConfigFile();
+    line("RSBN.cfg", FileExists(cfg) ? cfg.native()
+                                     : "not found; looked in " +
+                                           JoinPaths(where.Candidates(TDataFile::Config)) +
+                                           "; the settings are written to " + cfg.native());
+    TBeaconSource beacons = FindBeacons(o, where);
+    line("beacon database",
+         beacons.Path
+             ? beacons.Path->native() + " (" + beacons.Why + ")"
+             : "not found; looked in " + JoinPaths(where.Candidates(TDataFile::DefaultBeacons)));
+    line("magdec.bgl", o.MagDec ? *o.MagDec + " (given by --magdec)" : found(TDataFile::MagDec));
+    line("RSBNHelp.txt", found(TDataFile::Help));
+    line("Language/", found(TDataFile::Languages));
 }
 
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     TOptions o;
+    const TFileLocations where = TFileLocations::FromProcess();
     try {
-        if (!ParseArgs(args, o, out)) return 0;
+        if (!ParseArgs(args, o, where, out)) return 0;
+        if (o.Paths) {
+            PrintPaths(o, where, out);
+            return 0;
+        }
         TRSBNList BeaconList;
         TMagDecGrid MagDecGrid;
         TWayPointList WayPointList(BeaconList, MagDecGrid);
-        LoadBeacons(o, BeaconList, err);
-        LoadGrid(o, MagDecGrid, err);
-        std::string plan = In(o.Plan);
+        LoadBeacons(o, where, BeaconList, err);
+        LoadGrid(o, where, MagDecGrid, err);
         if (Extension(o.Plan) == ".pln")
-            ImportFlightPlan(WayPointList, plan);
+            ImportFlightPlan(WayPointList, o.Plan);
         else
-            OpenPlanFile(WayPointList, plan);
+            OpenPlanFile(WayPointList, o.Plan);
         if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
 
         // The files asked for come first: whatever becomes of standard output (a closed
         // pipe, a full disk), they are written.
-        if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
-        if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
+        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
+        if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;
         if (o.Format == "json")
@@ -410,22 +479,24 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         return 0;
     } catch (const UsageError& e) {
-        err << "kestrun-cli: " << e.Message << "\n" << kUsage;
+        err << "kestrun-cli: " << e.Message << "\n" << Usage(where);
         return 2;
     } catch (const EKestrunError& e) {
-        // kestrun-cli: FILE:LINE: MESSAGE: REASON, each place part only when known.
+        // kestrun-cli: FILE:LINE: MESSAGE: REASON, each part only when known; the file is not
+        // repeated in front of a message that names it already.
+        const std::string text = ErrorText(e);
         err << "kestrun-cli: ";
-        if (!e.File.empty()) {
+        if (!e.File.empty() && (e.Line > 0 || text.find(e.File) == std::string::npos)) {
             err << e.File;
             if (e.Line > 0) err << ":" << e.Line;
             err << ": ";
         }
-        err << ErrorText(e);
+        err << text;
         if (!e.Reason.empty()) err << ": " << e.Reason;
         err << "\n";
         return 1;
     } catch (const std::exception& e) {
-        err << "kestrun-cli: " << e.what() << "\n";
+        err << "kestrun-cli: " << ErrorText(e) << "\n";
         return 1;
     }
 }

@@ -124,12 +124,12 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
     plan.TakeWayPointsFrom(read);
 }
 
-void ImportFlightPlan(TWayPointList& plan, std::string_view path) {
+void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     try {
         ImportFlightPlan(plan, *in);
     } catch (EKestrunError& e) {
-        SetPlace(e, SysPath(path));
+        SetPlace(e, path.native());
         throw;
     }
 }

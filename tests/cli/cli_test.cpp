@@ -3,13 +3,19 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/cp1251.h"
+#include "settings/cfg.h"
 #include "testutil.h"
 
 using namespace kestrun;
@@ -28,10 +34,14 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-// Runs kestrun-cli in `cwd` with the arguments.
-Result RunCli(const std::vector<std::string>& args, const std::string& cwd) {
+// Runs kestrun-cli in `cwd` with the arguments, with the user's configuration folder under
+// configHome (by default one that does not exist), never the real user's.
+Result RunCli(const std::vector<std::string>& args, const std::string& cwd,
+              const std::string& configHome = "") {
     TempDir io;
-    std::string cmd = "cd " + Quote(cwd) + " && " + Quote(KESTRUN_CLI);
+    std::string cmd = "cd " + Quote(cwd) + " && XDG_CONFIG_HOME=" +
+                      Quote(configHome.empty() ? io.File("config") : configHome) + " " +
+                      Quote(KESTRUN_CLI);
     for (const auto& a : args) cmd += " " + Quote(a);
     cmd += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
     Result r;
@@ -186,26 +196,87 @@ TEST(Cli, ExportAndSaveWriteTheirFiles) {
     EXPECT_EQ(a.Out, b.Out);
 }
 
+TEST(Cli, FoldersNamedInAnyScript) {
+    for (const char* name : {"Flugpläne", "Маршруты", "飞行计划"}) {
+        SCOPED_TRACE(name);
+        TempDir cwd;
+        const std::string dir = cwd.File(name);
+        std::filesystem::create_directory(dir);
+        WriteBytes(dir + "/route.pln", ReadBytes(kPlan));
+        WriteBytes(dir + "/beacons.csv", ReadBytes(kBeacons));
+        // Settings that name the beacon file there, as the settings window writes them.
+        TConfig config(std::filesystem::path("unused.csv"));
+        config.RSBNBeaconFile = dir + "/beacons.csv";
+        config.SaveToFile(cwd.File("RSBN.cfg"));
+
+        Result a = RunCli({"--auto-select", "--save", dir + "/route.rbf", "--export",
+                           dir + "/navi_helper.txt", dir + "/route.pln"},
+                          cwd.Path);
+        ASSERT_EQ(a.Status, 0) << a.Err;
+        EXPECT_NE(ReadBytes(dir + "/navi_helper.txt").find("[MSK], F,"), std::string::npos);
+        Result b = RunCli({dir + "/route.rbf"}, cwd.Path);
+        ASSERT_EQ(b.Status, 0) << b.Err;
+        EXPECT_EQ(a.Out, b.Out);
+        Result missing = RunCli({dir + "/none.rbf"}, cwd.Path);
+        EXPECT_EQ(missing.Err, "kestrun-cli: Cannot open file " + dir +
+                                   "/none.rbf: No such file or directory\n");
+    }
+}
+
 TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
     TempDir cwd;
     struct Case {
         std::vector<std::string> args;
         std::string err;
     } cases[] = {
-        {{"x.pln"}, "Cannot open file x.pln\n"},
-        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv\n"},
-        {{"--magdec", "none.bgl", kPlan}, "Cannot open file none.bgl\n"},
-        {{TestData("plans/broken.pln")}, "Ожидается символ \"*\"\n"},
+        {{"x.pln"}, "Cannot open file x.pln: No such file or directory\n"},
+        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv: No such file or directory\n"},
+        {{"--magdec", "/dev/zero", kPlan}, "Cannot open file /dev/zero: not a regular file\n"},
+        {{TestData("plans/broken.pln")},
+         TestData("plans/broken.pln") + ":4: Ожидается символ \"*\"\n"},
         {{"--save", "/nonexistent/dir/p.rbf", kPlan},
-         "Cannot create file /nonexistent/dir/p.rbf\n"},
+         "Cannot create file /nonexistent/dir/p.rbf: No such file or directory\n"},
+        {{"--export", "/dev/full", kPlan},
+         "/dev/full: Stream write error: No space left on device\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
         Result r = RunCli(c.args, cwd.Path);
         EXPECT_EQ(r.Status, 1);
-        ASSERT_GE(r.Err.size(), c.err.size());
-        EXPECT_EQ(r.Err.substr(r.Err.size() - c.err.size()), c.err);
+        EXPECT_EQ(r.Err, "kestrun-cli: " + c.err);
     }
+}
+
+// Standard output that fails (a reader gone, a full disk): the files asked for are written all
+// the same, and the failure is reported with status 1.
+TEST(Cli, FailedStandardOutputIsReportedAfterTheFilesAreWritten) {
+    TempDir cwd;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]); // nobody will read
+    const std::string save = cwd.File("saved.rbf");
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fds[1], 1);
+        int err = ::open(cwd.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, 2);
+        ::execl(KESTRUN_CLI, KESTRUN_CLI, "--beacons", kBeacons.c_str(), "--save", save.c_str(),
+                kPlan.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadBytes(cwd.File("err")), "kestrun-cli: standard output: Stream write error: " +
+                                              std::string(std::strerror(EPIPE)) + "\n");
+    EXPECT_NE(ReadBytes(save).find("waypoint.2="), std::string::npos);
+
+    const std::string cmd = "cd " + Quote(cwd.Path) + " && " + Quote(KESTRUN_CLI) + " " +
+                            Quote(kPlan) + " >/dev/full 2>/dev/null";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
@@ -248,7 +319,37 @@ TEST(Cli, BeaconDatabaseNamedBySettingsInTheWorkingDirectory) {
     WriteBytes(cwd.File("RSBN.cfg"), "object TConfig\r\n  RSBNBeaconFile = 'gone.csv'\r\nend\r\n");
     Result missing = RunCli({kPlan}, cwd.Path);
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_NE(missing.Err.find("Cannot open file gone.csv\n"), std::string::npos) << missing.Err;
+    EXPECT_EQ(missing.Err, "kestrun-cli: Cannot open file gone.csv: No such file or directory\n");
+}
+
+TEST(Cli, PathsShowWhereEachFileIsFound) {
+    TempDir cwd, home;
+    const std::string run = std::filesystem::path(KESTRUN_CLI).parent_path().native();
+    const std::string userCfg = home.File("kestrun/RSBN.cfg");
+    auto line = [](const std::string& label, const std::string& text) {
+        return label + std::string(18 - label.size(), ' ') + text + "\n";
+    };
+    // An empty working directory: the settings of the user, the data beside the program.
+    std::filesystem::create_directory(home.File("kestrun"));
+    WriteBytes(userCfg, "object TConfig\r\nend\r\n");
+    Result r = RunCli({"--paths"}, cwd.Path, home.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out,
+              line("RSBN.cfg", userCfg) +
+                  line("beacon database", run + "/rsbn_cis_fs2004.csv (the shipped database)") +
+                  line("magdec.bgl", run + "/magdec.bgl") +
+                  line("RSBNHelp.txt", run + "/RSBNHelp.txt") +
+                  line("Language/", run + "/Language"));
+    // The working directory's own files come first; its settings name the beacons.
+    WriteBytes(cwd.File("magdec.bgl"), "");
+    WriteBytes(cwd.File("RSBN.cfg"),
+               "object TConfig\r\n  RSBNBeaconFile = '" + kBeacons + "'\r\nend\r\n");
+    Result own = RunCli({"--paths"}, cwd.Path, home.Path);
+    auto lines = Lines(own.Out);
+    ASSERT_EQ(lines.size(), 5u) << own.Out;
+    EXPECT_EQ(lines[0] + "\n", line("RSBN.cfg", cwd.File("RSBN.cfg")));
+    EXPECT_EQ(lines[1] + "\n", line("beacon database", kBeacons + " (named by RSBN.cfg)"));
+    EXPECT_EQ(lines[2] + "\n", line("magdec.bgl", cwd.File("magdec.bgl")));
 }
 
 TEST(Cli, ExtensionInAnyLetterCase) {
