@@ -394,11 +394,13 @@ void LoadGrid(const TOptions& o, const TFileLocations& where, TMagDecGrid& grid,
         grid.LoadMagDecGrid(*o.MagDec);
         return;
     }
-    if (auto path = where.Find(TDataFile::MagDec)) {
-        grid.LoadMagDecGrid(*path);
-        return;
-    }
-    err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+    // Found by looking, a file that is no grid is reported and the next place tried.
+    std::vector<EKestrunError> failures;
+    const auto loaded = LoadFirstMagDecGrid(grid, where.Candidates(TDataFile::MagDec), failures);
+    for (const EKestrunError& e : failures)
+        err << "kestrun-cli: warning: " << ErrorText(e) << "; looking further\n";
+    if (!loaded)
+        err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
 }
 
 std::string JoinPaths(const std::vector<std::filesystem::path>& paths) {

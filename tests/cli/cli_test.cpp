@@ -359,3 +359,18 @@ TEST(Cli, ExtensionInAnyLetterCase) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Lines(r.Out)[0], "NVU");
 }
+
+// A broken magdec.bgl in the working directory is reported and does not hide the good one
+// beside the executable.
+TEST(Cli, BrokenDeclinationGridFoundByLookingIsReportedAndPassedOver) {
+    TempDir cwd;
+    WriteBytes(cwd.File("magdec.bgl"), "");
+    Result r = RunCli({"--table", "nvu", "--format", "csv", kPlan}, cwd.Path);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "kestrun-cli: warning: Bad format! " + cwd.File("magdec.bgl") +
+                         "; looking further\n");
+    EXPECT_EQ(CsvFields(Lines(r.Out)[1])[3], "12.2"); // the declination at UUEE, not 0.0
+    Result given = RunCli({"--magdec", cwd.File("magdec.bgl"), kPlan}, cwd.Path);
+    EXPECT_EQ(given.Status, 1);
+    EXPECT_EQ(given.Err, "kestrun-cli: Bad format! " + cwd.File("magdec.bgl") + "\n");
+}
