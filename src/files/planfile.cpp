@@ -163,7 +163,7 @@ void SavePlanFile(const TWayPointList& plan, const std::filesystem::path& path) 
     WriteFileAtomic(path, FormatPlanFile(plan));
 }
 
-void OpenPlanFile(TWayPointList& plan, std::istream& in) {
+std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, std::istream& in) {
     // Read into a plan of its own: a broken file leaves the user's plan and SupPoint as they were.
     TWayPointList read(plan.Beacons(), plan.Grid());
     bool haveSupPoint = false;
@@ -197,12 +197,15 @@ void OpenPlanFile(TWayPointList& plan, std::istream& in) {
         throw;
     }
     TBeaconFinder beacons(plan.Beacons());
+    std::vector<TMissingBeacon> missing;
     for (const auto& [n, line] : lines) {
         try {
             TWayPoint& w = read.AddWayPoint();
             w.Name = line.Name;
             w.SetPos(line.Pos);
             w.SetBeacon(beacons.Find(line.Beacon, line.Pos));
+            if (!line.Beacon.empty() && w.BeaconIndex < 0)
+                missing.push_back({read.Count() - 1, line.Name, line.Beacon});
         } catch (EKestrunError& e) {
             if (e.Line == 0) e.Line = line.Line;
             throw;
@@ -210,12 +213,13 @@ void OpenPlanFile(TWayPointList& plan, std::istream& in) {
     }
     plan.TakeWayPointsFrom(read);
     if (haveSupPoint) plan.SupPoint = supPoint;
+    return missing;
 }
 
-void OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
+std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     try {
-        OpenPlanFile(plan, *in);
+        return OpenPlanFile(plan, *in);
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
         throw;
