@@ -48,12 +48,10 @@ std::string ErrorWhere(const std::exception& e);
                                   std::string_view after = {});
 /// "Cannot open file %s" and "Cannot create file %s"; with a `reason` (the operating system's
 /// words for why), the path becomes the failure's File and the reason its Reason.
-[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path,
-                                      std::string reason = {});
-[[noreturn]] void RaiseCannotCreateFile(const std::filesystem::path& path,
-                                        std::string reason = {});
-std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
-std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
+[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path, std::string reason = {});
+[[noreturn]] void RaiseCannotCreateFile(const std::filesystem::path& path, std::string reason = {});
+std::string MsgNotInteger(std::string_view text);   // "'%s' is not a valid integer value"
+std::string MsgNotFloat(std::string_view text);     // "'%s' is not a valid floating point value"
 std::string MsgBadLatitude(std::string_view text);  // "'%s' is not a valid latitude"
 std::string MsgBadLongitude(std::string_view text); // "'%s' is not a valid longitude"
 inline constexpr const char* kMsgRangeCheck = "Range check error";

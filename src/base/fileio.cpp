@@ -77,8 +77,8 @@ std::string FinalTarget(std::string sys) {
 
 // Writes into an existing file without creating another: for devices and FIFOs, which a
 // rename would replace by a regular file, and for files in folders that take no new file.
-void WriteInPlace(const std::string& sys, const std::filesystem::path& path,
-                  std::string_view bytes, bool truncate) {
+void WriteInPlace(const std::string& sys, const std::filesystem::path& path, std::string_view bytes,
+                  bool truncate) {
     // Non-blocking open: a FIFO without a reader fails at once instead of waiting for one.
     int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0);
     int fd = ::open(sys.c_str(), flags);

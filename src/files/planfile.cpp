@@ -1,7 +1,7 @@
 #include "files/planfile.h"
 
+#include <functional>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -83,56 +83,55 @@ public:
     /// The beacon's index, or -1 when no beacon of the list has that name or identifier.
     int Find(const std::string& name, const TGeoPoint& at) {
         if (name.empty()) return -1;
-        if (ByName_.Next.empty()) ByName_ = Index(&TRSBNRec::Name);
-        const TIndex* index = &ByName_;
-        int first = ByName_.First(name);
-        if (first < 0) {
-            if (ByIdent_.Next.empty()) ByIdent_ = Index(&TRSBNRec::Ident);
-            index = &ByIdent_;
-            first = ByIdent_.First(name);
+        if (ByName_.Buckets.empty()) ByName_ = Index(&TRSBNRec::Name);
+        int best = Nearest(ByName_, &TRSBNRec::Name, name, at);
+        if (best >= 0) return best;
+        if (ByIdent_.Buckets.empty()) ByIdent_ = Index(&TRSBNRec::Ident);
+        return Nearest(ByIdent_, &TRSBNRec::Ident, name, at);
+    }
+
+private:
+    // A hash table of record indices without a node per record: each bucket holds the first
+    // record whose text hashes there, and each record the next one of its bucket (-1: none),
+    // in list order.
+    struct TIndex {
+        std::vector<int> Buckets, Next;
+        std::size_t Mask = 0;
+    };
+
+    TIndex Index(std::string TRSBNRec::*field) const {
+        TIndex index;
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(Beacons_.Count())) size *= 2;
+        index.Buckets.assign(size, -1);
+        index.Mask = size - 1;
+        index.Next.assign(static_cast<std::size_t>(Beacons_.Count()), -1);
+        for (int i = Beacons_.Count() - 1; i >= 0; --i) {
+            const std::string& text = Beacons_[i].*field;
+            if (text.empty()) continue;
+            int& head = index.Buckets[std::hash<std::string>{}(text)&index.Mask];
+            index.Next[static_cast<std::size_t>(i)] = head;
+            head = i;
         }
-        if (first < 0) return -1;
-        const std::vector<int>& next = index->Next;
-        // The nearest; of equally near ones the first in the database.
-        int best = first;
-        double bestKm = DistanceKm(at, Beacons_[first].Position);
-        for (int i = next[static_cast<std::size_t>(first)]; i >= 0;
-             i = next[static_cast<std::size_t>(i)]) {
+        return index;
+    }
+
+    // Of the records whose text is `name`, the nearest to `at`; of equally near ones the
+    // first in the list. -1 when there is none.
+    int Nearest(const TIndex& index, std::string TRSBNRec::*field, const std::string& name,
+                const TGeoPoint& at) const {
+        int best = -1;
+        double bestKm = 0;
+        for (int i = index.Buckets[std::hash<std::string>{}(name)&index.Mask]; i >= 0;
+             i = index.Next[static_cast<std::size_t>(i)]) {
+            if (Beacons_[i].*field != name) continue;
             const double km = DistanceKm(at, Beacons_[i].Position);
-            if (km < bestKm) {
+            if (best < 0 || km < bestKm) {
                 best = i;
                 bestKm = km;
             }
         }
         return best;
-    }
-
-private:
-    // Each text's first record, and for every record the next one of the same text (-1: none),
-    // in list order.
-    struct TIndex {
-        std::unordered_map<std::string_view, int> Heads;
-        std::vector<int> Next;
-        int First(const std::string& text) const {
-            auto it = Heads.find(text);
-            return it == Heads.end() ? -1 : it->second;
-        }
-    };
-
-    TIndex Index(std::string TRSBNRec::*field) const {
-        TIndex index;
-        index.Next.assign(static_cast<std::size_t>(Beacons_.Count()) + 1, -1);
-        index.Heads.reserve(static_cast<std::size_t>(Beacons_.Count()));
-        for (int i = Beacons_.Count() - 1; i >= 0; --i) {
-            const std::string& text = Beacons_[i].*field;
-            if (text.empty()) continue;
-            auto [it, fresh] = index.Heads.try_emplace(text, i);
-            if (!fresh) {
-                index.Next[static_cast<std::size_t>(i)] = it->second;
-                it->second = i;
-            }
-        }
-        return index;
     }
 
     const TRSBNList& Beacons_;

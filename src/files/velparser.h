@@ -106,10 +106,10 @@ private:
     std::size_t Count_ = 0; // valid bytes in Buffer_
     std::size_t Index_ = 1; // 1-based index of the next byte to deliver
     unsigned char Current_ = 255;
-    bool CanPushBack_ = false; // the last NextChar delivered a byte not yet given back
-    bool OneLine_ = false;     // KeepToLine
-    bool AtStart_ = true;      // no block read yet
-    int LinesBefore_ = 0;      // line ends in the blocks before this one
+    bool CanPushBack_ = false;   // the last NextChar delivered a byte not yet given back
+    bool OneLine_ = false;       // KeepToLine
+    bool AtStart_ = true;        // no block read yet
+    int LinesBefore_ = 0;        // line ends in the blocks before this one
     unsigned char PrevLast_ = 0; // the last byte of the block before this one
 };
 

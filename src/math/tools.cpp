@@ -129,10 +129,6 @@ void CheckStoredAngle(bool latitude, long double degrees, std::string_view text)
     if (latitude && degrees > 90 && degrees < 270) RaiseBadAngle(latitude, text);
 }
 
-namespace {
-
-} // namespace
-
 TGeoPoint StrToGeoPoint(std::string_view text) {
     const std::string_view trimmed = Trim(text);
     TCoordReader r(trimmed);

@@ -37,7 +37,6 @@ void CheckAngle(bool latitude, const std::string& hemisphere, long double degree
                          hemisphere + degText + "*" + minText);
 }
 
-
 } // namespace
 
 TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,

@@ -241,7 +241,8 @@ TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
         std::string err;
     } cases[] = {
         {{"x.pln"}, "Cannot open file x.pln: No such file or directory\n"},
-        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv: No such file or directory\n"},
+        {{"--beacons", "none.csv", kPlan},
+         "Cannot open file none.csv: No such file or directory\n"},
         {{"--magdec", "/dev/zero", kPlan}, "Cannot open file /dev/zero: not a regular file\n"},
         {{TestData("plans/broken.pln")},
          TestData("plans/broken.pln") + ":4: Ожидается символ \"*\"\n"},

@@ -213,9 +213,10 @@ TEST(BeaconsCfg, HostileAndEditedFiles) {
         std::string text, message;
         int line, records;
     } cases[] = {
-        {"\xEF\xBB\xBF# head\r\n[RSBN]\r\nA=1,50*00,010*00,0,Q\r\n  \t\r\n; end\r\n# end", "", 0, 1},
-        {"[RSBN]\r\nA=1,50*00,010*00,0,Q\r\nB=2,50*00,\r\n010*00,0,R\r\n", MsgExpectedSymbol('*'), 3,
+        {"\xEF\xBB\xBF# head\r\n[RSBN]\r\nA=1,50*00,010*00,0,Q\r\n  \t\r\n; end\r\n# end", "", 0,
          1},
+        {"[RSBN]\r\nA=1,50*00,010*00,0,Q\r\nB=2,50*00,\r\n010*00,0,R\r\n", MsgExpectedSymbol('*'),
+         3, 1},
         {"[RSBN]\r\nA=1,50*00,010*00,0,Q\r\n" + std::string("B=2,5\0", 7), kMsgBadFormat, 3, 1},
         {"[RSBN]\r\nA=1,90*01,010*00,0,Q\r\n", MsgBadLatitude("N90*.01"), 2, 0},
         {"[RSBN]\r\nA=1,50*00,-180*01,0,Q\r\n", MsgBadLongitude("E-180*-.01"), 2, 0},

@@ -196,7 +196,8 @@ TEST(ImportFlightPlan, HostileFiles) {
     } cases[] = {
         {"[flightplan]\r\n" + std::string("waypoint.0=A\0", 13), kMsgBadFormat, 2},
         {"AppVersion=\r\n" + a, kMsgRangeCheck, 1},
-        {a + "waypoint.1=B, A, N90* 00.01', E27* 32.00', +0,\r\n", MsgBadLatitude("N90* 00.01'"), 2},
+        {a + "waypoint.1=B, A, N90* 00.01', E27* 32.00', +0,\r\n", MsgBadLatitude("N90* 00.01'"),
+         2},
         {a + a + "waypoint.2=B, A, N1* 0', E180* 0.1', +0,", MsgBadLongitude("E180* 0.1'"), 3},
         {"waypoint.0=B, A, X1* 0', E1* 0', +0,", MsgBadLatitude("X1* 0'"), 1},
         {"waypoint.0=B, A, N1* 0', N1* 0', +0,", MsgBadLongitude("N1* 0'"), 1},

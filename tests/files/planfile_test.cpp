@@ -250,8 +250,8 @@ TEST(PlanFile, BrokenLinesAreReportedWithTheirPlace) {
     } cases[] = {
         {"SupPoint=Traverse\r\n" + std::string("waypoint.0=\"A\0", 14), kMsgBadFormat, 2},
         // A name without quotes, or an empty value, does not take the next line with it.
-        {a + Cp("waypoint.1=UMMS, N53*53.28’, E027*32.00’, \"\"\r\n") + a,
-         MsgExpectedSymbol(','), 2},
+        {a + Cp("waypoint.1=UMMS, N53*53.28’, E027*32.00’, \"\"\r\n") + a, MsgExpectedSymbol(','),
+         2},
         {Cp("waypoint.0=\"UMMS, N53*53.28’, E027*32.00’, \r\n") + a, MsgExpectedSymbol('"'), 1},
         {"waypoint.0=\r\n" + a, MsgExpectedSymbol(','), 1},
         {a + Cp("waypoint.1=\"B\", N100*00.00’, E000*00.00’, \"\"\r\n"),
@@ -278,7 +278,8 @@ TEST(PlanFile, BrokenLinesAreReportedWithTheirPlace) {
 
 TEST(PlanFile, WaypointsArePlacedByTheirIndex) {
     auto line = [](int n, const char* name) {
-        return "waypoint." + std::to_string(n) + "=\"" + name + "\", N1*00.00\x92, E2*00.00\x92, \"\"\r\n";
+        return "waypoint." + std::to_string(n) + "=\"" + name +
+               "\", N1*00.00\x92, E2*00.00\x92, \"\"\r\n";
     };
     struct Case {
         std::string text, names;

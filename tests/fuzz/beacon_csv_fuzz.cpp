@@ -9,10 +9,9 @@ namespace {
 std::string WriteCsv(const kestrun::TRSBNList& list) {
     std::string out;
     for (const kestrun::TRSBNRec& r : list.Records) {
-        const std::string* fields[] = {&r.Number,       &r.Name,       &r.Ident,
-                                       &r.Extra,        &r.LatHemisphere, &r.LatDegrees,
-                                       &r.LatMinutes,   &r.LonHemisphere, &r.LonDegrees,
-                                       &r.LonMinutes};
+        const std::string* fields[] = {
+            &r.Number,     &r.Name,       &r.Ident,         &r.Extra,      &r.LatHemisphere,
+            &r.LatDegrees, &r.LatMinutes, &r.LonHemisphere, &r.LonDegrees, &r.LonMinutes};
         for (const std::string* f : fields) out += (f == fields[0] ? "\"" : ",\"") + *f + "\"";
         out += "\r\n";
     }

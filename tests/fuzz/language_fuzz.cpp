@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!kestrun::fuzz::Accepts([&] { texts.ReadLanguage(in); })) return 0;
     std::string written;
     for (std::size_t i = 0; i < kestrun::TLanguageTexts::kCount; ++i)
-        written += std::string(kestrun::TLanguageTexts::Keys()[i]) + "=\"" + texts.Get(i) + "\"\r\n";
+        written +=
+            std::string(kestrun::TLanguageTexts::Keys()[i]) + "=\"" + texts.Get(i) + "\"\r\n";
     std::istringstream again(written);
     kestrun::TLanguageTexts back;
     if (!kestrun::fuzz::Accepts([&] { back.ReadLanguage(again); }))
