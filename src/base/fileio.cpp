@@ -109,8 +109,11 @@ int CreateTemporary(const std::string& dir, const std::string& base, mode_t mode
     name.clear();
     int fd = -1;
 #ifdef O_TMPFILE
-    fd = ::open(dir.empty() ? "." : dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
+    // The unnamed file is named later through /proc, so it needs /proc.
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        fd = ::open(dir.empty() ? "." : dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
+    }
 #endif
     if (fd < 0) {
         name = TemporaryName(dir, base, "XXXXXX");

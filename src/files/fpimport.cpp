@@ -33,8 +33,10 @@ long double ReadCoord(TVelParser& p, bool latitude) {
     p.ExpectSymbol('\'');
     const long double min = StrToFloat(minutes);
     const long double deg = min / 60 + StrToInt(degrees);
+    if (!IsHemisphereAngle(latitude, letter[0], deg))
+        RaiseBadAngle(latitude, letter + degrees + "* " + minutes + "'");
     const bool negative =
-        CheckHemisphereAngle(latitude, letter[0], deg, letter + degrees + "* " + minutes + "'");
+        letter[0] == (latitude ? 'S' : 'W') || letter[0] == (latitude ? 's' : 'w');
     long double angle = deg * kPi / 180;
     if (negative) angle = Normalize2Pi(static_cast<double>(-angle));
     return angle;

@@ -35,7 +35,8 @@ long double ReadStoredAngle(TVelParser& p, bool latitude) {
     // The minutes are converted first: with both texts bad, theirs is the error reported.
     const long double min = StrToFloat(minutes);
     const long double deg = min / 60 + StrToInt(degrees);
-    CheckStoredAngle(latitude, deg, letter + degrees + "*" + minutes + kClosingMark);
+    if (!IsStoredAngle(latitude, deg))
+        RaiseBadAngle(latitude, letter + degrees + "*" + minutes + kClosingMark);
     return deg;
 }
 

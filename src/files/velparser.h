@@ -42,7 +42,6 @@ public:
             return 0;
         }
         Current_ = static_cast<unsigned char>(Buffer_[Index_ - 1]);
-        if (Current_ == 0) RaiseNul();
         ++Index_;
         CanPushBack_ = true;
         return Current_;
@@ -95,7 +94,8 @@ public:
 
 private:
     /// Reads the next block; false when the stream delivers nothing more. A UTF-8 byte-order
-    /// mark at the start of the input is passed over.
+    /// mark at the start of the input is passed over. A block is cut before a NUL byte, so
+    /// that the NUL is met here, once, and not tested for at every byte.
     bool Refill();
     [[noreturn]] void RaiseNul() const;
     /// After a quoted run: consumes a closing quote on the same line; false when none.
@@ -108,6 +108,7 @@ private:
     unsigned char Current_ = 255;
     bool CanPushBack_ = false;   // the last NextChar delivered a byte not yet given back
     bool OneLine_ = false;       // KeepToLine
+    bool NulAhead_ = false;      // the block ends early, before a NUL byte
     bool AtStart_ = true;        // no block read yet
     int LinesBefore_ = 0;        // line ends in the blocks before this one
     unsigned char PrevLast_ = 0; // the last byte of the block before this one

@@ -109,24 +109,22 @@ double ToDegrees(long double rad) {
     return static_cast<double>(rad * kRadToDeg);
 }
 
-[[noreturn]] void RaiseBadAngle(bool latitude, std::string_view text) {
-    Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
-}
-
 } // namespace
 
-bool CheckHemisphereAngle(bool latitude, char letter, long double degrees, std::string_view text) {
+bool IsHemisphereAngle(bool latitude, char letter, long double degrees) {
     letter = UpCase(letter);
-    const bool negative = letter == (latitude ? 'S' : 'W');
-    if (!negative && letter != (latitude ? 'N' : 'E')) RaiseBadAngle(latitude, text);
-    // Written as a negation so that a NaN fails too.
-    if (!(degrees >= 0 && degrees <= (latitude ? 90 : 180))) RaiseBadAngle(latitude, text);
-    return negative;
+    if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
+    // Written so that a NaN fails too.
+    return degrees >= 0 && degrees <= (latitude ? 90 : 180);
 }
 
-void CheckStoredAngle(bool latitude, long double degrees, std::string_view text) {
-    if (!(degrees >= 0 && degrees <= 360)) RaiseBadAngle(latitude, text);
-    if (latitude && degrees > 90 && degrees < 270) RaiseBadAngle(latitude, text);
+bool IsStoredAngle(bool latitude, long double degrees) {
+    if (!(degrees >= 0 && degrees <= 360)) return false;
+    return !(latitude && degrees > 90 && degrees < 270);
+}
+
+void RaiseBadAngle(bool latitude, std::string_view text) {
+    Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
 }
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
@@ -144,8 +142,9 @@ TGeoPoint StrToGeoPoint(std::string_view text) {
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
     const Real lonDeg = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
-    CheckHemisphereAngle(true, ns, latDeg, latText);
-    CheckHemisphereAngle(false, ew, lonDeg, trimmed.substr(lonStart, r.Position() - lonStart));
+    if (!IsHemisphereAngle(true, ns, latDeg)) RaiseBadAngle(true, latText);
+    if (!IsHemisphereAngle(false, ew, lonDeg))
+        RaiseBadAngle(false, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
     p.Lat = latDeg * kDegToRad;

@@ -33,8 +33,8 @@ long double DegreesOf(const std::string& degrees, const std::string& minutes) {
 // longitudes as negative degrees under the letter E), or one that is not finite.
 void CheckAngle(bool latitude, const std::string& hemisphere, long double degrees,
                 const std::string& degText, const std::string& minText) {
-    CheckHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(degrees),
-                         hemisphere + degText + "*" + minText);
+    if (!IsHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(degrees)))
+        RaiseBadAngle(latitude, hemisphere + degText + "*" + minText);
 }
 
 } // namespace
