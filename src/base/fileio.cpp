@@ -39,7 +39,6 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 
 namespace {
 
-constexpr const char* kMsgWriteError = "Stream write error";
 // The longest file name most file systems take (NAME_MAX).
 constexpr std::size_t kMaxNameBytes = 255;
 
@@ -92,7 +91,7 @@ void WriteInPlace(const std::string& sys, const std::filesystem::path& path, std
         ok = false;
         err = errno;
     }
-    if (!ok) RaiseFileError(kMsgWriteError, sys, err);
+    if (!ok) RaiseFileError(kMsgStreamWrite, sys, err);
 }
 
 // ".NAME.SUFFIX" in `dir`, NAME cut so that the whole stays within the system's limit.
@@ -203,7 +202,7 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
     }
     if (!ok) {
         if (!tmp.empty()) ::unlink(tmp.c_str());
-        RaiseFileError(kMsgWriteError, given, err);
+        RaiseFileError(kMsgStreamWrite, given, err);
     }
     SyncFolder(dir);
 }
@@ -218,7 +217,7 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
         ok = false;
         err = errno;
     }
-    if (!ok) RaiseFileError(kMsgWriteError, sys, err);
+    if (!ok) RaiseFileError(kMsgStreamWrite, sys, err);
 }
 
 std::filesystem::path ExePath() {

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/coordtext.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "math/tools.h"
@@ -20,24 +21,15 @@ namespace kestrun {
 namespace {
 
 const TCharSet kPlanKeyChars = TCharSet::Of("PSainoptuwy");
-const TCharSet kMinuteChars = TCharSet::Of(".", "09");
 
-// One coordinate in the asterisk form, N55*58.35’, as degrees of the stored angle (0 to 360):
-// the letter is not used. Raises for an angle that no position has in this form.
+// One coordinate in the asterisk form, N55*58.35’, as the stored angle (0 to 360 degrees) in
+// radians: the letter is not used. Raises for an angle that no position has in this form.
 long double ReadStoredAngle(TVelParser& p, bool latitude) {
-    std::string letter(1, ' '), degrees, minutes;
-    p.SkipBlanks();
-    letter[0] = static_cast<char>(p.NextChar());
-    p.ReadRun(TVelParser::DigitChars, degrees);
-    p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, minutes);
-    p.ExpectSymbol(kClosingMark);
-    // The minutes are converted first: with both texts bad, theirs is the error reported.
-    const long double min = StrToFloat(minutes);
-    const long double deg = min / 60 + StrToInt(degrees);
-    if (!IsStoredAngle(latitude, deg))
-        RaiseBadAngle(latitude, letter + degrees + "*" + minutes + kClosingMark);
-    return deg;
+    const TCoordTexts c = ReadCoordTexts(p, kClosingMark);
+    const long double angle = CoordTextsAngle(c);
+    if (!IsStoredAngle(latitude, angle))
+        RaiseBadAngle(latitude, c.Hemisphere + c.Degrees + "*" + c.Minutes + kClosingMark);
+    return angle;
 }
 
 struct TWaypointLine {
@@ -66,9 +58,9 @@ int ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
     p.ReadQuotedField(w.Beacon);
     p.SkipLine();
     // A longitude a hair below 360 degrees is written E360*00.00’; it is the meridian 0.
-    if (lon == 360) lon = 0;
-    w.Pos.Lat = lat * kPi / 180;
-    w.Pos.Lon = lon * kPi / 180;
+    if (lon == DegMinToRad(360, 0)) lon = 0;
+    w.Pos.Lat = lat;
+    w.Pos.Lon = lon;
     return n;
 }
 

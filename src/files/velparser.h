@@ -114,7 +114,4 @@ private:
     unsigned char PrevLast_ = 0; // the last byte of the block before this one
 };
 
-/// The tokenizer's message for a missing symbol: "Ожидается символ "%s"" (code page 1251).
-std::string MsgExpectedSymbol(char symbol);
-
 } // namespace kestrun

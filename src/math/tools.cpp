@@ -32,10 +32,6 @@ char UpCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 /// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
 class TCoordReader {
 public:
@@ -63,7 +59,8 @@ public:
         if (Next() != mark) Raise(kMsgBadFormat);
     }
 
-    /// Degrees, degree sign, minutes, closing mark: one angle in degrees.
+    /// Degrees, degree sign, minutes, closing mark: one angle in radians. The minutes are
+    /// rounded to double on the way, as the typed text always was.
     Real Angle() {
         SkipBlanks();
         const std::string_view degText = Run(false);
@@ -72,7 +69,7 @@ public:
         const std::string_view minText = Run(true);
         Expect(kClosingMark);
         const double minutes = static_cast<double>(StrToFloat(minText));
-        return degrees + Real(minutes) / 60;
+        return DegMinToRad(degrees, minutes);
     }
 
 private:
@@ -111,20 +108,26 @@ double ToDegrees(long double rad) {
 
 } // namespace
 
-bool IsHemisphereAngle(bool latitude, char letter, long double degrees) {
+bool IsHemisphereAngle(bool latitude, char letter, long double radians) {
     letter = UpCase(letter);
     if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
-    // Written so that a NaN fails too.
-    return degrees >= 0 && degrees <= (latitude ? 90 : 180);
+    // The limit is computed as the angle is, so that 90 degrees (or 89 and 60 minutes) is
+    // exactly the pole; written so that a NaN fails too.
+    return radians >= 0 && radians <= DegMinToRad(latitude ? 90 : 180, 0);
 }
 
-bool IsStoredAngle(bool latitude, long double degrees) {
-    if (!(degrees >= 0 && degrees <= 360)) return false;
-    return !(latitude && degrees > 90 && degrees < 270);
+bool IsStoredAngle(bool latitude, long double radians) {
+    if (!(radians >= 0 && radians <= DegMinToRad(360, 0))) return false;
+    return !(latitude && radians > DegMinToRad(90, 0) && radians < DegMinToRad(270, 0));
 }
 
 void RaiseBadAngle(bool latitude, std::string_view text) {
     Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
+}
+
+long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes) {
+    const long double min = StrToFloat(minutes);
+    return DegMinToRad(StrToInt(degrees), min);
 }
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
@@ -134,21 +137,21 @@ TGeoPoint StrToGeoPoint(std::string_view text) {
     const std::size_t latStart = r.Position();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
-    const Real latDeg = r.Angle();
+    const Real lat = r.Angle();
     const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
     const std::size_t lonStart = r.Position();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
-    const Real lonDeg = r.Angle();
+    const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
-    if (!IsHemisphereAngle(true, ns, latDeg)) RaiseBadAngle(true, latText);
-    if (!IsHemisphereAngle(false, ew, lonDeg))
+    if (!IsHemisphereAngle(true, ns, lat)) RaiseBadAngle(true, latText);
+    if (!IsHemisphereAngle(false, ew, lon))
         RaiseBadAngle(false, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
-    p.Lat = latDeg * kDegToRad;
-    p.Lon = lonDeg * kDegToRad;
+    p.Lat = lat;
+    p.Lon = lon;
     // Southern and western angles are kept as 2pi minus their magnitude.
     if (ns == 'S') p.Lat = Normalize2Pi(static_cast<double>(-p.Lat));
     if (ew == 'W') p.Lon = Normalize2Pi(static_cast<double>(-p.Lon));
