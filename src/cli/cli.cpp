@@ -468,16 +468,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;
+        errno = 0; // a failed write to standard output leaves its reason here
         if (o.Format == "json")
             PrintJson(WayPointList, out);
         else if (o.Format == "csv")
             PrintCsv(WayPointList, o, texts, out);
         else
             PrintText(WayPointList, o, texts, out);
-        errno = 0;
         out.flush();
         if (!out) {
-            EKestrunError e("Stream write error");
+            EKestrunError e(kMsgStreamWrite);
             e.File = "standard output";
             if (errno != 0) e.Reason = std::strerror(errno);
             throw e;
