@@ -41,6 +41,8 @@ public:
         while (Pos < Text.size() && Text[Pos] == ' ') ++Pos;
     }
 
+    std::size_t Position() const { return Pos; }
+
     char Next() {
         if (Pos >= Text.size()) RaiseRangeCheck();
         return Text[Pos++];
@@ -93,9 +95,11 @@ bool FoldAngle(double& a) {
     return false;
 }
 
-std::string FormatAngle(std::string_view fmt, double a) {
+// `wrapTurn`: a whole turn (360 degrees after the carries) is written as 0.
+std::string FormatAngle(std::string_view fmt, double a, bool wrapTurn = false) {
     int d, m, h;
     SplitDegreesHundredths(a, d, m, h);
+    if (wrapTurn && d == 360 && m == 0 && h == 0) d = 0;
     return Format(
         fmt, {static_cast<long long>(d), static_cast<long long>(m), static_cast<long long>(h)});
 }
@@ -106,22 +110,46 @@ double ToDegrees(long double rad) {
 
 } // namespace
 
+bool IsHemisphereAngle(bool latitude, char letter, long double radians) {
+    letter = UpCase(letter);
+    if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
+    // The limit is computed as the angle is, so that 90 degrees (or 89 and 60 minutes) is
+    // exactly the pole; written so that a NaN fails too.
+    return radians >= 0 && radians <= DegMinToRad(latitude ? 90 : 180, 0);
+}
+
+bool IsStoredAngle(bool latitude, long double radians) {
+    if (!(radians >= 0 && radians <= DegMinToRad(360, 0))) return false;
+    return !(latitude && radians > DegMinToRad(90, 0) && radians < DegMinToRad(270, 0));
+}
+
+void RaiseBadAngle(bool latitude, std::string_view text) {
+    Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
+}
+
 long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes) {
     const long double min = StrToFloat(minutes);
     return DegMinToRad(StrToInt(degrees), min);
 }
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
-    TCoordReader r(Trim(text));
+    const std::string_view trimmed = Trim(text);
+    TCoordReader r(trimmed);
     r.SkipBlanks();
+    const std::size_t latStart = r.Position();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
     const Real lat = r.Angle();
+    const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
+    const std::size_t lonStart = r.Position();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
     const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
+    if (!IsHemisphereAngle(true, ns, lat)) RaiseBadAngle(true, latText);
+    if (!IsHemisphereAngle(false, ew, lon))
+        RaiseBadAngle(false, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
     p.Lat = lat;
@@ -146,7 +174,9 @@ std::string WayPointLatStr(const TGeoPoint& p) {
 }
 
 std::string WayPointLonStr(const TGeoPoint& p) {
-    return FormatAngle("E%3.3d*%2.2d.%2.2d\x92", ToDegrees(p.Lon));
+    // A longitude a hair below 360 degrees rounds to a whole turn: it is the meridian 0, and
+    // written so it reads back as the same text.
+    return FormatAngle("E%3.3d*%2.2d.%2.2d\x92", ToDegrees(p.Lon), true);
 }
 
 void SplitDegrees(double x, int& degrees, int& minutes, int& seconds) {
