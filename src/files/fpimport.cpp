@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/planimport.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "plan/fltpln.h"
@@ -105,8 +106,7 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
 }
 
 void ImportFlightPlan(TWayPointList& plan, std::string_view path) {
-    auto in = OpenFileRead(path);
-    ImportFlightPlan(plan, *in);
+    ImportFlightPlanBytes(plan, ReadFileBytes(path), path);
 }
 
 } // namespace kestrun

@@ -1,0 +1,159 @@
+#include "files/fsxplan.h"
+
+#include <cmath>
+#include <string>
+
+#include "base/error.h"
+#include "base/numconv.h"
+#include "files/planimport.h"
+#include "files/xmlplan.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+
+namespace kestrun {
+
+namespace {
+
+// A left-to-right reader of one WorldPosition text.
+class TPosCursor {
+public:
+    explicit TPosCursor(std::string_view text) : S_(text) {}
+
+    void SkipBlanks() {
+        while (I_ < S_.size() &&
+               (S_[I_] == ' ' || S_[I_] == '\t' || S_[I_] == '\r' || S_[I_] == '\n'))
+            ++I_;
+    }
+    bool Take(std::string_view what) {
+        SkipBlanks();
+        if (!S_.substr(I_).starts_with(what)) return false;
+        I_ += what.size();
+        return true;
+    }
+    // One of the letters (upper or lower case); returns it in upper case, or 0.
+    char TakeLetter(char a, char b) {
+        SkipBlanks();
+        if (I_ >= S_.size()) return 0;
+        char c = S_[I_];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != a && c != b) return 0;
+        ++I_;
+        return c;
+    }
+    // Digits with at most one decimal separator, "." or ",".
+    std::optional<long double> Number() {
+        SkipBlanks();
+        std::size_t start = I_;
+        SkipDigits();
+        if (I_ > start && I_ + 1 < S_.size() && (S_[I_] == '.' || S_[I_] == ',') &&
+            IsDigit(S_[I_ + 1])) {
+            ++I_;
+            SkipDigits();
+        }
+        if (I_ == start) return std::nullopt;
+        std::string text(S_.substr(start, I_ - start));
+        for (char& c : text)
+            if (c == ',') c = '.';
+        return ParseDecimal(text);
+    }
+    bool TakeDegreeSign() {
+        // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
+        return Take("\xC2\xB0") || Take("\xB0") || Take("*");
+    }
+
+private:
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    void SkipDigits() {
+        while (I_ < S_.size() && IsDigit(S_[I_])) ++I_;
+    }
+    std::string_view S_;
+    std::size_t I_ = 0;
+};
+
+//   N53° 38' 1.22"   (one coordinate; the caller reads the comma between the two)
+std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) {
+    char letter = c.TakeLetter(positive, negative);
+    if (!letter) return std::nullopt;
+    auto deg = c.Number();
+    if (!deg || !c.TakeDegreeSign()) return std::nullopt;
+    auto min = c.Number();
+    if (!min || !c.Take("'")) return std::nullopt;
+    auto sec = c.Number();
+    if (!sec || !c.Take("\"")) return std::nullopt;
+    long double value = (*sec / 60 + *min) / 60 + *deg;
+    return letter == negative ? -value : value;
+}
+
+std::string Field(std::string_view text, std::size_t& from) {
+    std::size_t comma = text.find(',', from);
+    std::string_view f =
+        text.substr(from, comma == std::string_view::npos ? text.npos : comma - from);
+    from = comma == std::string_view::npos ? text.size() : comma + 1;
+    return std::string(f);
+}
+
+// The name as the plan shows it: the ICAO identifier, else the id attribute.
+std::string WayPointName(const pugi::xml_node& wp) {
+    const char* ident = wp.child("ICAO").child_value("ICAOIdent");
+    if (*ident) return XmlText1251(ident);
+    return XmlText1251(wp.attribute("id").value());
+}
+
+} // namespace
+
+std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
+    std::optional<long double> lat, lon;
+    if (TPosCursor probe(text); probe.TakeLetter('N', 'S')) {
+        //   N53° 38' 1.22",E9° 59' 6.80",+000040.75
+        //   |               |             |
+        //   latitude        longitude     altitude (not used)
+        TPosCursor c(text);
+        lat = ReadDms(c, 'N', 'S');
+        if (lat && c.Take(",")) lon = ReadDms(c, 'E', 'W');
+    } else {
+        //   54.285833 , -130.444678,+116.0
+        std::size_t from = 0;
+        lat = ParseDecimal(Field(text, from));
+        lon = ParseDecimal(Field(text, from));
+    }
+    if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) return std::nullopt;
+    return DegreesToGeoPoint(*lat, *lon);
+}
+
+std::string MsgNoPositions(int unplaced, int total, std::string_view fileName) {
+    return Format("%d of %d waypoints in file %s have no position (a plan saved by MSFS 2024 "
+                  "names its waypoints without coordinates, which cannot be placed without the "
+                  "simulator's navigation database); export the plan with positions and import "
+                  "it again",
+                  {static_cast<long long>(unplaced), static_cast<long long>(total), fileName});
+}
+
+void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+    pugi::xml_document doc;
+    LoadXmlPlan(doc, bytes, fileName);
+    // Read into a plan of its own: a refused file leaves the user's plan as it was.
+    TWayPointList read(plan.Beacons(), plan.Grid());
+    int total = 0, unplaced = 0;
+    for (const pugi::xml_node& wp :
+         doc.child("SimBase.Document").child("FlightPlan.FlightPlan").children("ATCWaypoint")) {
+        ++total;
+        const pugi::xml_node position = wp.child("WorldPosition");
+        if (!position) {
+            ++unplaced;
+            continue;
+        }
+        std::optional<TGeoPoint> pos = ParseWorldPosition(position.child_value());
+        if (!pos)
+            Raise(MsgInFile(fileName, LineOfNode(position, bytes),
+                            Format("Bad position '%s' of waypoint %d",
+                                   {std::string_view(XmlText1251(position.child_value())),
+                                    static_cast<long long>(total)})));
+        TWayPoint& w = read.AddWayPoint();
+        w.Name = WayPointName(wp);
+        w.SetPos(*pos);
+    }
+    if (unplaced > 0) Raise(MsgNoPositions(unplaced, total, fileName));
+    TakeImportedWayPoints(plan, read, fileName);
+}
+
+} // namespace kestrun

@@ -1,0 +1,157 @@
+#include "files/planimport.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "base/error.h"
+#include "base/numconv.h"
+#include "files/fpimport.h"
+#include "files/fsxplan.h"
+#include "files/lnmplan.h"
+#include "files/xplanefms.h"
+#include "plan/fltpln.h"
+
+namespace kestrun {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+std::string_view Extension(std::string_view fileName) {
+    std::size_t dot = fileName.find_last_of('.');
+    std::size_t slash = fileName.find_last_of("/\\");
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return {};
+    return fileName.substr(dot);
+}
+
+// The name of the first element of an XML text, after the declaration, comments and the
+// document type; empty when there is none.
+std::string_view FirstElementName(std::string_view xml) {
+    std::size_t i = 0;
+    while ((i = xml.find('<', i)) != std::string_view::npos) {
+        std::string_view rest = xml.substr(i);
+        std::size_t end;
+        if (rest.starts_with("<?"))
+            end = rest.find("?>");
+        else if (rest.starts_with("<!--"))
+            end = rest.find("-->");
+        else if (rest.starts_with("<!"))
+            end = rest.find('>');
+        else {
+            std::size_t n = 1;
+            while (n < rest.size() && !IsBlank(rest[n]) && rest[n] != '>' && rest[n] != '/') ++n;
+            return rest.substr(1, n - 1);
+        }
+        if (end == std::string_view::npos) return {};
+        i += end + 1;
+    }
+    return {};
+}
+
+// X-Plane's header: "I" (or "A") on the first line, "3 version" or "1100 Version" on the next.
+bool LooksLikeFms(std::string_view text) {
+    std::size_t eol = text.find('\n');
+    if (eol == std::string_view::npos) return false;
+    std::string_view first = text.substr(0, eol);
+    while (!first.empty() && IsBlank(first.back())) first.remove_suffix(1);
+    if (first != "I" && first != "A") return false;
+    std::string_view second = text.substr(eol + 1);
+    second = second.substr(0, second.find('\n'));
+    while (!second.empty() && IsBlank(second.back())) second.remove_suffix(1);
+    return second.size() > 7 && EqualNoCase(second.substr(second.size() - 7), "version");
+}
+
+} // namespace
+
+std::string_view SkipByteOrderMark(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    return text;
+}
+
+TPlanFormat DetectPlanFormat(std::string_view fileName, std::string_view bytes) {
+    std::string_view text = SkipByteOrderMark(bytes);
+    std::string_view ext = Extension(fileName);
+    std::size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) ++first;
+    if (first < text.size() && text[first] == '<') {
+        if (EqualNoCase(ext, ".lnmpln") || FirstElementName(text).starts_with("LittleNavmap"))
+            return TPlanFormat::LittleNavmap;
+        return TPlanFormat::FsxXml;
+    }
+    if (EqualNoCase(ext, ".fms") || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
+    return TPlanFormat::Fs2004;
+}
+
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+    switch (DetectPlanFormat(fileName, bytes)) {
+    case TPlanFormat::FsxXml:
+        ImportFsxPlan(plan, bytes, fileName);
+        return;
+    case TPlanFormat::LittleNavmap:
+        ImportLnmPlan(plan, bytes, fileName);
+        return;
+    case TPlanFormat::XPlaneFms:
+        ImportXPlaneFms(plan, bytes, fileName);
+        return;
+    case TPlanFormat::Fs2004:
+        break;
+    }
+    TWayPointList read(plan.Beacons(), plan.Grid());
+    std::istringstream in{std::string(bytes)};
+    ImportFlightPlan(read, in);
+    TakeImportedWayPoints(plan, read, fileName);
+}
+
+std::string MsgNoWaypoints(std::string_view fileName) {
+    return "No waypoint found in file " + std::string(fileName);
+}
+
+std::string MsgInFile(std::string_view fileName, int line, std::string_view message) {
+    return Format("%s, line %d: %s", {fileName, static_cast<long long>(line), message});
+}
+
+void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string_view fileName) {
+    // A file that gives no waypoint would otherwise replace the user's plan by an empty one.
+    if (read.Count() == 0) Raise(MsgNoWaypoints(fileName));
+    plan.TakeWayPointsFrom(read);
+}
+
+std::optional<long double> ParseDecimal(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    // from_chars takes no "+"; a sign after it would be a second sign.
+    if (text.starts_with('+')) text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    long double value = 0;
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+int LineOfOffset(std::string_view text, std::size_t offset) {
+    if (offset > text.size()) offset = text.size();
+    int line = 1;
+    for (std::size_t i = 0; i < offset; ++i)
+        if (text[i] == '\n') ++line;
+    return line;
+}
+
+} // namespace kestrun

@@ -1,0 +1,51 @@
+// Import of flight plans of every kind the program reads: the kind is recognised from the file's
+// content and name, and the bytes go to that kind's reader. Also the small pieces that all
+// these readers share: the refusal of a plan without waypoints, located messages, numbers.
+//
+//   kind                        recognised by
+//   FS2002/2004 INI (.pln)      anything not recognised below
+//   FSX/P3D/MSFS XML (.pln)     first non-blank character "<" (after an optional byte-order mark)
+//   Little Navmap (.lnmpln)     XML whose first element is LittleNavmap..., or the extension
+//   X-Plane (.fms)              first lines "I" (or "A") and "... version", or the extension
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrun {
+
+class TWayPointList;
+
+enum class TPlanFormat { Fs2004, FsxXml, LittleNavmap, XPlaneFms };
+
+/// The kind of flight plan held in `bytes`; `fileName` (its extension, in any letter case)
+/// decides only where the content does not.
+TPlanFormat DetectPlanFormat(std::string_view fileName, std::string_view bytes);
+
+/// Replaces the plan's waypoints by those of a flight plan of any kind held in memory, with
+/// Name and Pos set (and the declination looked up); `fileName` names the file in messages.
+/// A plan from which no waypoint is read is refused with MsgNoWaypoints. Beacons and leg
+/// values are not set: the caller recomputes. If an exception is thrown, the plan is unchanged.
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes, std::string_view fileName);
+
+/// "No waypoint found in file %s".
+std::string MsgNoWaypoints(std::string_view fileName);
+/// "%s, line %d: %s": a message with the file and the 1-based line it concerns.
+std::string MsgInFile(std::string_view fileName, int line, std::string_view message);
+
+/// Moves the waypoints read into `read` into `plan` (`read` is left empty). Raises
+/// MsgNoWaypoints when `read` holds none; the plan is then unchanged.
+void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string_view fileName);
+
+/// A decimal number with "." (optional sign, optional exponent, blanks around ignored), or
+/// nothing when the text is not one or its value is not finite.
+std::optional<long double> ParseDecimal(std::string_view text);
+
+/// The 1-based line of byte `offset` of `text` (lines end with LF; a CR LF counts once).
+int LineOfOffset(std::string_view text, std::size_t offset);
+
+/// The text without a leading UTF-8 byte-order mark.
+std::string_view SkipByteOrderMark(std::string_view text);
+
+} // namespace kestrun

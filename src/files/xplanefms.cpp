@@ -1,0 +1,121 @@
+#include "files/xplanefms.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/cp1251.h"
+#include "base/error.h"
+#include "base/numconv.h"
+#include "files/planimport.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+
+namespace kestrun {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::vector<std::string_view> Tokens(std::string_view line) {
+    std::vector<std::string_view> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        if (i > start) tokens.push_back(line.substr(start, i - start));
+    }
+    return tokens;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsVersionWord(std::string_view w) {
+    if (w.size() != 7) return false;
+    for (std::size_t i = 0; i < 7; ++i)
+        if ((w[i] | 0x20) != "version"[i]) return false;
+    return true;
+}
+
+bool IsWayPointType(std::string_view t) {
+    return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
+}
+
+[[noreturn]] void Refuse(std::string_view fileName, int line, std::string_view message) {
+    Raise(MsgInFile(fileName, line, message));
+}
+
+} // namespace
+
+void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+    std::string_view text = SkipByteOrderMark(bytes);
+    // Read into a plan of its own: a refused file leaves the user's plan as it was.
+    TWayPointList read(plan.Beacons(), plan.Grid());
+    bool v1100 = false;
+    int lineNo = 0;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t eol = text.find('\n', from);
+        if (eol == std::string_view::npos) eol = text.size();
+        std::vector<std::string_view> t = Tokens(text.substr(from, eol - from));
+        from = eol + 1;
+        ++lineNo;
+        if (lineNo == 1) {
+            if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
+                Refuse(fileName, 1,
+                       "Not an X-Plane flight plan: the first line must be \"I\" or \"A\"");
+            continue;
+        }
+        if (lineNo == 2) {
+            std::optional<long double> version;
+            if (t.size() == 2 && IsVersionWord(t[1])) version = ParseDecimal(t[0]);
+            if (!version || (*version != 3 && *version < 1100))
+                Refuse(fileName, 2,
+                       "Not an X-Plane flight plan: the second line must be \"3 version\" "
+                       "or \"1100 Version\"");
+            v1100 = *version >= 1100;
+            continue;
+        }
+        // The two numbers after the "3 version" header, the keyword lines of the 1100 header
+        // (CYCLE, ADEP, NUMENR, ...) and blank lines carry no waypoint.
+        if (t.empty() || (!v1100 && t.size() == 1 && read.Count() == 0) ||
+            (v1100 && IsLetter(t[0][0])))
+            continue;
+        //   11 MODAU 0 49.815000 8.811944                    (3 version)
+        //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)
+        //   |  |   |    |            |         |
+        //   type ident via altitude  latitude  longitude
+        const std::size_t fields = v1100 ? 6 : 5;
+        if (t.size() != fields)
+            Refuse(fileName, lineNo,
+                   Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
+                                  "latitude longitude), this one %d"
+                                : "A waypoint line has 5 fields (type ident altitude "
+                                  "latitude longitude), this one %d",
+                          {static_cast<long long>(t.size())}));
+        if (!IsWayPointType(t[0]))
+            Refuse(fileName, lineNo,
+                   Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
+                          {std::string_view(Utf8ToCp1251(t[0]))}));
+        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
+        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
+        if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180))
+            Refuse(fileName, lineNo,
+                   Format("Bad position '%s %s'", {std::string_view(Utf8ToCp1251(t[fields - 2])),
+                                                   std::string_view(Utf8ToCp1251(t[fields - 1]))}));
+        TWayPoint& w = read.AddWayPoint();
+        w.Name = Utf8ToCp1251(t[1]);
+        w.SetPos(DegreesToGeoPoint(*lat, *lon));
+    }
+    if (lineNo < 2)
+        Refuse(fileName, lineNo + 1, "Not an X-Plane flight plan: the header is missing");
+    TakeImportedWayPoints(plan, read, fileName);
+}
+
+} // namespace kestrun

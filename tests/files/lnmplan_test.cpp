@@ -1,0 +1,46 @@
+// Little Navmap's own flight plans.
+#include "files/lnmplan.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "math/bglmag.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+#include "testutil.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+TEST(ImportLnmPlan, AWaypointWithoutAPositionIsRefusedWithItsLine) {
+    const std::string head = "<LittleNavmap>\n<Flightplan>\n<Waypoints>\n"
+                             "<Waypoint><Ident>A</Ident><Pos Lon=\"-1.5\" Lat=\"2\"/></Waypoint>\n";
+    const std::string tail = "</Waypoints>\n</Flightplan>\n</LittleNavmap>\n";
+    struct Case {
+        std::string Waypoint, Message;
+    } cases[] = {
+        {"<Waypoint><Ident>B</Ident></Waypoint>\n",
+         "x.lnmpln, line 5: Waypoint 2 has no valid position (Pos Lat, Lon)"},
+        {"<Waypoint>\n<Pos Lon=\"1\"/></Waypoint>\n",
+         "x.lnmpln, line 6: Waypoint 2 has no valid position (Pos Lat, Lon)"},
+        {"<Waypoint><Pos Lon=\"181\" Lat=\"0\"/></Waypoint>\n",
+         "x.lnmpln, line 5: Waypoint 2 has no valid position (Pos Lat, Lon)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Waypoint);
+        TRSBNList beacons;
+        TMagDecGrid grid;
+        TWayPointList plan(beacons, grid);
+        EXPECT_EQ(MessageOf([&] { ImportLnmPlan(plan, head + c.Waypoint + tail, "x.lnmpln"); }),
+                  c.Message);
+        EXPECT_EQ(plan.Count(), 0);
+    }
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    TWayPointList plan(beacons, grid);
+    ImportLnmPlan(plan, head + tail, "x.lnmpln");
+    ASSERT_EQ(plan.Count(), 1);
+    EXPECT_EQ(plan[0].Name, "A");
+    EXPECT_NEAR(static_cast<double>(plan[0].Pos.Lon), 2 * M_PI - 1.5 * M_PI / 180, 1e-15);
+}
