@@ -8,6 +8,8 @@
 #include "base/fileio.h"
 #include "base/numconv.h"
 #include "files/fpimport.h"
+#include "files/gpxexport.h"
+#include "files/kmlexport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
@@ -26,7 +28,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
-    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
+    "  PLAN                  a flight plan to import (.pln of FS2002/2004, FSX, Prepar3D or MSFS;\n"
+    "                        .fms of X-Plane; .lnmpln of Little Navmap) or a plan file (.rbf: "
     "opened)\n"
     "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
@@ -36,12 +39,14 @@ constexpr const char* kUsage =
     "  --table WHICH         rsbn | nvu | both | none: the tables to print (default both)\n"
     "  --format FORMAT       text | csv | json (default text)\n"
     "  --export FILE         write the navigator's-helper export\n"
+    "  --export-gpx FILE     write the route as GPX 1.1 (moving maps, planners)\n"
+    "  --export-kml FILE     write the route, legs and beacons as KML (globe viewers)\n"
     "  --save FILE           write the plan file\n"
     "  --help, --version\n";
 
 struct TOptions {
     std::string Plan;
-    std::optional<std::string> Beacons, MagDec, Export, Save;
+    std::optional<std::string> Beacons, MagDec, Export, ExportGpx, ExportKml, Save;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
     bool Rsbn = true, Nvu = true;
@@ -87,6 +92,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             o.MagDec = value();
         } else if (a == "--export") {
             o.Export = value();
+        } else if (a == "--export-gpx") {
+            o.ExportGpx = value();
+        } else if (a == "--export-kml") {
+            o.ExportKml = value();
         } else if (a == "--save") {
             o.Save = value();
         } else if (a == "--auto-select") {
@@ -126,8 +135,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
     if (positional.size() > 1) throw UsageError{"more than one plan file given"};
     o.Plan = positional[0];
     std::string ext = Extension(o.Plan);
-    if (ext != ".pln" && ext != ".rbf")
-        throw UsageError{"the plan must be a .pln flight plan or a .rbf plan file: " + o.Plan};
+    if (ext != ".pln" && ext != ".fms" && ext != ".lnmpln" && ext != ".rbf")
+        throw UsageError{"the plan must be a .pln, .fms or .lnmpln flight plan or a .rbf plan "
+                         "file: " +
+                         o.Plan};
     return true;
 }
 
@@ -375,10 +386,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         LoadBeacons(o, BeaconList, err);
         LoadGrid(o, MagDecGrid, err);
         std::string plan = In(o.Plan);
-        if (Extension(o.Plan) == ".pln")
-            ImportFlightPlan(WayPointList, plan);
-        else
+        if (Extension(o.Plan) == ".rbf")
             OpenPlanFile(WayPointList, plan);
+        else
+            ImportFlightPlan(WayPointList, plan);
         if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
@@ -393,6 +404,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out.flush();
 
         if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
+        if (o.ExportGpx) ExportGpx(WayPointList, In(*o.ExportGpx));
+        if (o.ExportKml) ExportKml(WayPointList, In(*o.ExportKml));
         if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
         return 0;
     } catch (const UsageError& e) {
