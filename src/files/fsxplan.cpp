@@ -14,6 +14,17 @@ namespace kestrun {
 
 namespace {
 
+constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                  1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+
+// A number as written: Mantissa / 10^Scale.
+struct TDecimal {
+    unsigned long long Mantissa = 0;
+    int Scale = 0;
+    long double Value() const { return static_cast<long double>(Mantissa) / kPow10[Scale]; }
+};
+
 // A left-to-right reader of one WorldPosition text.
 class TPosCursor {
 public:
@@ -40,21 +51,28 @@ public:
         ++I_;
         return c;
     }
-    // Digits with at most one decimal separator, "." or ",".
-    std::optional<long double> Number() {
+    // Digits with at most one decimal separator, "." or ",", as an integer over a power of
+    // ten: exact for up to 19 digits.
+    std::optional<TDecimal> Number() {
         SkipBlanks();
-        std::size_t start = I_;
-        SkipDigits();
-        if (I_ > start && I_ + 1 < S_.size() && (S_[I_] == '.' || S_[I_] == ',') &&
-            IsDigit(S_[I_ + 1])) {
-            ++I_;
-            SkipDigits();
+        TDecimal d;
+        int digits = 0;
+        bool point = false;
+        for (; I_ < S_.size(); ++I_) {
+            char c = S_[I_];
+            if (IsDigit(c)) {
+                if (++digits > 19) return std::nullopt;
+                d.Mantissa = d.Mantissa * 10 + static_cast<unsigned>(c - '0');
+                if (point) ++d.Scale;
+            } else if ((c == '.' || c == ',') && !point && digits > 0 && I_ + 1 < S_.size() &&
+                       IsDigit(S_[I_ + 1])) {
+                point = true;
+            } else {
+                break;
+            }
         }
-        if (I_ == start) return std::nullopt;
-        std::string text(S_.substr(start, I_ - start));
-        for (char& c : text)
-            if (c == ',') c = '.';
-        return ParseDecimal(text);
+        if (digits == 0) return std::nullopt;
+        return d;
     }
     bool TakeDegreeSign() {
         // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
@@ -63,9 +81,6 @@ public:
 
 private:
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-    void SkipDigits() {
-        while (I_ < S_.size() && IsDigit(S_[I_])) ++I_;
-    }
     std::string_view S_;
     std::size_t I_ = 0;
 };
@@ -80,7 +95,19 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
     if (!min || !c.Take("'")) return std::nullopt;
     auto sec = c.Number();
     if (!sec || !c.Take("\"")) return std::nullopt;
-    long double value = (*sec / 60 + *min) / 60 + *deg;
+    long double value;
+    if (deg->Scale == 0 && min->Scale == 0 && sec->Scale <= 12 && deg->Mantissa <= 360 &&
+        min->Mantissa <= 60 && sec->Mantissa < 60'000'000'000'000) {
+        // Whole degrees and minutes, as every writer puts them: the angle in units of the
+        // seconds' last digit is an exact integer, and one division rounds it once.
+        unsigned long long tenths = 1;
+        for (int i = 0; i < sec->Scale; ++i) tenths *= 10;
+        unsigned long long units =
+            (deg->Mantissa * 60 + min->Mantissa) * 60 * tenths + sec->Mantissa;
+        value = static_cast<long double>(units) / (3600 * kPow10[sec->Scale]);
+    } else {
+        value = (sec->Value() / 60 + min->Value()) / 60 + deg->Value();
+    }
     return letter == negative ? -value : value;
 }
 

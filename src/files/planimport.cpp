@@ -1,6 +1,5 @@
 #include "files/planimport.h"
 
-#include <charconv>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -135,15 +134,19 @@ void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string
 std::optional<long double> ParseDecimal(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    // from_chars takes no "+"; a sign after it would be a second sign.
-    if (text.starts_with('+')) text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return std::nullopt;
-    long double value = 0;
-    auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    // Checked here so that the program's own conversion, which every reader of positions uses,
+    // cannot fail; longer texts are no coordinate of any plan.
+    if (text.size() > kMaxDecimalLength) return std::nullopt;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    int digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0 || i != text.size()) return std::nullopt;
+    return StrToFloat(text);
 }
 
 int LineOfOffset(std::string_view text, std::size_t offset) {

@@ -38,8 +38,10 @@ std::string MsgInFile(std::string_view fileName, int line, std::string_view mess
 /// MsgNoWaypoints when `read` holds none; the plan is then unchanged.
 void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string_view fileName);
 
-/// A decimal number with "." (optional sign, optional exponent, blanks around ignored), or
-/// nothing when the text is not one or its value is not finite.
+/// A plain decimal number: optional sign, digits with at most one "." (blanks around ignored),
+/// converted as StrToFloat converts it; nothing when the text is not one or is longer than
+/// kMaxDecimalLength characters.
+inline constexpr std::size_t kMaxDecimalLength = 40;
 std::optional<long double> ParseDecimal(std::string_view text);
 
 /// The 1-based line of byte `offset` of `text` (lines end with LF; a CR LF counts once).

@@ -25,7 +25,11 @@ int LineOfNode(const pugi::xml_node& node, std::string_view bytes) {
 }
 
 std::string XmlText1251(const char* utf8) {
-    return Utf8ToCp1251(std::string_view(utf8, std::strlen(utf8)));
+    // Identifiers are nearly always ASCII, the same bytes in both.
+    std::size_t n = 0;
+    bool ascii = true;
+    for (; utf8[n]; ++n) ascii = ascii && static_cast<unsigned char>(utf8[n]) < 0x80;
+    return ascii ? std::string(utf8, n) : Utf8ToCp1251(std::string_view(utf8, n));
 }
 
 std::string XmlEscape(std::string_view cp1251) {
