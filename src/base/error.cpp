@@ -1,5 +1,7 @@
 #include "base/error.h"
 
+#include "base/cp1251.h"
+
 namespace kestrun {
 
 namespace {
@@ -13,12 +15,19 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
-std::string MsgCannotOpenFile(std::string_view path) {
-    return Join("Cannot open file ", path);
+void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                     std::string_view after) {
+    const std::string& name = path.native();
+    throw EKestrunError(Join(before, Utf8ToCp1251(name), after),
+                        Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
 }
 
-std::string MsgCannotCreateFile(std::string_view path) {
-    return Join("Cannot create file ", path);
+void RaiseCannotOpenFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot open file ", path);
+}
+
+void RaiseCannotCreateFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot create file ", path);
 }
 
 std::string MsgNotInteger(std::string_view text) {
@@ -31,6 +40,17 @@ std::string MsgNotFloat(std::string_view text) {
 
 std::string MsgAssertion(std::string_view unit, int line) {
     return Join("Assertion failure (", unit, Join(", line ", std::to_string(line), ")"));
+}
+
+std::string ErrorText(const std::exception& e) {
+    if (const auto* k = dynamic_cast<const EKestrunError*>(&e))
+        return k->Utf8Text().empty() ? Cp1251ToUtf8(k->what()) : k->Utf8Text();
+    // The standard library's messages are ASCII, with paths as the operating system gave them.
+    return e.what();
+}
+
+std::string ErrorWhere(const std::exception&) {
+    return {};
 }
 
 void Raise(std::string message) {

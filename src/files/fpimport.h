@@ -2,6 +2,7 @@
 // file of any kind the program reads (see planimport.h).
 #pragma once
 
+#include <filesystem>
 #include <istream>
 #include <string_view>
 
@@ -14,7 +15,7 @@ class TWayPointList;
 /// with Name and Pos set (and the declination looked up). A file from which no waypoint is read
 /// is refused. Beacons and leg values are not set: the caller recomputes. If an exception is
 /// thrown, the plan is unchanged.
-void ImportFlightPlan(TWayPointList& plan, std::string_view path);
+void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path);
 /// The FS2002/2004 reader over an open stream; a stream without waypoint lines gives an empty
 /// plan.
 void ImportFlightPlan(TWayPointList& plan, std::istream& in);

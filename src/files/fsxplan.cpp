@@ -147,17 +147,18 @@ std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
     return DegreesToGeoPoint(*lat, *lon);
 }
 
-std::string MsgNoPositions(int unplaced, int total, std::string_view fileName) {
-    return Format("%d of %d waypoints in file %s have no position (a plan saved by MSFS 2024 "
-                  "names its waypoints without coordinates, which cannot be placed without the "
-                  "simulator's navigation database); export the plan with positions and import "
-                  "it again",
-                  {static_cast<long long>(unplaced), static_cast<long long>(total), fileName});
+void RaiseNoPositions(int unplaced, int total, const std::filesystem::path& file) {
+    RaiseNamingFile(Format("%d of %d waypoints in file ",
+                           {static_cast<long long>(unplaced), static_cast<long long>(total)}),
+                    file,
+                    " have no position (a plan saved by MSFS 2024 names its waypoints without "
+                    "coordinates, which cannot be placed without the simulator's navigation "
+                    "database); export the plan with positions and import it again");
 }
 
-void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file) {
     pugi::xml_document doc;
-    LoadXmlPlan(doc, bytes, fileName);
+    LoadXmlPlan(doc, bytes, file);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
     int total = 0, unplaced = 0;
@@ -171,16 +172,16 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, std::string_view
         }
         std::optional<TGeoPoint> pos = ParseWorldPosition(position.child_value());
         if (!pos)
-            Raise(MsgInFile(fileName, LineOfNode(position, bytes),
-                            Format("Bad position '%s' of waypoint %d",
-                                   {std::string_view(XmlText1251(position.child_value())),
-                                    static_cast<long long>(total)})));
+            RaiseOnLine(file, LineOfNode(position, bytes),
+                        Format("Bad position '%s' of waypoint %d",
+                               {std::string_view(XmlText1251(position.child_value())),
+                                static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
         w.Name = WayPointName(wp);
         w.SetPos(*pos);
     }
-    if (unplaced > 0) Raise(MsgNoPositions(unplaced, total, fileName));
-    TakeImportedWayPoints(plan, read, fileName);
+    if (unplaced > 0) RaiseNoPositions(unplaced, total, file);
+    TakeImportedWayPoints(plan, read, file);
 }
 
 } // namespace kestrun

@@ -12,9 +12,9 @@
 
 namespace kestrun {
 
-void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file) {
     pugi::xml_document doc;
-    LoadXmlPlan(doc, bytes, fileName);
+    LoadXmlPlan(doc, bytes, file);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
     int number = 0;
@@ -26,14 +26,14 @@ void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, std::string_view
         std::optional<long double> lat = ParseDecimal(pos.attribute("Lat").value());
         std::optional<long double> lon = ParseDecimal(pos.attribute("Lon").value());
         if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180))
-            Raise(MsgInFile(fileName, LineOfNode(pos ? pos : wp, bytes),
-                            Format("Waypoint %d has no valid position (Pos Lat, Lon)",
-                                   {static_cast<long long>(number)})));
+            RaiseOnLine(file, LineOfNode(pos ? pos : wp, bytes),
+                        Format("Waypoint %d has no valid position (Pos Lat, Lon)",
+                               {static_cast<long long>(number)}));
         TWayPoint& w = read.AddWayPoint();
         w.Name = XmlText1251(wp.child_value("Ident"));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
-    TakeImportedWayPoints(plan, read, fileName);
+    TakeImportedWayPoints(plan, read, file);
 }
 
 } // namespace kestrun

@@ -31,14 +31,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view Extension(std::string_view fileName) {
-    std::size_t dot = fileName.find_last_of('.');
-    std::size_t slash = fileName.find_last_of("/\\");
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
-    return fileName.substr(dot);
-}
-
 // The name of the first element of an XML text, after the declaration, comments and the
 // document type; empty when there is none.
 std::string_view FirstElementName(std::string_view xml) {
@@ -83,9 +75,9 @@ std::string_view SkipByteOrderMark(std::string_view text) {
     return text;
 }
 
-TPlanFormat DetectPlanFormat(std::string_view fileName, std::string_view bytes) {
+TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view bytes) {
     std::string_view text = SkipByteOrderMark(bytes);
-    std::string_view ext = Extension(fileName);
+    const std::string ext = file.extension().string();
     std::size_t first = 0;
     while (first < text.size() && IsBlank(text[first])) ++first;
     if (first < text.size() && text[first] == '<') {
@@ -97,16 +89,17 @@ TPlanFormat DetectPlanFormat(std::string_view fileName, std::string_view bytes) 
     return TPlanFormat::Fs2004;
 }
 
-void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
-    switch (DetectPlanFormat(fileName, bytes)) {
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
+                           const std::filesystem::path& file) {
+    switch (DetectPlanFormat(file, bytes)) {
     case TPlanFormat::FsxXml:
-        ImportFsxPlan(plan, bytes, fileName);
+        ImportFsxPlan(plan, bytes, file);
         return;
     case TPlanFormat::LittleNavmap:
-        ImportLnmPlan(plan, bytes, fileName);
+        ImportLnmPlan(plan, bytes, file);
         return;
     case TPlanFormat::XPlaneFms:
-        ImportXPlaneFms(plan, bytes, fileName);
+        ImportXPlaneFms(plan, bytes, file);
         return;
     case TPlanFormat::Fs2004:
         break;
@@ -114,20 +107,21 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes, std::str
     TWayPointList read(plan.Beacons(), plan.Grid());
     std::istringstream in{std::string(bytes)};
     ImportFlightPlan(read, in);
-    TakeImportedWayPoints(plan, read, fileName);
+    TakeImportedWayPoints(plan, read, file);
 }
 
-std::string MsgNoWaypoints(std::string_view fileName) {
-    return "No waypoint found in file " + std::string(fileName);
+void RaiseNoWaypoints(const std::filesystem::path& file) {
+    RaiseNamingFile("No waypoint found in file ", file);
 }
 
-std::string MsgInFile(std::string_view fileName, int line, std::string_view message) {
-    return Format("%s, line %d: %s", {fileName, static_cast<long long>(line), message});
+void RaiseOnLine(const std::filesystem::path& file, int line, std::string_view message) {
+    RaiseNamingFile("", file, Format(", line %d: %s", {static_cast<long long>(line), message}));
 }
 
-void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string_view fileName) {
+void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
+                           const std::filesystem::path& file) {
     // A file that gives no waypoint would otherwise replace the user's plan by an empty one.
-    if (read.Count() == 0) Raise(MsgNoWaypoints(fileName));
+    if (read.Count() == 0) RaiseNoWaypoints(file);
     plan.TakeWayPointsFrom(read);
 }
 

@@ -9,6 +9,7 @@
 //   X-Plane (.fms)              first lines "I" (or "A") and "... version", or the extension
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,24 +20,28 @@ class TWayPointList;
 
 enum class TPlanFormat { Fs2004, FsxXml, LittleNavmap, XPlaneFms };
 
-/// The kind of flight plan held in `bytes`; `fileName` (its extension, in any letter case)
-/// decides only where the content does not.
-TPlanFormat DetectPlanFormat(std::string_view fileName, std::string_view bytes);
+/// The kind of flight plan held in `bytes`; the file's extension (in any letter case) decides
+/// only where the content does not.
+TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view bytes);
 
 /// Replaces the plan's waypoints by those of a flight plan of any kind held in memory, with
-/// Name and Pos set (and the declination looked up); `fileName` names the file in messages.
-/// A plan from which no waypoint is read is refused with MsgNoWaypoints. Beacons and leg
-/// values are not set: the caller recomputes. If an exception is thrown, the plan is unchanged.
-void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes, std::string_view fileName);
+/// Name and Pos set (and the declination looked up); `file` names the file in messages. A plan
+/// from which no waypoint is read is refused with "No waypoint found in file %s". Beacons and
+/// leg values are not set: the caller recomputes. If an exception is thrown, the plan is
+/// unchanged.
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
+                           const std::filesystem::path& file);
 
 /// "No waypoint found in file %s".
-std::string MsgNoWaypoints(std::string_view fileName);
-/// "%s, line %d: %s": a message with the file and the 1-based line it concerns.
-std::string MsgInFile(std::string_view fileName, int line, std::string_view message);
+[[noreturn]] void RaiseNoWaypoints(const std::filesystem::path& file);
+/// A failure on a line (1-based) of the file: "%s, line %d: %s".
+[[noreturn]] void RaiseOnLine(const std::filesystem::path& file, int line,
+                              std::string_view message);
 
 /// Moves the waypoints read into `read` into `plan` (`read` is left empty). Raises
-/// MsgNoWaypoints when `read` holds none; the plan is then unchanged.
-void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read, std::string_view fileName);
+/// RaiseNoWaypoints when `read` holds none; the plan is then unchanged.
+void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
+                           const std::filesystem::path& file);
 
 /// A plain decimal number: optional sign, digits with at most one "." (blanks around ignored),
 /// converted as StrToFloat converts it; nothing when the text is not one or is longer than

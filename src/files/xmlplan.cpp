@@ -8,14 +8,15 @@
 
 namespace kestrun {
 
-void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes, std::string_view fileName) {
+void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes,
+                 const std::filesystem::path& file) {
     pugi::xml_parse_result result = doc.load_buffer(bytes.data(), bytes.size());
     if (!result) {
         // The offset counts bytes of the buffer as given when no conversion took place, which
         // is the case for UTF-8; for other encodings the line is the nearest known.
         std::size_t offset = result.offset < 0 ? 0 : static_cast<std::size_t>(result.offset);
-        Raise(MsgInFile(fileName, LineOfOffset(bytes, offset),
-                        std::string("Malformed XML: ") + result.description()));
+        RaiseOnLine(file, LineOfOffset(bytes, offset),
+                    std::string("Malformed XML: ") + result.description());
     }
 }
 

@@ -2,6 +2,8 @@
 // refusal of malformed text, and the conversion of texts between XML and the program's code page.
 #pragma once
 
+#include <filesystem>
+
 #include <pugixml.hpp>
 
 #include <string>
@@ -12,7 +14,8 @@ namespace kestrun {
 /// Parses XML held in memory (UTF-8, UTF-16 or Latin-1, with or without a byte-order mark,
 /// as the declaration and the bytes tell). A malformed text is refused with the parser's
 /// description and the line where it stopped: "FILE, line N: Malformed XML: DESCRIPTION".
-void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes, std::string_view fileName);
+void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes,
+                 const std::filesystem::path& file);
 
 /// The 1-based line of `node` in the bytes it was parsed from (1 when unknown).
 int LineOfNode(const pugi::xml_node& node, std::string_view bytes);

@@ -47,13 +47,10 @@ bool IsWayPointType(std::string_view t) {
     return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
 }
 
-[[noreturn]] void Refuse(std::string_view fileName, int line, std::string_view message) {
-    Raise(MsgInFile(fileName, line, message));
-}
-
 } // namespace
 
-void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes, std::string_view fileName) {
+void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
+                     const std::filesystem::path& file) {
     std::string_view text = SkipByteOrderMark(bytes);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
@@ -68,17 +65,17 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes, std::string_vi
         ++lineNo;
         if (lineNo == 1) {
             if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
-                Refuse(fileName, 1,
-                       "Not an X-Plane flight plan: the first line must be \"I\" or \"A\"");
+                RaiseOnLine(file, 1,
+                            "Not an X-Plane flight plan: the first line must be \"I\" or \"A\"");
             continue;
         }
         if (lineNo == 2) {
             std::optional<long double> version;
             if (t.size() == 2 && IsVersionWord(t[1])) version = ParseDecimal(t[0]);
             if (!version || (*version != 3 && *version < 1100))
-                Refuse(fileName, 2,
-                       "Not an X-Plane flight plan: the second line must be \"3 version\" "
-                       "or \"1100 Version\"");
+                RaiseOnLine(file, 2,
+                            "Not an X-Plane flight plan: the second line must be \"3 version\" "
+                            "or \"1100 Version\"");
             v1100 = *version >= 1100;
             continue;
         }
@@ -93,29 +90,30 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes, std::string_vi
         //   type ident via altitude  latitude  longitude
         const std::size_t fields = v1100 ? 6 : 5;
         if (t.size() != fields)
-            Refuse(fileName, lineNo,
-                   Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
-                                  "latitude longitude), this one %d"
-                                : "A waypoint line has 5 fields (type ident altitude "
-                                  "latitude longitude), this one %d",
-                          {static_cast<long long>(t.size())}));
+            RaiseOnLine(file, lineNo,
+                        Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
+                                       "latitude longitude), this one %d"
+                                     : "A waypoint line has 5 fields (type ident altitude "
+                                       "latitude longitude), this one %d",
+                               {static_cast<long long>(t.size())}));
         if (!IsWayPointType(t[0]))
-            Refuse(fileName, lineNo,
-                   Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
-                          {std::string_view(Utf8ToCp1251(t[0]))}));
+            RaiseOnLine(file, lineNo,
+                        Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
+                               {std::string_view(Utf8ToCp1251(t[0]))}));
         std::optional<long double> lat = ParseDecimal(t[fields - 2]);
         std::optional<long double> lon = ParseDecimal(t[fields - 1]);
         if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180))
-            Refuse(fileName, lineNo,
-                   Format("Bad position '%s %s'", {std::string_view(Utf8ToCp1251(t[fields - 2])),
-                                                   std::string_view(Utf8ToCp1251(t[fields - 1]))}));
+            RaiseOnLine(
+                file, lineNo,
+                Format("Bad position '%s %s'", {std::string_view(Utf8ToCp1251(t[fields - 2])),
+                                                std::string_view(Utf8ToCp1251(t[fields - 1]))}));
         TWayPoint& w = read.AddWayPoint();
         w.Name = Utf8ToCp1251(t[1]);
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     if (lineNo < 2)
-        Refuse(fileName, lineNo + 1, "Not an X-Plane flight plan: the header is missing");
-    TakeImportedWayPoints(plan, read, fileName);
+        RaiseOnLine(file, lineNo + 1, "Not an X-Plane flight plan: the header is missing");
+    TakeImportedWayPoints(plan, read, file);
 }
 
 } // namespace kestrun

@@ -11,6 +11,8 @@
 //                                       ...
 #pragma once
 
+#include <filesystem>
+
 #include <string_view>
 
 namespace kestrun {
@@ -21,11 +23,12 @@ class TWayPointList;
 /// in order: Name the ident (in code page 1251), Pos from the latitude and longitude in decimal
 /// degrees (southern and western values 2*pi minus their magnitude). The counts in the header
 /// are not relied on: every waypoint line counts. Waypoint types: 1 airport, 2 NDB, 3 VOR,
-/// 11 fix, 28 latitude/longitude point. `fileName` names the file in messages. Refuses, with
+/// 11 fix, 28 latitude/longitude point. `file` names the file in messages. Refuses, with
 /// the line, a header of neither layout, a waypoint line with another number of fields or
 /// another type, and a position that is not a number or lies beyond 90 or 180 degrees; and a
 /// plan without waypoints. Beacons and leg values are not set: the caller recomputes. If an
 /// exception is thrown, the plan is unchanged.
-void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes, std::string_view fileName);
+void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
+                     const std::filesystem::path& file);
 
 } // namespace kestrun

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
@@ -45,7 +46,7 @@ TEST(ExportKml, RouteWaypointsBeaconsAndBeaconLines) {
     TRSBNList BeaconList;
     TMagDecGrid MagDecGrid;
     TWayPointList WayPointList(BeaconList, MagDecGrid);
-    BeaconList.LoadBeaconFile(TestData("cli/beacons.csv"));
+    LoadBeaconFile(BeaconList, TestData("cli/beacons.csv"));
     ImportFlightPlan(WayPointList, TestData("plans/fs2004.pln"));
     // Tula lies off the first leg; Sochi stands at the end of the second.
     WayPointList[0].SetBeacon(1);
