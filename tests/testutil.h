@@ -57,6 +57,18 @@ template <class F> std::string MessageOf(F&& f) {
     return "<no error>";
 }
 
+/// "FILE:LINE: MESSAGE" of the EKestrunError that f throws (the place as ErrorWhere gives it,
+/// when known), or "<no error>".
+template <class F> std::string PlacedMessageOf(F&& f) {
+    try {
+        f();
+    } catch (const EKestrunError& e) {
+        const std::string where = ErrorWhere(e);
+        return (where.empty() ? "" : where + ": ") + e.what();
+    }
+    return "<no error>";
+}
+
 inline std::string TestData(const std::string& rel) {
     return std::string(KESTRUN_TEST_DATA) + "/" + rel;
 }

@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -295,8 +298,10 @@ std::string JsonString(const std::string& cp1251) {
     return q + "\"";
 }
 
+// JSON has no NaN or infinity: a value that is not finite is written as null.
 std::string JsonNumber(long double v) {
-    return FloatToRoundTrip(static_cast<double>(v));
+    const double d = static_cast<double>(v);
+    return std::isfinite(d) ? FloatToRoundTrip(d) : std::string("null");
 }
 
 std::string JsonPoint(const TGeoPoint& p) {
@@ -400,11 +405,13 @@ void LoadGrid(const TOptions& o, const TFileLocations& where, TMagDecGrid& grid,
         grid.LoadMagDecGrid(*o.MagDec);
         return;
     }
-    if (auto path = where.Find(TDataFile::MagDec)) {
-        grid.LoadMagDecGrid(*path);
-        return;
-    }
-    err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+    // Found by looking, a file that is no grid is reported and the next place tried.
+    std::vector<EKestrunError> failures;
+    const auto loaded = LoadFirstMagDecGrid(grid, where.Candidates(TDataFile::MagDec), failures);
+    for (const EKestrunError& e : failures)
+        err << "kestrun-cli: warning: " << ErrorText(e) << "; looking further\n";
+    if (!loaded)
+        err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
 }
 
 std::string JoinPaths(const std::vector<std::filesystem::path>& paths) {
@@ -466,6 +473,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
 
+        // The files asked for come first: whatever becomes of standard output (a closed
+        // pipe, a full disk), they are written.
+        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
+        if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
+        if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
+        if (o.Save) SavePlanFile(WayPointList, *o.Save);
+
         TLanguageTexts texts;
         if (o.Format == "json")
             PrintJson(WayPointList, out);
@@ -473,18 +487,31 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             PrintCsv(WayPointList, o, texts, out);
         else
             PrintText(WayPointList, o, texts, out);
+        errno = 0;
         out.flush();
-
-        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
-        if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
-        if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
-        if (o.Save) SavePlanFile(WayPointList, *o.Save);
+        if (!out) {
+            EKestrunError e("Stream write error");
+            e.File = "standard output";
+            if (errno != 0) e.Reason = std::strerror(errno);
+            throw e;
+        }
         return 0;
     } catch (const UsageError& e) {
         err << "kestrun-cli: " << e.Message << "\n" << Usage(where);
         return 2;
     } catch (const EKestrunError& e) {
-        err << ErrorText(e) << "\n";
+        // kestrun-cli: FILE:LINE: MESSAGE: REASON, each part only when known; the file is not
+        // repeated in front of a message that names it already.
+        const std::string text = ErrorText(e);
+        err << "kestrun-cli: ";
+        if (!e.File.empty() && (e.Line > 0 || text.find(e.File) == std::string::npos)) {
+            err << e.File;
+            if (e.Line > 0) err << ":" << e.Line;
+            err << ": ";
+        }
+        err << text;
+        if (!e.Reason.empty()) err << ": " << e.Reason;
+        err << "\n";
         return 1;
     } catch (const std::exception& e) {
         err << "kestrun-cli: " << ErrorText(e) << "\n";

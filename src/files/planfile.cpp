@@ -1,6 +1,10 @@
 #include "files/planfile.h"
 
 #include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "base/cp1251.h"
 
 #include "base/error.h"
 #include "base/fileio.h"
@@ -18,70 +22,122 @@ namespace {
 const TCharSet kPlanKeyChars = TCharSet::Of("PSainoptuwy");
 const TCharSet kMinuteChars = TCharSet::Of(".", "09");
 
-struct TCoordTexts {
-    std::string Degrees, Minutes;
-};
-
-// One coordinate in the asterisk form: N55*58.35’ (the letter is not used: the degrees are
-// those of the stored angle, 0 to 359).
-TCoordTexts ReadCoord(TVelParser& p) {
-    TCoordTexts c;
+// One coordinate in the asterisk form, N55*58.35’, as degrees of the stored angle (0 to 360):
+// the letter is not used. Raises for an angle that no position has in this form.
+long double ReadStoredAngle(TVelParser& p, bool latitude) {
+    std::string letter(1, ' '), degrees, minutes;
     p.SkipBlanks();
-    p.NextChar();
-    p.ReadRun(TVelParser::DigitChars, c.Degrees);
+    letter[0] = static_cast<char>(p.NextChar());
+    p.ReadRun(TVelParser::DigitChars, degrees);
     p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, c.Minutes);
+    p.ReadRun(kMinuteChars, minutes);
     p.ExpectSymbol(kClosingMark);
-    return c;
+    // The minutes are converted first: with both texts bad, theirs is the error reported.
+    const long double min = StrToFloat(minutes);
+    const long double deg = min / 60 + StrToInt(degrees);
+    CheckStoredAngle(latitude, deg, letter + degrees + "*" + minutes + kClosingMark);
+    return deg;
 }
 
-long double CoordAngle(const TCoordTexts& c) {
-    long double minutes = StrToFloat(c.Minutes);
-    return (minutes / 60 + StrToInt(c.Degrees)) * kPi / 180;
-}
+struct TWaypointLine {
+    std::string Name, Beacon;
+    TGeoPoint Pos;
+    int Line = 0;
+};
 
 //   waypoint.1="UUEE", N55*58.35’, E037*24.68’, "Шереметьево"
 //   |       | |      | |          | |           | |
-//   key     N name     latitude     longitude     beacon name
-// Beacon names that the list lacks, by waypoint index; a later line for the same index
-// replaces the entry.
-using TMissingByIndex = std::map<int, std::string>;
-
-void ReadWaypointLine(TVelParser& p, TWayPointList& plan, TMissingByIndex& missing) {
-    std::string text, name, beacon;
+//   key     N name     latitude     longitude     beacon name (or identifier)
+// The whole waypoint stands on its line: nothing is read from the next one.
+int ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
+    std::string text;
+    w.Line = p.Line();
     p.ExpectSymbol('.');
     p.ReadRun(TVelParser::DigitChars, text);
-    int n = StrToInt(text);
+    const int n = StrToInt(text);
     p.ExpectSymbol('=');
-    p.ReadQuoted(name);
-    p.SkipPast(',');
-    TCoordTexts lat = ReadCoord(p);
-    p.SkipPast(',');
-    TCoordTexts lon = ReadCoord(p);
-    p.SkipPast(',');
-    p.ReadQuoted(beacon);
+    p.ReadQuotedField(w.Name);
+    p.SkipPastOnLine(',');
+    const long double lat = ReadStoredAngle(p, true);
+    p.SkipPastOnLine(',');
+    long double lon = ReadStoredAngle(p, false);
+    p.SkipPastOnLine(',');
+    p.ReadQuotedField(w.Beacon);
     p.SkipLine();
-
-    TGeoPoint pos;
-    pos.Lat = CoordAngle(lat);
-    pos.Lon = CoordAngle(lon);
-    const bool existing = n >= 0 && n < plan.Count();
-    TWayPoint& w = existing ? plan[n] : plan.AddWayPoint();
-    const int index = existing ? n : plan.Count() - 1;
-    w.Name = name;
-    w.SetPos(pos);
-    w.SetBeacon(-1);
-    missing.erase(index);
-    if (!beacon.empty()) {
-        const TRSBNList& beacons = plan.Beacons();
-        for (int i = 0; i < beacons.Count(); ++i)
-            if (beacons[i].Name == beacon) {
-                w.SetBeacon(i);
-                break;
-            }
-        if (w.BeaconIndex < 0) missing[index] = beacon;
-    }
+    // A longitude a hair below 360 degrees is written E360*00.00’; it is the meridian 0.
+    if (lon == 360) lon = 0;
+    w.Pos.Lat = lat * kPi / 180;
+    w.Pos.Lon = lon * kPi / 180;
+    return n;
 }
+
+// The beacons that plan files name: by name, else by identifier (the beacons of a .cfg
+// database have no name, and are written by their identifier); of several beacons of that
+// name, the one nearest the waypoint. Indexed once per open, on first use: a plan of
+// thousands of waypoints against a database of a million beacons must not scan the list for
+// every waypoint.
+class TBeaconFinder {
+public:
+    explicit TBeaconFinder(const TRSBNList& beacons) : Beacons_(beacons) {}
+
+    /// The beacon's index, or -1 when no beacon of the list has that name or identifier.
+    int Find(const std::string& name, const TGeoPoint& at) {
+        if (name.empty()) return -1;
+        if (ByName_.Next.empty()) ByName_ = Index(&TRSBNRec::Name);
+        const TIndex* index = &ByName_;
+        int first = ByName_.First(name);
+        if (first < 0) {
+            if (ByIdent_.Next.empty()) ByIdent_ = Index(&TRSBNRec::Ident);
+            index = &ByIdent_;
+            first = ByIdent_.First(name);
+        }
+        if (first < 0) return -1;
+        const std::vector<int>& next = index->Next;
+        // The nearest; of equally near ones the first in the database.
+        int best = first;
+        double bestKm = DistanceKm(at, Beacons_[first].Position);
+        for (int i = next[static_cast<std::size_t>(first)]; i >= 0;
+             i = next[static_cast<std::size_t>(i)]) {
+            const double km = DistanceKm(at, Beacons_[i].Position);
+            if (km < bestKm) {
+                best = i;
+                bestKm = km;
+            }
+        }
+        return best;
+    }
+
+private:
+    // Each text's first record, and for every record the next one of the same text (-1: none),
+    // in list order.
+    struct TIndex {
+        std::unordered_map<std::string_view, int> Heads;
+        std::vector<int> Next;
+        int First(const std::string& text) const {
+            auto it = Heads.find(text);
+            return it == Heads.end() ? -1 : it->second;
+        }
+    };
+
+    TIndex Index(std::string TRSBNRec::*field) const {
+        TIndex index;
+        index.Next.assign(static_cast<std::size_t>(Beacons_.Count()) + 1, -1);
+        index.Heads.reserve(static_cast<std::size_t>(Beacons_.Count()));
+        for (int i = Beacons_.Count() - 1; i >= 0; --i) {
+            const std::string& text = Beacons_[i].*field;
+            if (text.empty()) continue;
+            auto [it, fresh] = index.Heads.try_emplace(text, i);
+            if (!fresh) {
+                index.Next[static_cast<std::size_t>(i)] = it->second;
+                it->second = i;
+            }
+        }
+        return index;
+    }
+
+    const TRSBNList& Beacons_;
+    TIndex ByName_, ByIdent_;
+};
 
 } // namespace
 
@@ -91,11 +147,13 @@ std::string FormatPlanFile(const TWayPointList& plan) {
     for (int i = 0; i < plan.Count(); ++i) {
         const TWayPoint& w = plan[i];
         const TRSBNRec* beacon = plan.BeaconOf(w);
+        // A beacon without a name (as in a .cfg database) is written by its identifier.
+        std::string_view beaconName;
+        if (beacon) beaconName = beacon->Name.empty() ? beacon->Ident : beacon->Name;
         std::string lat = WayPointLatStr(w.Pos), lon = WayPointLonStr(w.Pos);
         out += Format("waypoint.%d=\"%s\", %s, %s, \"%s\"",
                       {static_cast<long long>(i), std::string_view(w.Name), std::string_view(lat),
-                       std::string_view(lon),
-                       std::string_view(beacon ? beacon->Name : std::string())});
+                       std::string_view(lon), beaconName});
         out += "\r\n";
     }
     return out;
@@ -110,33 +168,62 @@ std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, std::istream& in) 
     TWayPointList read(plan.Beacons(), plan.Grid());
     bool haveSupPoint = false;
     TSupPointKind supPoint = plan.SupPoint;
-    TMissingByIndex missing;
+    // Waypoints are placed by their index, whatever the order of the lines; a repeated index
+    // replaces the earlier line.
+    std::map<int, TWaypointLine> lines;
     TVelParser p(in);
     std::string key, value;
-    do {
-        p.ReadRun(kPlanKeyChars, key);
-        if (key == "SupPoint") {
-            p.ExpectSymbol('=');
-            p.SkipBlanks();
-            p.ReadValue(value);
-            haveSupPoint = true;
-            supPoint = value == "Traverse" ? spTraverse : spEndWaypoint;
-        } else if (key == "waypoint") {
-            ReadWaypointLine(p, read, missing);
-        } else {
-            p.SkipLine();
+    try {
+        do {
+            p.ReadRun(kPlanKeyChars, key);
+            p.KeepToLine(true);
+            if (key == "SupPoint") {
+                p.ExpectSymbol('=');
+                p.SkipBlanks();
+                p.ReadValue(value);
+                haveSupPoint = true;
+                supPoint = UpperCase1251(value) == "TRAVERSE" ? spTraverse : spEndWaypoint;
+                p.SkipLine();
+            } else if (key == "waypoint") {
+                TWaypointLine w;
+                const int n = ReadWaypointLine(p, w);
+                lines[n] = std::move(w);
+            } else {
+                p.SkipLine();
+            }
+        } while (!p.Eof());
+    } catch (EKestrunError& e) {
+        if (e.Line == 0) e.Line = p.Line();
+        throw;
+    }
+    TBeaconFinder beacons(plan.Beacons());
+    std::vector<TMissingBeacon> missing;
+    for (const auto& [n, line] : lines) {
+        try {
+            TWayPoint& w = read.AddWayPoint();
+            w.Name = line.Name;
+            w.SetPos(line.Pos);
+            w.SetBeacon(beacons.Find(line.Beacon, line.Pos));
+            if (!line.Beacon.empty() && w.BeaconIndex < 0)
+                missing.push_back({read.Count() - 1, line.Name, line.Beacon});
+        } catch (EKestrunError& e) {
+            if (e.Line == 0) e.Line = line.Line;
+            throw;
         }
-    } while (!p.Eof());
-    std::vector<TMissingBeacon> result;
-    for (const auto& [index, beacon] : missing) result.push_back({index, read[index].Name, beacon});
+    }
     plan.TakeWayPointsFrom(read);
     if (haveSupPoint) plan.SupPoint = supPoint;
-    return result;
+    return missing;
 }
 
 std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    return OpenPlanFile(plan, *in);
+    try {
+        return OpenPlanFile(plan, *in);
+    } catch (EKestrunError& e) {
+        SetPlace(e, path.native());
+        throw;
+    }
 }
 
 } // namespace kestrun

@@ -115,7 +115,11 @@ void RaiseNoWaypoints(const std::filesystem::path& file) {
 }
 
 void RaiseOnLine(const std::filesystem::path& file, int line, std::string_view message) {
-    RaiseNamingFile("", file, Format(", line %d: %s", {static_cast<long long>(line), message}));
+    // The message stays the failure's own text; the place goes with it for a second line.
+    EKestrunError e{std::string(message)};
+    e.File = file.native();
+    e.Line = line;
+    throw e;
 }
 
 void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,

@@ -34,7 +34,8 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
 
 /// "No waypoint found in file %s".
 [[noreturn]] void RaiseNoWaypoints(const std::filesystem::path& file);
-/// A failure on a line (1-based) of the file: "%s, line %d: %s".
+/// A failure on a line (1-based) of the file: the message, with the file and the line as the
+/// failure's place (ErrorWhere "FILE:LINE").
 [[noreturn]] void RaiseOnLine(const std::filesystem::path& file, int line,
                               std::string_view message);
 

@@ -13,7 +13,7 @@ namespace kestrun {
 
 /// Parses XML held in memory (UTF-8, UTF-16 or Latin-1, with or without a byte-order mark,
 /// as the declaration and the bytes tell). A malformed text is refused with the parser's
-/// description and the line where it stopped: "FILE, line N: Malformed XML: DESCRIPTION".
+/// description, "Malformed XML: DESCRIPTION", placed at the file and the line where it stopped.
 void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes,
                  const std::filesystem::path& file);
 

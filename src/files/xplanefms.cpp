@@ -102,11 +102,10 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
                                {std::string_view(Utf8ToCp1251(t[0]))}));
         std::optional<long double> lat = ParseDecimal(t[fields - 2]);
         std::optional<long double> lon = ParseDecimal(t[fields - 1]);
-        if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180))
-            RaiseOnLine(
-                file, lineNo,
-                Format("Bad position '%s %s'", {std::string_view(Utf8ToCp1251(t[fields - 2])),
-                                                std::string_view(Utf8ToCp1251(t[fields - 1]))}));
+        if (!lat || !(std::fabs(*lat) <= 90))
+            RaiseOnLine(file, lineNo, MsgBadLatitude(Utf8ToCp1251(t[fields - 2])));
+        if (!lon || !(std::fabs(*lon) <= 180))
+            RaiseOnLine(file, lineNo, MsgBadLongitude(Utf8ToCp1251(t[fields - 1])));
         TWayPoint& w = read.AddWayPoint();
         w.Name = Utf8ToCp1251(t[1]);
         w.SetPos(DegreesToGeoPoint(*lat, *lon));

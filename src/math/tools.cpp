@@ -45,6 +45,8 @@ public:
         while (Pos < Text.size() && Text[Pos] == ' ') ++Pos;
     }
 
+    std::size_t Position() const { return Pos; }
+
     char Next() {
         if (Pos >= Text.size()) RaiseRangeCheck();
         return Text[Pos++];
@@ -107,19 +109,47 @@ double ToDegrees(long double rad) {
     return static_cast<double>(rad * kRadToDeg);
 }
 
+[[noreturn]] void RaiseBadAngle(bool latitude, std::string_view text) {
+    Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
+}
+
+} // namespace
+
+bool CheckHemisphereAngle(bool latitude, char letter, long double degrees, std::string_view text) {
+    letter = UpCase(letter);
+    const bool negative = letter == (latitude ? 'S' : 'W');
+    if (!negative && letter != (latitude ? 'N' : 'E')) RaiseBadAngle(latitude, text);
+    // Written as a negation so that a NaN fails too.
+    if (!(degrees >= 0 && degrees <= (latitude ? 90 : 180))) RaiseBadAngle(latitude, text);
+    return negative;
+}
+
+void CheckStoredAngle(bool latitude, long double degrees, std::string_view text) {
+    if (!(degrees >= 0 && degrees <= 360)) RaiseBadAngle(latitude, text);
+    if (latitude && degrees > 90 && degrees < 270) RaiseBadAngle(latitude, text);
+}
+
+namespace {
+
 } // namespace
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
-    TCoordReader r(Trim(text));
+    const std::string_view trimmed = Trim(text);
+    TCoordReader r(trimmed);
     r.SkipBlanks();
+    const std::size_t latStart = r.Position();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
     const Real latDeg = r.Angle();
+    const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
+    const std::size_t lonStart = r.Position();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
     const Real lonDeg = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
+    CheckHemisphereAngle(true, ns, latDeg, latText);
+    CheckHemisphereAngle(false, ew, lonDeg, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
     p.Lat = latDeg * kDegToRad;

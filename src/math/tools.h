@@ -14,8 +14,20 @@ inline constexpr char kDegreeSign = '\xB0';
 inline constexpr char kClosingMark = '\x92';
 
 /// Parses the display form; southern and western values become 2*pi minus their magnitude.
-/// Raises "Bad format!", the conversion messages or "Range check error" on malformed text.
+/// Raises "Bad format!", the conversion messages or "Range check error" on malformed text, and
+/// "'%s' is not a valid latitude" (or longitude) for a position beyond the pole or beyond 180
+/// degrees. If an exception is thrown, no position is produced.
 TGeoPoint StrToGeoPoint(std::string_view text);
+/// Checks an angle of the hemisphere forms (typed text, simulator plans, beacon files): the
+/// letter one of N and S for a latitude, E and W for a longitude, in either case; degrees, with
+/// the minutes already added in, finite and at most 90 (latitude) or 180 (longitude). Minutes
+/// of 60 or more pass as long as the whole stays in range. Returns whether the angle lies
+/// south or west; raises "'%s' is not a valid latitude" (or longitude) naming `text`.
+bool CheckHemisphereAngle(bool latitude, char letter, long double degrees, std::string_view text);
+/// Checks an angle of the plan file's form, the stored angle's degrees 0 to 360: finite, and
+/// for a latitude not between 90 and 270 (which lie beyond a pole); raises as above.
+void CheckStoredAngle(bool latitude, long double degrees, std::string_view text);
+
 /// Display form: latitude text, one blank, longitude text.
 std::string GeoPointToStr(const TGeoPoint& p);
 /// Asterisk forms with the stored angle's degrees ("N350*00.00’" for 10 degrees south).

@@ -1,22 +1,16 @@
 #include "plan/rsbnlist.h"
 
+#include <cmath>
+
 #include "base/error.h"
 #include "base/numconv.h"
 #include "math/mathem.h"
+#include "math/tools.h"
 #include "plan/fltpln.h"
 
 namespace kestrun {
 
 namespace {
-
-// Degrees and minutes texts as an angle in radians. The minutes are converted first, as they
-// stand first in (minutes / 60 + degrees): with both texts bad, the minutes' error is the one
-// reported.
-long double AngleOf(const std::string& degrees, const std::string& minutes) {
-    const long double min = StrToFloat(minutes);
-    const long double deg = StrToInt(degrees);
-    return (min / 60 + deg) * kDegToRad;
-}
 
 // The first letter of a hemisphere text, upper-cased; an empty text has none.
 char HemisphereLetter(const std::string& hemisphere) {
@@ -24,6 +18,25 @@ char HemisphereLetter(const std::string& hemisphere) {
     const char c = hemisphere.front();
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
+
+// Degrees and minutes texts as an angle in degrees. The minutes are converted first, as they
+// stand first in (minutes / 60 + degrees): with both texts bad, the minutes' error is the one
+// reported.
+long double DegreesOf(const std::string& degrees, const std::string& minutes) {
+    const long double min = StrToFloat(minutes);
+    const long double deg = StrToInt(degrees);
+    return min / 60 + deg;
+}
+
+// Refuses an angle that no position has: a hemisphere letter of the other axis or none of the
+// four, or a magnitude beyond the pole or beyond 180 degrees (the .cfg form writes western
+// longitudes as negative degrees under the letter E), or one that is not finite.
+void CheckAngle(bool latitude, const std::string& hemisphere, long double degrees,
+                const std::string& degText, const std::string& minText) {
+    CheckHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(degrees),
+                         hemisphere + degText + "*" + minText);
+}
+
 
 } // namespace
 
@@ -35,9 +48,13 @@ TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_v
     : Number(number), Name(name), Ident(ident), Extra(extra), LatHemisphere(latHemisphere),
       LatDegrees(latDegrees), LatMinutes(latMinutes), LonHemisphere(lonHemisphere),
       LonDegrees(lonDegrees), LonMinutes(lonMinutes) {
-    long double lat = AngleOf(LatDegrees, LatMinutes);
+    const long double latDeg = DegreesOf(LatDegrees, LatMinutes);
+    CheckAngle(true, LatHemisphere, latDeg, LatDegrees, LatMinutes);
+    const long double lonDeg = DegreesOf(LonDegrees, LonMinutes);
+    CheckAngle(false, LonHemisphere, lonDeg, LonDegrees, LonMinutes);
+    long double lat = latDeg * kDegToRad;
     if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
-    long double lon = AngleOf(LonDegrees, LonMinutes);
+    long double lon = lonDeg * kDegToRad;
     if (HemisphereLetter(LonHemisphere) == 'W') lon = k2Pi - lon;
     // Not folded any further: southern latitudes stay negative, and so does a negative
     // degrees text; the distance and course functions take angles of any sign.

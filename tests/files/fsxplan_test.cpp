@@ -94,12 +94,12 @@ TEST(ImportFsxPlan, RefusalsNameTheFileAndLeaveThePlan) {
     } cases[] = {
         {Plan(good + "<ATCWaypoint id=\"B\">\r\n<WorldPosition>N1 0 0,E1 0 0</WorldPosition>"
                      "</ATCWaypoint>\r\n"),
-         "x.pln, line 6: Bad position 'N1 0 0,E1 0 0' of waypoint 2"},
+         "x.pln:6: Bad position 'N1 0 0,E1 0 0' of waypoint 2"},
         {Plan(good + "<ATCWaypoint><ICAO><ICAOIdent>NEKLO</ICAOIdent></ICAO></ATCWaypoint>\r\n"),
          "1 of 2 waypoints in file x.pln have no position (a plan saved by MSFS 2024 names its "
          "waypoints without coordinates, which cannot be placed without the simulator's "
          "navigation database); export the plan with positions and import it again"},
-        {Plan(good + "<ATCWaypoint>\r\n"), "x.pln, line 6: Malformed XML: Start-end tags mismatch"},
+        {Plan(good + "<ATCWaypoint>\r\n"), "x.pln:6: Malformed XML: Start-end tags mismatch"},
         {"<?xml version=\"1.0\"?>\r\n<FlightPlan/>", "No waypoint found in file x.pln"},
     };
     for (const auto& c : cases) {
@@ -107,7 +107,8 @@ TEST(ImportFsxPlan, RefusalsNameTheFileAndLeaveThePlan) {
         World w;
         w.WayPointList.AppendWayPoint();
         w.WayPointList[0].Name = "KEEP";
-        EXPECT_EQ(MessageOf([&] { ImportFsxPlan(w.WayPointList, c.Bytes, "x.pln"); }), c.Message);
+        EXPECT_EQ(PlacedMessageOf([&] { ImportFsxPlan(w.WayPointList, c.Bytes, "x.pln"); }),
+                  c.Message);
         ASSERT_EQ(w.WayPointList.Count(), 1);
         EXPECT_EQ(w.WayPointList[0].Name, "KEEP");
     }

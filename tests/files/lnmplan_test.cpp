@@ -20,20 +20,19 @@ TEST(ImportLnmPlan, AWaypointWithoutAPositionIsRefusedWithItsLine) {
     struct Case {
         std::string Waypoint, Message;
     } cases[] = {
-        {"<Waypoint><Ident>B</Ident></Waypoint>\n",
-         "x.lnmpln, line 5: Waypoint 2 has no valid position (Pos Lat, Lon)"},
-        {"<Waypoint>\n<Pos Lon=\"1\"/></Waypoint>\n",
-         "x.lnmpln, line 6: Waypoint 2 has no valid position (Pos Lat, Lon)"},
+        {"<Waypoint><Ident>B</Ident></Waypoint>\n", "x.lnmpln:5: '' is not a valid latitude"},
+        {"<Waypoint>\n<Pos Lon=\"1\"/></Waypoint>\n", "x.lnmpln:6: '' is not a valid latitude"},
         {"<Waypoint><Pos Lon=\"181\" Lat=\"0\"/></Waypoint>\n",
-         "x.lnmpln, line 5: Waypoint 2 has no valid position (Pos Lat, Lon)"},
+         "x.lnmpln:5: '181' is not a valid longitude"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Waypoint);
         TRSBNList beacons;
         TMagDecGrid grid;
         TWayPointList plan(beacons, grid);
-        EXPECT_EQ(MessageOf([&] { ImportLnmPlan(plan, head + c.Waypoint + tail, "x.lnmpln"); }),
-                  c.Message);
+        EXPECT_EQ(
+            PlacedMessageOf([&] { ImportLnmPlan(plan, head + c.Waypoint + tail, "x.lnmpln"); }),
+            c.Message);
         EXPECT_EQ(plan.Count(), 0);
     }
     TRSBNList beacons;

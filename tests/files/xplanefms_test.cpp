@@ -53,27 +53,27 @@ TEST(ImportXPlaneFms, RefusalsNameTheLine) {
     struct Case {
         std::string Bytes, Message;
     } cases[] = {
-        {"", "x.fms, line 1: Not an X-Plane flight plan: the header is missing"},
-        {"[flightplan]\n", "x.fms, line 1: Not an X-Plane flight plan: the first line must be "
+        {"", "x.fms:1: Not an X-Plane flight plan: the header is missing"},
+        {"[flightplan]\n", "x.fms:1: Not an X-Plane flight plan: the first line must be "
                            "\"I\" or \"A\""},
-        {"I\n2 version\n", "x.fms, line 2: Not an X-Plane flight plan: the second line must be "
+        {"I\n2 version\n", "x.fms:2: Not an X-Plane flight plan: the second line must be "
                            "\"3 version\" or \"1100 Version\""},
         // A line of the other layout is refused, never read with shifted fields.
-        {v3 + "3 KLN DRCT 0 55.3 38.9\n", "x.fms, line 6: A waypoint line has 5 fields (type "
+        {v3 + "3 KLN DRCT 0 55.3 38.9\n", "x.fms:6: A waypoint line has 5 fields (type "
                                           "ident altitude latitude longitude), this one 6"},
-        {v11 + "3 KLN 0 55.3 38.9\n", "x.fms, line 5: A waypoint line has 6 fields (type ident "
+        {v11 + "3 KLN 0 55.3 38.9\n", "x.fms:5: A waypoint line has 6 fields (type ident "
                                       "via altitude latitude longitude), this one 5"},
-        {v3 + "0 ---- 0 0 0\n",
-         "x.fms, line 6: Unknown waypoint type '0' (known: 1, 2, 3, 11, 28)"},
-        {v3 + "11 X 0 91 0\n", "x.fms, line 6: Bad position '91 0'"},
-        {v3 + "11 X 0 1 1,5\n", "x.fms, line 6: Bad position '1 1,5'"},
+        {v3 + "0 ---- 0 0 0\n", "x.fms:6: Unknown waypoint type '0' (known: 1, 2, 3, 11, 28)"},
+        {v3 + "11 X 0 91 0\n", "x.fms:6: '91' is not a valid latitude"},
+        {v3 + "11 X 0 1 1,5\n", "x.fms:6: '1,5' is not a valid longitude"},
         {"I\n3 version\n1\n0\n", "No waypoint found in file x.fms"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Bytes);
         World w;
         w.WayPointList.AppendWayPoint();
-        EXPECT_EQ(MessageOf([&] { ImportXPlaneFms(w.WayPointList, c.Bytes, "x.fms"); }), c.Message);
+        EXPECT_EQ(PlacedMessageOf([&] { ImportXPlaneFms(w.WayPointList, c.Bytes, "x.fms"); }),
+                  c.Message);
         EXPECT_EQ(w.WayPointList.Count(), 1);
     }
 }
