@@ -29,7 +29,7 @@ std::string FormatGpx(const TWayPointList& plan) {
     return out;
 }
 
-void ExportGpx(const TWayPointList& plan, std::string_view path) {
+void ExportGpx(const TWayPointList& plan, const std::filesystem::path& path) {
     WriteFileAtomic(path, FormatGpx(plan));
 }
 

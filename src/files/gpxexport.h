@@ -7,8 +7,8 @@
 //       ...
 #pragma once
 
+#include <filesystem>
 #include <string>
-#include <string_view>
 
 namespace kestrun {
 
@@ -19,8 +19,9 @@ class TWayPointList;
 /// decimals, latitude in [-90, 90], longitude in [-180, 180)) and its name when it has one.
 std::string FormatGpx(const TWayPointList& plan);
 
-/// Writes FormatGpx to the file, completely or not at all; raises "Cannot create file %s" or
-/// "Stream write error", after which an earlier file of that name is intact.
-void ExportGpx(const TWayPointList& plan, std::string_view path);
+/// Writes FormatGpx to the file as every file of the program is written (WriteFileAtomic):
+/// completely or not at all, an earlier file of that name intact after a failure, which raises
+/// "Cannot create file %s" or "Stream write error".
+void ExportGpx(const TWayPointList& plan, const std::filesystem::path& path);
 
 } // namespace kestrun

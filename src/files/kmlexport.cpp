@@ -141,7 +141,7 @@ std::string FormatKml(const TWayPointList& plan) {
     return out;
 }
 
-void ExportKml(const TWayPointList& plan, std::string_view path) {
+void ExportKml(const TWayPointList& plan, const std::filesystem::path& path) {
     WriteFileAtomic(path, FormatKml(plan));
 }
 

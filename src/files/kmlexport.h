@@ -10,8 +10,8 @@
 //                                        line from the beacon to the leg's support point
 #pragma once
 
+#include <filesystem>
 #include <string>
-#include <string_view>
 
 namespace kestrun {
 
@@ -21,8 +21,9 @@ class TWayPointList;
 /// left in the waypoints; positions as longitude,latitude in signed decimal degrees.
 std::string FormatKml(const TWayPointList& plan);
 
-/// Writes FormatKml to the file, completely or not at all; raises "Cannot create file %s" or
-/// "Stream write error", after which an earlier file of that name is intact.
-void ExportKml(const TWayPointList& plan, std::string_view path);
+/// Writes FormatKml to the file as every file of the program is written (WriteFileAtomic):
+/// completely or not at all, an earlier file of that name intact after a failure, which raises
+/// "Cannot create file %s" or "Stream write error".
+void ExportKml(const TWayPointList& plan, const std::filesystem::path& path);
 
 } // namespace kestrun
