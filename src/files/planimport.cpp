@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/cp1251.h"
 #include "base/error.h"
 #include "base/numconv.h"
 #include "files/fpimport.h"
@@ -18,17 +19,6 @@ namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
 }
 
 // The name of the first element of an XML text, after the declaration, comments and the
@@ -65,7 +55,7 @@ bool LooksLikeFms(std::string_view text) {
     std::string_view second = text.substr(eol + 1);
     second = second.substr(0, second.find('\n'));
     while (!second.empty() && IsBlank(second.back())) second.remove_suffix(1);
-    return second.size() > 7 && EqualNoCase(second.substr(second.size() - 7), "version");
+    return second.size() > 7 && UpperCase1251(second.substr(second.size() - 7)) == "VERSION";
 }
 
 } // namespace
@@ -77,15 +67,15 @@ std::string_view SkipByteOrderMark(std::string_view text) {
 
 TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view bytes) {
     std::string_view text = SkipByteOrderMark(bytes);
-    const std::string ext = file.extension().string();
+    const std::string ext = UpperCase1251(file.extension().string());
     std::size_t first = 0;
     while (first < text.size() && IsBlank(text[first])) ++first;
     if (first < text.size() && text[first] == '<') {
-        if (EqualNoCase(ext, ".lnmpln") || FirstElementName(text).starts_with("LittleNavmap"))
+        if (ext == ".LNMPLN" || FirstElementName(text).starts_with("LittleNavmap"))
             return TPlanFormat::LittleNavmap;
         return TPlanFormat::FsxXml;
     }
-    if (EqualNoCase(ext, ".fms") || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
+    if (ext == ".FMS" || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
     return TPlanFormat::Fs2004;
 }
 

@@ -17,7 +17,7 @@ namespace kestrun {
 namespace {
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
 std::vector<std::string_view> Tokens(std::string_view line) {
@@ -36,13 +36,6 @@ bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool IsVersionWord(std::string_view w) {
-    if (w.size() != 7) return false;
-    for (std::size_t i = 0; i < 7; ++i)
-        if ((w[i] | 0x20) != "version"[i]) return false;
-    return true;
-}
-
 bool IsWayPointType(std::string_view t) {
     return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
 }
@@ -58,10 +51,11 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
     int lineNo = 0;
     std::size_t from = 0;
     while (from < text.size()) {
-        std::size_t eol = text.find('\n', from);
+        // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
+        std::size_t eol = text.find_first_of("\r\n", from);
         if (eol == std::string_view::npos) eol = text.size();
         std::vector<std::string_view> t = Tokens(text.substr(from, eol - from));
-        from = eol + 1;
+        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
         ++lineNo;
         if (lineNo == 1) {
             if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
@@ -71,7 +65,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         }
         if (lineNo == 2) {
             std::optional<long double> version;
-            if (t.size() == 2 && IsVersionWord(t[1])) version = ParseDecimal(t[0]);
+            if (t.size() == 2 && UpperCase1251(t[1]) == "VERSION") version = ParseDecimal(t[0]);
             if (!version || (*version != 3 && *version < 1100))
                 RaiseOnLine(file, 2,
                             "Not an X-Plane flight plan: the second line must be \"3 version\" "

@@ -28,6 +28,7 @@ TEST(ImportXPlaneFms, BothLayoutsWithAnyLineEnds) {
         std::string Bytes;
     } cases[] = {
         {"I\n3 version\n1\n1\n1 UUEE 0.000000 55.972642 37.414589\n3 KLN 0 -55.5 -38.95\n"},
+        {"A\r3 version\r1\r1\r1 UUEE 0.000000 55.972642 37.414589\r3 KLN 0 -55.5 -38.95\r"},
         {"\xEF\xBB\xBF"
          "A\r\n1100 Version\r\nCYCLE 2511\r\nADEP UUEE\r\nNUMENR 2\r\n"
          "1 UUEE ADEP 630.000000 55.972642 37.414589\r\n\r\n3\tKLN\tDRCT\t0\t-55.5\t-38.95"},
