@@ -100,10 +100,10 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
         min->Mantissa <= 60 && sec->Mantissa < 60'000'000'000'000) {
         // Whole degrees and minutes, as every writer puts them: the angle in units of the
         // seconds' last digit is an exact integer, and one division rounds it once.
-        unsigned long long tenths = 1;
-        for (int i = 0; i < sec->Scale; ++i) tenths *= 10;
+        unsigned long long unitsPerSecond = 1;
+        for (int i = 0; i < sec->Scale; ++i) unitsPerSecond *= 10;
         unsigned long long units =
-            (deg->Mantissa * 60 + min->Mantissa) * 60 * tenths + sec->Mantissa;
+            (deg->Mantissa * 60 + min->Mantissa) * 60 * unitsPerSecond + sec->Mantissa;
         value = static_cast<long double>(units) / (3600 * kPow10[sec->Scale]);
     } else {
         value = (sec->Value() / 60 + min->Value()) / 60 + deg->Value();
