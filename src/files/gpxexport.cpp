@@ -1,5 +1,7 @@
 #include "files/gpxexport.h"
 
+#include <cmath>
+
 #include "base/fileio.h"
 #include "base/numconv.h"
 #include "files/xmlplan.h"
@@ -19,8 +21,12 @@ std::string FormatGpx(const TWayPointList& plan) {
     for (int i = 0; i < plan.Count(); ++i) {
         const TWayPoint& w = plan[i];
         const TLatLonDeg p = GeoPointToDegrees(w.Pos);
+        // Rounded to the six decimals written first: a longitude a hair below 180 would
+        // otherwise be written 180, which GPX does not allow.
+        double lon = std::round(p.LonDeg * 1e6) / 1e6;
+        if (lon >= 180) lon -= 360;
         out += "    <rtept lat=\"" + FloatToFixed(p.LatDeg, 6) + "\" lon=\"" +
-               FloatToFixed(p.LonDeg, 6) + "\">";
+               FloatToFixed(lon, 6) + "\">";
         if (!w.Name.empty()) out += "<name>" + XmlEscape(w.Name) + "</name>";
         out += "</rtept>\r\n";
     }

@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "base/cp1251.h"
-#include "files/fpimport.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -42,17 +41,27 @@ bool HaveXmllint() {
 
 } // namespace
 
-TEST(ExportGpx, ValidatesAgainstTheSchemaAndKeepsThePositions) {
+TEST(ExportGpx, ValidGpxWithPositionsInTheGlobesUsualRanges) {
     if (!HaveXmllint()) GTEST_SKIP() << "xmllint not installed (Debian libxml2-utils)";
-    TempDir dir;
-    // South, west, a name that needs escaping and one in Cyrillic, the date line.
-    WriteBytes(dir.File("in.fms"), "I\n3 version\n1\n4\n"
-                                   "1 SCEL 0 -33.392975 -70.785803\n"
-                                   "28 A&B<\"C\" 0 10.5 180\n"
-                                   "11 МОСКВА 0 55.75 37.616667\n"
-                                   "11 X 0 -89.5 -179.999999\n");
+    struct Case {
+        long double LatDeg, LonDeg; // as stored, in degrees
+        const char* Name;
+        const char* Lat;
+        const char* Lon;
+    } cases[] = {
+        {350, 330, "SCEL", "-10.000000", "-30.000000"},       // 2*pi minus the magnitude
+        {-10, 180, "A&B<\"C\"", "-10.000000", "-180.000000"}, // the schema wants lon < 180
+        {95, 10, "МОСКВА", "85.000000", "-170.000000"},       // typed past the pole: over it
+        {265, 0, "", "-85.000000", "-180.000000"},
+        {0, 179.9999999L, "E", "0.000000", "-180.000000"}, // not rounded up to 180
+    };
     World w;
-    ImportFlightPlan(w.WayPointList, dir.File("in.fms"));
+    for (const auto& c : cases) {
+        TWayPoint& p = w.WayPointList.AddWayPoint();
+        p.Pos = {c.LatDeg * kPiL / 180, c.LonDeg * kPiL / 180};
+        p.Name = Cp(c.Name);
+    }
+    TempDir dir;
     ExportGpx(w.WayPointList, dir.File("out.gpx"));
     std::string messages;
     EXPECT_EQ(Validate(dir, dir.File("out.gpx"), messages), 0) << messages;
@@ -60,59 +69,23 @@ TEST(ExportGpx, ValidatesAgainstTheSchemaAndKeepsThePositions) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file(dir.File("out.gpx").c_str()));
     pugi::xml_node rte = doc.child("gpx").child("rte");
-    EXPECT_STREQ(rte.child_value("name"), "SCEL - X");
-    struct Point {
-        const char* Name;
-        double Lat, Lon;
-    } expected[] = {{"SCEL", -33.392975, -70.785803},
-                    {"A&B<\"C\"", 10.5, -180}, // 180 east is written -180: the schema wants < 180
-                    {"МОСКВА", 55.75, 37.616667},
-                    {"X", -89.5, -179.999999}};
+    EXPECT_STREQ(rte.child_value("name"), "SCEL - E");
     int i = 0;
     for (pugi::xml_node p : rte.children("rtept")) {
-        ASSERT_LT(i, 4);
-        SCOPED_TRACE(expected[i].Name);
-        EXPECT_STREQ(p.child_value("name"), expected[i].Name);
-        EXPECT_NEAR(p.attribute("lat").as_double(), expected[i].Lat, 5e-7);
-        EXPECT_NEAR(p.attribute("lon").as_double(), expected[i].Lon, 5e-7);
-        ++i;
-    }
-    EXPECT_EQ(i, 4);
-    // Every line ends with CR LF, as all files the program writes.
-    std::string bytes = ReadBytes(dir.File("out.gpx"));
-    EXPECT_EQ(bytes.substr(bytes.size() - 8), "</gpx>\r\n");
-
-    // The check itself can fail: a longitude of 180 is outside the schema's range.
-    std::string bad = bytes;
-    bad.replace(bad.find("lon=\"-180.000000\""), 17, "lon=\"180.000000\"");
-    WriteBytes(dir.File("bad.gpx"), bad);
-    EXPECT_NE(Validate(dir, dir.File("bad.gpx"), messages), 0);
-}
-
-TEST(ExportGpx, StoredFormsComeOutAsSignedDegrees) {
-    struct Case {
-        long double LatDeg, LonDeg; // as stored, in degrees
-        const char* Lat;
-        const char* Lon;
-    } cases[] = {
-        {350, 330, "-10.000000", "-30.000000"}, // 2*pi minus the magnitude
-        {-10, 30, "-10.000000", "30.000000"},   // a beacon's negative latitude
-        {95, 10, "85.000000", "-170.000000"},   // typed past the pole: over it, on the far side
-        {265, 0, "-85.000000", "-180.000000"},
-    };
-    World w;
-    for (const auto& c : cases) {
-        w.WayPointList.AddWayPoint().Pos = {c.LatDeg * kPiL / 180, c.LonDeg * kPiL / 180};
-    }
-    pugi::xml_document doc;
-    ASSERT_TRUE(doc.load_string(FormatGpx(w.WayPointList).c_str()));
-    int i = 0;
-    for (pugi::xml_node p : doc.child("gpx").child("rte").children("rtept")) {
+        ASSERT_LT(i, 5);
         SCOPED_TRACE(i);
+        EXPECT_STREQ(p.child_value("name"), cases[i].Name);
+        EXPECT_EQ(p.child("name").empty(), *cases[i].Name == 0); // no name, no element
         EXPECT_STREQ(p.attribute("lat").value(), cases[i].Lat);
         EXPECT_STREQ(p.attribute("lon").value(), cases[i].Lon);
-        EXPECT_FALSE(p.child("name")); // no name, no element
         ++i;
     }
-    EXPECT_EQ(i, 4);
+    EXPECT_EQ(i, 5);
+    std::string bytes = ReadBytes(dir.File("out.gpx"));
+    EXPECT_EQ(bytes.substr(bytes.size() - 8), "</gpx>\r\n"); // CR LF, as every file written
+
+    // The check itself can fail: a longitude of 180 is outside the schema's range.
+    bytes.replace(bytes.find("lon=\"-180.000000\""), 17, "lon=\"180.000000\"");
+    WriteBytes(dir.File("bad.gpx"), bytes);
+    EXPECT_NE(Validate(dir, dir.File("bad.gpx"), messages), 0);
 }
