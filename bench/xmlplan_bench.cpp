@@ -2,7 +2,8 @@
 // the same bytes: the import must cost at most twice the parse. The import parses, reads every
 // waypoint's name and position, converts the name to the program's code page and looks up the
 // declination of each waypoint; the recomputation of the plan is not part of it (the caller runs
-// it once, as after any import).
+// it once, as after any import). The file pair does the same from a file on disk: pugixml's
+// load_file against the program's import of the file (ImportFlightPlan recognises the kind).
 //
 // As in the import benchmark, the second pair keeps freed memory in the process (as a
 // long-running program's heap does), so that the page faults of memory handed back to the
@@ -14,9 +15,12 @@
 #include <pugixml.hpp>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
+#include "files/fpimport.h"
 #include "files/fsxplan.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
@@ -97,11 +101,50 @@ void BM_ImportFsxPlan_ReusedMemory(benchmark::State& state) {
     BM_ImportFsxPlan(state);
 }
 
+// The plan written once to a file of the system's temporary folder, removed at exit.
+const std::filesystem::path& PlanFile() {
+    struct TFile {
+        std::filesystem::path Path =
+            std::filesystem::temp_directory_path() / "kestrun-xmlplan-bench.pln";
+        TFile() { std::ofstream(Path, std::ios::binary) << Plan(); }
+        ~TFile() {
+            std::error_code ec;
+            std::filesystem::remove(Path, ec);
+        }
+    };
+    static const TFile file;
+    return file.Path;
+}
+
+void BM_PugixmlLoadFile(benchmark::State& state) {
+    const std::filesystem::path& path = PlanFile();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        pugi::xml_parse_result r = doc.load_file(path.c_str());
+        benchmark::DoNotOptimize(r.status);
+    }
+}
+
+void BM_ImportFlightPlanFile(benchmark::State& state) {
+    const std::filesystem::path& path = PlanFile();
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
+        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    for (auto _ : state) {
+        TWayPointList plan(beacons, grid);
+        ImportFlightPlan(plan, path);
+        benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_PugixmlParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportFsxPlan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugixmlParse_ReusedMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportFsxPlan_ReusedMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlLoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFlightPlanFile)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

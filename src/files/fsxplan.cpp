@@ -1,6 +1,7 @@
 #include "files/fsxplan.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "base/error.h"
@@ -119,9 +120,26 @@ std::string Field(std::string_view text, std::size_t& from) {
     return std::string(f);
 }
 
+// The parts of an ATCWaypoint that the plan takes, found in one pass over its children.
+struct TAtcWaypoint {
+    pugi::xml_node Position, Icao;
+};
+
+TAtcWaypoint Parts(const pugi::xml_node& wp) {
+    TAtcWaypoint parts;
+    for (pugi::xml_node c = wp.first_child(); c; c = c.next_sibling()) {
+        const char* name = c.name();
+        if (!parts.Position && std::strcmp(name, "WorldPosition") == 0)
+            parts.Position = c;
+        else if (!parts.Icao && std::strcmp(name, "ICAO") == 0)
+            parts.Icao = c;
+    }
+    return parts;
+}
+
 // The name as the plan shows it: the ICAO identifier, else the id attribute.
-std::string WayPointName(const pugi::xml_node& wp) {
-    const char* ident = wp.child("ICAO").child_value("ICAOIdent");
+std::string WayPointName(const pugi::xml_node& wp, const pugi::xml_node& icao) {
+    const char* ident = icao.child_value("ICAOIdent");
     if (*ident) return XmlText1251(ident);
     return XmlText1251(wp.attribute("id").value());
 }
@@ -165,7 +183,8 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
     for (const pugi::xml_node& wp :
          doc.child("SimBase.Document").child("FlightPlan.FlightPlan").children("ATCWaypoint")) {
         ++total;
-        const pugi::xml_node position = wp.child("WorldPosition");
+        const TAtcWaypoint parts = Parts(wp);
+        const pugi::xml_node& position = parts.Position;
         if (!position) {
             ++unplaced;
             continue;
@@ -177,7 +196,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = WayPointName(wp);
+        w.Name = WayPointName(wp, parts.Icao);
         w.SetPos(*pos);
     }
     if (unplaced > 0) RaiseNoPositions(unplaced, total, file);
