@@ -1,8 +1,10 @@
 // Small helpers shared by the tests: temporary folders, file bytes, error messages.
 #pragma once
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -12,6 +14,18 @@
 #include "base/error.h"
 
 namespace kestrun::test {
+
+/// The tests' own pi and degree, independent of the constants of the code under test.
+inline constexpr double kPiD = std::numbers::pi;
+inline constexpr long double kPiL = std::numbers::pi_v<long double>;
+inline constexpr double kDeg = std::numbers::pi / 180;
+
+/// Signed decimal degrees (north and east positive) as imports store them: radians, southern
+/// latitudes and western longitudes as 2*pi minus their magnitude.
+inline double StoredRad(double deg) {
+    const double rad = std::fabs(deg) * kDeg;
+    return deg < 0 ? 2 * kPiD - rad : rad;
+}
 
 /// A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {

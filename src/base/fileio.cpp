@@ -47,7 +47,6 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 
 namespace {
 
-constexpr const char* kMsgWriteError = "Stream write error";
 // The longest file name most file systems take (NAME_MAX).
 constexpr std::size_t kMaxNameBytes = 255;
 
@@ -85,8 +84,8 @@ std::string FinalTarget(std::string sys) {
 
 // Writes into an existing file without creating another: for devices and FIFOs, which a
 // rename would replace by a regular file, and for files in folders that take no new file.
-void WriteInPlace(const std::string& sys, const std::filesystem::path& path,
-                  std::string_view bytes, bool truncate) {
+void WriteInPlace(const std::string& sys, const std::filesystem::path& path, std::string_view bytes,
+                  bool truncate) {
     // Non-blocking open: a FIFO without a reader fails at once instead of waiting for one.
     int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0);
     int fd = ::open(sys.c_str(), flags);
@@ -100,7 +99,7 @@ void WriteInPlace(const std::string& sys, const std::filesystem::path& path,
         ok = false;
         err = errno;
     }
-    if (!ok) RaiseFileError(kMsgWriteError, sys, err);
+    if (!ok) RaiseFileError(kMsgStreamWrite, sys, err);
 }
 
 // ".NAME.SUFFIX" in `dir`, NAME cut so that the whole stays within the system's limit.
@@ -117,8 +116,11 @@ int CreateTemporary(const std::string& dir, const std::string& base, mode_t mode
     name.clear();
     int fd = -1;
 #ifdef O_TMPFILE
-    fd = ::open(dir.empty() ? "." : dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
+    // The unnamed file is named later through /proc, so it needs /proc.
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        fd = ::open(dir.empty() ? "." : dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
+    }
 #endif
     if (fd < 0) {
         name = TemporaryName(dir, base, "XXXXXX");
@@ -208,7 +210,7 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
     }
     if (!ok) {
         if (!tmp.empty()) ::unlink(tmp.c_str());
-        RaiseFileError(kMsgWriteError, given, err);
+        RaiseFileError(kMsgStreamWrite, given, err);
     }
     SyncFolder(dir);
 }
@@ -223,7 +225,7 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
         ok = false;
         err = errno;
     }
-    if (!ok) RaiseFileError(kMsgWriteError, sys, err);
+    if (!ok) RaiseFileError(kMsgStreamWrite, sys, err);
 }
 
 std::filesystem::path ExePath() {

@@ -227,7 +227,7 @@ void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageText
             std::string line;
             for (std::size_t i = 0; i < row.size(); ++i) {
                 std::string pad(widths[i] - Width(row[i]), ' ');
-                bool right = t.Columns[i].Align == 1;
+                bool right = t.Columns[i].Align == caRight;
                 if (i) line += "  ";
                 line += right ? pad + row[i] : row[i] + pad;
             }
@@ -481,16 +481,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;
+        errno = 0; // a failed write to standard output leaves its reason here
         if (o.Format == "json")
             PrintJson(WayPointList, out);
         else if (o.Format == "csv")
             PrintCsv(WayPointList, o, texts, out);
         else
             PrintText(WayPointList, o, texts, out);
-        errno = 0;
         out.flush();
         if (!out) {
-            EKestrunError e("Stream write error");
+            EKestrunError e(kMsgStreamWrite);
             e.File = "standard output";
             if (errno != 0) e.Reason = std::strerror(errno);
             throw e;

@@ -1,6 +1,7 @@
 #include "files/beaconfile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/cp1251.h"
 #include "base/error.h"
@@ -26,7 +27,7 @@ const TCharSet& SignedDigitChars() {
 } // namespace
 
 void RaiseBadBeaconCfg(const std::filesystem::path& path) {
-    RaiseNamingFile("Bad format RSBN_DAT.CFG file! Path ", path, ".");
+    RaiseNamingFile(kMsgBadBeaconCfg, path, ".");
 }
 
 void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {
@@ -74,21 +75,28 @@ constexpr std::size_t kMaxReserved = std::size_t(1) << 17;
 // An upper bound of the records a CSV file can hold: a record stands on one line and has
 // nine commas there. Reserving it keeps the records from being moved while the list grows.
 std::size_t RecordsAtMost(std::istream& in) {
-    std::size_t lines = 0, commas = 0;
+    std::size_t lines = 0, commas = 0; // commas: on the line that runs on into the next block
     char block[1 << 14];
     in.clear();
     in.seekg(0);
     while (in.read(block, sizeof block) || in.gcount() > 0) {
-        const std::streamsize n = in.gcount();
-        for (std::streamsize i = 0; i < n; ++i) {
-            if (block[i] == ',') {
-                if (++commas == 9) ++lines;
-            } else if (block[i] == '\n' || block[i] == '\r') {
-                commas = 0;
-            }
+        const char* p = block;
+        const char* end = block + in.gcount();
+        while (p < end) {
+            // One line (or its part in this block) at a time: a CR and an LF both end it.
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            const char* stop = lf ? lf : end;
+            const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+            if (cr) stop = cr;
+            commas += static_cast<std::size_t>(std::count(p, stop, ','));
+            if (stop == end) break;
+            if (commas >= 9) ++lines;
+            commas = 0;
+            p = stop + 1;
         }
-        if (n < static_cast<std::streamsize>(sizeof block)) break;
+        if (end < block + sizeof block) break;
     }
+    if (commas >= 9) ++lines;
     in.clear();
     return std::min(lines, kMaxReserved);
 }

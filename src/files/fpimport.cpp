@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/coordtext.h"
 #include "files/planimport.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
@@ -19,24 +20,16 @@ namespace {
 const TCharSet kAppVersionChars = TCharSet::Of("AVeinoprs");
 const TCharSet kWaypointKeyChars = TCharSet::Of("ainoptwy");
 const TCharSet kIdentChars = TCharSet::Of("", "09AZaz");
-const TCharSet kMinuteChars = TCharSet::Of(".", "09");
-
-// One coordinate as the simulator writes it, N55* 58.35', as a signed angle in radians kept
-// the way typed ones are: southern and western values as 2*pi minus their magnitude. Raises
-// for a letter other than N/S (E/W) or an angle beyond the pole (beyond 180 degrees).
+// One coordinate as the simulator writes it, N55* 58.35', as an angle in radians kept the way
+// typed ones are: southern and western values as 2*pi minus their magnitude. Raises for a
+// letter other than N/S (E/W) in either case or an angle beyond the pole (beyond 180 degrees).
 long double ReadCoord(TVelParser& p, bool latitude) {
-    std::string letter(1, ' '), degrees, minutes;
-    p.SkipBlanks();
-    letter[0] = static_cast<char>(p.NextChar());
-    p.ReadRun(TVelParser::DigitChars, degrees);
-    p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, minutes);
-    p.ExpectSymbol('\'');
-    const long double min = StrToFloat(minutes);
-    const long double deg = min / 60 + StrToInt(degrees);
+    const TCoordTexts c = ReadCoordTexts(p, '\'');
+    long double angle = CoordTextsAngle(c);
+    if (!IsHemisphereAngle(latitude, c.Hemisphere, angle))
+        RaiseBadAngle(latitude, c.Hemisphere + c.Degrees + "* " + c.Minutes + "'");
     const bool negative =
-        CheckHemisphereAngle(latitude, letter[0], deg, letter + degrees + "* " + minutes + "'");
-    long double angle = deg * kPi / 180;
+        c.Hemisphere == (latitude ? 'S' : 'W') || c.Hemisphere == (latitude ? 's' : 'w');
     if (negative) angle = Normalize2Pi(static_cast<double>(-angle));
     return angle;
 }

@@ -81,7 +81,6 @@ public:
     }
 
 private:
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
     std::string_view S_;
     std::size_t I_ = 0;
 };

@@ -1,7 +1,7 @@
 #include "files/planfile.h"
 
+#include <functional>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/coordtext.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "math/tools.h"
@@ -20,23 +21,15 @@ namespace kestrun {
 namespace {
 
 const TCharSet kPlanKeyChars = TCharSet::Of("PSainoptuwy");
-const TCharSet kMinuteChars = TCharSet::Of(".", "09");
 
-// One coordinate in the asterisk form, N55*58.35’, as degrees of the stored angle (0 to 360):
-// the letter is not used. Raises for an angle that no position has in this form.
+// One coordinate in the asterisk form, N55*58.35’, as the stored angle (0 to 360 degrees) in
+// radians: the letter is not used. Raises for an angle that no position has in this form.
 long double ReadStoredAngle(TVelParser& p, bool latitude) {
-    std::string letter(1, ' '), degrees, minutes;
-    p.SkipBlanks();
-    letter[0] = static_cast<char>(p.NextChar());
-    p.ReadRun(TVelParser::DigitChars, degrees);
-    p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, minutes);
-    p.ExpectSymbol(kClosingMark);
-    // The minutes are converted first: with both texts bad, theirs is the error reported.
-    const long double min = StrToFloat(minutes);
-    const long double deg = min / 60 + StrToInt(degrees);
-    CheckStoredAngle(latitude, deg, letter + degrees + "*" + minutes + kClosingMark);
-    return deg;
+    const TCoordTexts c = ReadCoordTexts(p, kClosingMark);
+    const long double angle = CoordTextsAngle(c);
+    if (!IsStoredAngle(latitude, angle))
+        RaiseBadAngle(latitude, c.Hemisphere + c.Degrees + "*" + c.Minutes + kClosingMark);
+    return angle;
 }
 
 struct TWaypointLine {
@@ -65,9 +58,9 @@ int ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
     p.ReadQuotedField(w.Beacon);
     p.SkipLine();
     // A longitude a hair below 360 degrees is written E360*00.00’; it is the meridian 0.
-    if (lon == 360) lon = 0;
-    w.Pos.Lat = lat * kPi / 180;
-    w.Pos.Lon = lon * kPi / 180;
+    if (lon == DegMinToRad(360, 0)) lon = 0;
+    w.Pos.Lat = lat;
+    w.Pos.Lon = lon;
     return n;
 }
 
@@ -83,56 +76,55 @@ public:
     /// The beacon's index, or -1 when no beacon of the list has that name or identifier.
     int Find(const std::string& name, const TGeoPoint& at) {
         if (name.empty()) return -1;
-        if (ByName_.Next.empty()) ByName_ = Index(&TRSBNRec::Name);
-        const TIndex* index = &ByName_;
-        int first = ByName_.First(name);
-        if (first < 0) {
-            if (ByIdent_.Next.empty()) ByIdent_ = Index(&TRSBNRec::Ident);
-            index = &ByIdent_;
-            first = ByIdent_.First(name);
+        if (ByName_.Buckets.empty()) ByName_ = Index(&TRSBNRec::Name);
+        int best = Nearest(ByName_, &TRSBNRec::Name, name, at);
+        if (best >= 0) return best;
+        if (ByIdent_.Buckets.empty()) ByIdent_ = Index(&TRSBNRec::Ident);
+        return Nearest(ByIdent_, &TRSBNRec::Ident, name, at);
+    }
+
+private:
+    // A hash table of record indices without a node per record: each bucket holds the first
+    // record whose text hashes there, and each record the next one of its bucket (-1: none),
+    // in list order.
+    struct TIndex {
+        std::vector<int> Buckets, Next;
+        std::size_t Mask = 0;
+    };
+
+    TIndex Index(std::string TRSBNRec::*field) const {
+        TIndex index;
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(Beacons_.Count())) size *= 2;
+        index.Buckets.assign(size, -1);
+        index.Mask = size - 1;
+        index.Next.assign(static_cast<std::size_t>(Beacons_.Count()), -1);
+        for (int i = Beacons_.Count() - 1; i >= 0; --i) {
+            const std::string& text = Beacons_[i].*field;
+            if (text.empty()) continue;
+            int& head = index.Buckets[std::hash<std::string>{}(text)&index.Mask];
+            index.Next[static_cast<std::size_t>(i)] = head;
+            head = i;
         }
-        if (first < 0) return -1;
-        const std::vector<int>& next = index->Next;
-        // The nearest; of equally near ones the first in the database.
-        int best = first;
-        double bestKm = DistanceKm(at, Beacons_[first].Position);
-        for (int i = next[static_cast<std::size_t>(first)]; i >= 0;
-             i = next[static_cast<std::size_t>(i)]) {
+        return index;
+    }
+
+    // Of the records whose text is `name`, the nearest to `at`; of equally near ones the
+    // first in the list. -1 when there is none.
+    int Nearest(const TIndex& index, std::string TRSBNRec::*field, const std::string& name,
+                const TGeoPoint& at) const {
+        int best = -1;
+        double bestKm = 0;
+        for (int i = index.Buckets[std::hash<std::string>{}(name)&index.Mask]; i >= 0;
+             i = index.Next[static_cast<std::size_t>(i)]) {
+            if (Beacons_[i].*field != name) continue;
             const double km = DistanceKm(at, Beacons_[i].Position);
-            if (km < bestKm) {
+            if (best < 0 || km < bestKm) {
                 best = i;
                 bestKm = km;
             }
         }
         return best;
-    }
-
-private:
-    // Each text's first record, and for every record the next one of the same text (-1: none),
-    // in list order.
-    struct TIndex {
-        std::unordered_map<std::string_view, int> Heads;
-        std::vector<int> Next;
-        int First(const std::string& text) const {
-            auto it = Heads.find(text);
-            return it == Heads.end() ? -1 : it->second;
-        }
-    };
-
-    TIndex Index(std::string TRSBNRec::*field) const {
-        TIndex index;
-        index.Next.assign(static_cast<std::size_t>(Beacons_.Count()) + 1, -1);
-        index.Heads.reserve(static_cast<std::size_t>(Beacons_.Count()));
-        for (int i = Beacons_.Count() - 1; i >= 0; --i) {
-            const std::string& text = Beacons_[i].*field;
-            if (text.empty()) continue;
-            auto [it, fresh] = index.Heads.try_emplace(text, i);
-            if (!fresh) {
-                index.Next[static_cast<std::size_t>(i)] = it->second;
-                it->second = i;
-            }
-        }
-        return index;
     }
 
     const TRSBNList& Beacons_;

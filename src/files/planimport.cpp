@@ -55,7 +55,7 @@ bool LooksLikeFms(std::string_view text) {
     std::string_view second = text.substr(eol + 1);
     second = second.substr(0, second.find('\n'));
     while (!second.empty() && IsBlank(second.back())) second.remove_suffix(1);
-    return second.size() > 7 && UpperCase1251(second.substr(second.size() - 7)) == "VERSION";
+    return second.size() > 7 && SameText(second.substr(second.size() - 7), "version");
 }
 
 } // namespace
@@ -67,15 +67,15 @@ std::string_view SkipByteOrderMark(std::string_view text) {
 
 TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view bytes) {
     std::string_view text = SkipByteOrderMark(bytes);
-    const std::string ext = UpperCase1251(file.extension().string());
+    const std::string ext = file.extension().string();
     std::size_t first = 0;
     while (first < text.size() && IsBlank(text[first])) ++first;
     if (first < text.size() && text[first] == '<') {
-        if (ext == ".LNMPLN" || FirstElementName(text).starts_with("LittleNavmap"))
+        if (SameText(ext, ".lnmpln") || FirstElementName(text).starts_with("LittleNavmap"))
             return TPlanFormat::LittleNavmap;
         return TPlanFormat::FsxXml;
     }
-    if (ext == ".FMS" || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
+    if (SameText(ext, ".fms") || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
     return TPlanFormat::Fs2004;
 }
 
@@ -128,10 +128,10 @@ std::optional<long double> ParseDecimal(std::string_view text) {
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     int digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
     }
     if (digits == 0 || i != text.size()) return std::nullopt;
     return StrToFloat(text);

@@ -37,13 +37,6 @@ const TCharSet TVelParser::QuotedChars = TCharSet::Range(32, 255).Without('"');
 const TCharSet TVelParser::DigitChars = TCharSet::Of({}, "09");
 const TCharSet TVelParser::LetterChars = TCharSet::Of({}, "AZaz");
 
-std::string MsgExpectedSymbol(char symbol) {
-    std::string msg = Cp("Ожидается символ \"");
-    msg += symbol;
-    msg += '"';
-    return msg;
-}
-
 TVelParser::TVelParser(std::istream& stream) : Stream_(stream) {
     Stream_.clear();
     Stream_.seekg(0);
@@ -56,18 +49,18 @@ namespace {
 // Line ends among bytes [from, to) of a block, `prev` being the byte before `from`: a CR, and
 // an LF that no CR stands before.
 int CountLineEnds(const char* from, const char* to, unsigned char prev) {
-    int n = 0;
-    for (const char* p = from; p < to; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        n += c == 13 || (c == 10 && prev != 13);
-        prev = c;
-    }
+    if (from == to) return 0;
+    // Written without a value carried from byte to byte, so that the compiler can count many
+    // bytes at once: lines are counted for every block read.
+    int n = (*from == 13) + (*from == 10 && prev != 13);
+    for (const char* p = from + 1; p < to; ++p) n += (*p == 13) + ((*p == 10) & (p[-1] != 13));
     return n;
 }
 
 } // namespace
 
 bool TVelParser::Refill() {
+    if (NulAhead_) RaiseNul();
     if (Count_ > 0) {
         // Lines are counted only when a block is left behind (or a line is asked for), so
         // that reading stays a plain copy of bytes.
@@ -79,6 +72,11 @@ bool TVelParser::Refill() {
     if (n <= 0) return false;
     Count_ = static_cast<std::size_t>(n);
     Index_ = 1;
+    if (const void* nul = std::memchr(Buffer_, 0, Count_)) {
+        Count_ = static_cast<std::size_t>(static_cast<const char*>(nul) - Buffer_);
+        NulAhead_ = true;
+        if (Count_ == 0) RaiseNul();
+    }
     if (AtStart_) {
         AtStart_ = false;
         // Editors put a byte-order mark in front of UTF-8 text; it is no part of the content.

@@ -42,7 +42,6 @@ public:
             return 0;
         }
         Current_ = static_cast<unsigned char>(Buffer_[Index_ - 1]);
-        if (Current_ == 0) RaiseNul();
         ++Index_;
         CanPushBack_ = true;
         return Current_;
@@ -95,7 +94,8 @@ public:
 
 private:
     /// Reads the next block; false when the stream delivers nothing more. A UTF-8 byte-order
-    /// mark at the start of the input is passed over.
+    /// mark at the start of the input is passed over. A block is cut before a NUL byte, so
+    /// that the NUL is met here, once, and not tested for at every byte.
     bool Refill();
     [[noreturn]] void RaiseNul() const;
     /// After a quoted run: consumes a closing quote on the same line; false when none.
@@ -106,14 +106,12 @@ private:
     std::size_t Count_ = 0; // valid bytes in Buffer_
     std::size_t Index_ = 1; // 1-based index of the next byte to deliver
     unsigned char Current_ = 255;
-    bool CanPushBack_ = false; // the last NextChar delivered a byte not yet given back
-    bool OneLine_ = false;     // KeepToLine
-    bool AtStart_ = true;      // no block read yet
-    int LinesBefore_ = 0;      // line ends in the blocks before this one
+    bool CanPushBack_ = false;   // the last NextChar delivered a byte not yet given back
+    bool OneLine_ = false;       // KeepToLine
+    bool NulAhead_ = false;      // the block ends early, before a NUL byte
+    bool AtStart_ = true;        // no block read yet
+    int LinesBefore_ = 0;        // line ends in the blocks before this one
     unsigned char PrevLast_ = 0; // the last byte of the block before this one
 };
-
-/// The tokenizer's message for a missing symbol: "Ожидается символ "%s"" (code page 1251).
-std::string MsgExpectedSymbol(char symbol);
 
 } // namespace kestrun

@@ -65,7 +65,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         }
         if (lineNo == 2) {
             std::optional<long double> version;
-            if (t.size() == 2 && UpperCase1251(t[1]) == "VERSION") version = ParseDecimal(t[0]);
+            if (t.size() == 2 && SameText(t[1], "version")) version = ParseDecimal(t[0]);
             if (!version || (*version != 3 && *version < 1100))
                 RaiseOnLine(file, 2,
                             "Not an X-Plane flight plan: the second line must be \"3 version\" "

@@ -32,10 +32,6 @@ char UpCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 /// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
 class TCoordReader {
 public:
@@ -63,7 +59,8 @@ public:
         if (Next() != mark) Raise(kMsgBadFormat);
     }
 
-    /// Degrees, degree sign, minutes, closing mark: one angle in degrees.
+    /// Degrees, degree sign, minutes, closing mark: one angle in radians. The minutes are
+    /// rounded to double on the way, as the typed text always was.
     Real Angle() {
         SkipBlanks();
         const std::string_view degText = Run(false);
@@ -72,7 +69,7 @@ public:
         const std::string_view minText = Run(true);
         Expect(kClosingMark);
         const double minutes = static_cast<double>(StrToFloat(minText));
-        return degrees + Real(minutes) / 60;
+        return DegMinToRad(degrees, minutes);
     }
 
 private:
@@ -109,29 +106,29 @@ double ToDegrees(long double rad) {
     return static_cast<double>(rad * kRadToDeg);
 }
 
-[[noreturn]] void RaiseBadAngle(bool latitude, std::string_view text) {
+} // namespace
+
+bool IsHemisphereAngle(bool latitude, char letter, long double radians) {
+    letter = UpCase(letter);
+    if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
+    // The limit is computed as the angle is, so that 90 degrees (or 89 and 60 minutes) is
+    // exactly the pole; written so that a NaN fails too.
+    return radians >= 0 && radians <= DegMinToRad(latitude ? 90 : 180, 0);
+}
+
+bool IsStoredAngle(bool latitude, long double radians) {
+    if (!(radians >= 0 && radians <= DegMinToRad(360, 0))) return false;
+    return !(latitude && radians > DegMinToRad(90, 0) && radians < DegMinToRad(270, 0));
+}
+
+void RaiseBadAngle(bool latitude, std::string_view text) {
     Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
 }
 
-} // namespace
-
-bool CheckHemisphereAngle(bool latitude, char letter, long double degrees, std::string_view text) {
-    letter = UpCase(letter);
-    const bool negative = letter == (latitude ? 'S' : 'W');
-    if (!negative && letter != (latitude ? 'N' : 'E')) RaiseBadAngle(latitude, text);
-    // Written as a negation so that a NaN fails too.
-    if (!(degrees >= 0 && degrees <= (latitude ? 90 : 180))) RaiseBadAngle(latitude, text);
-    return negative;
+long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes) {
+    const long double min = StrToFloat(minutes);
+    return DegMinToRad(StrToInt(degrees), min);
 }
-
-void CheckStoredAngle(bool latitude, long double degrees, std::string_view text) {
-    if (!(degrees >= 0 && degrees <= 360)) RaiseBadAngle(latitude, text);
-    if (latitude && degrees > 90 && degrees < 270) RaiseBadAngle(latitude, text);
-}
-
-namespace {
-
-} // namespace
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
     const std::string_view trimmed = Trim(text);
@@ -140,20 +137,21 @@ TGeoPoint StrToGeoPoint(std::string_view text) {
     const std::size_t latStart = r.Position();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
-    const Real latDeg = r.Angle();
+    const Real lat = r.Angle();
     const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
     const std::size_t lonStart = r.Position();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
-    const Real lonDeg = r.Angle();
+    const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
-    CheckHemisphereAngle(true, ns, latDeg, latText);
-    CheckHemisphereAngle(false, ew, lonDeg, trimmed.substr(lonStart, r.Position() - lonStart));
+    if (!IsHemisphereAngle(true, ns, lat)) RaiseBadAngle(true, latText);
+    if (!IsHemisphereAngle(false, ew, lon))
+        RaiseBadAngle(false, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
-    p.Lat = latDeg * kDegToRad;
-    p.Lon = lonDeg * kDegToRad;
+    p.Lat = lat;
+    p.Lon = lon;
     // Southern and western angles are kept as 2pi minus their magnitude.
     if (ns == 'S') p.Lat = Normalize2Pi(static_cast<double>(-p.Lat));
     if (ew == 'W') p.Lon = Normalize2Pi(static_cast<double>(-p.Lon));
@@ -212,7 +210,7 @@ namespace {
 
 // Southern and western values are kept as 2*pi minus their magnitude, as typed ones are.
 long double StoredAngle(long double deg) {
-    long double angle = (deg < 0 ? -deg : deg) * kPi / 180;
+    long double angle = DegMinToRad(deg < 0 ? -deg : deg, 0);
     if (deg < 0) angle = Normalize2Pi(static_cast<double>(-angle));
     return angle;
 }

@@ -18,21 +18,27 @@ inline constexpr char kClosingMark = '\x92';
 /// "'%s' is not a valid latitude" (or longitude) for a position beyond the pole or beyond 180
 /// degrees. If an exception is thrown, no position is produced.
 TGeoPoint StrToGeoPoint(std::string_view text);
-/// Checks an angle of the hemisphere forms (typed text, simulator plans, beacon files): the
-/// letter one of N and S for a latitude, E and W for a longitude, in either case; degrees, with
-/// the minutes already added in, finite and at most 90 (latitude) or 180 (longitude). Minutes
-/// of 60 or more pass as long as the whole stays in range. Returns whether the angle lies
-/// south or west; raises "'%s' is not a valid latitude" (or longitude) naming `text`.
-bool CheckHemisphereAngle(bool latitude, char letter, long double degrees, std::string_view text);
-/// Checks an angle of the plan file's form, the stored angle's degrees 0 to 360: finite, and
-/// for a latitude not between 90 and 270 (which lie beyond a pole); raises as above.
-void CheckStoredAngle(bool latitude, long double degrees, std::string_view text);
+/// Whether an angle of the hemisphere forms (typed text, simulator plans, beacon files) is a
+/// position: the letter one of N and S for a latitude, E and W for a longitude, in either case;
+/// the magnitude in radians (from DegMinToRad) finite and at most 90 (latitude) or 180 degrees
+/// (longitude). Minutes of 60 or more pass as long as the whole stays in range.
+bool IsHemisphereAngle(bool latitude, char letter, long double radians);
+/// Whether an angle of the plan file's form, the stored angle 0 to 360 degrees (in radians),
+/// is a position: finite, and for a latitude not between 90 and 270 degrees (which lie beyond
+/// a pole).
+bool IsStoredAngle(bool latitude, long double radians);
+/// Raises "'%s' is not a valid latitude" (or longitude) naming the value as written.
+[[noreturn]] void RaiseBadAngle(bool latitude, std::string_view text);
 
 /// Display form: latitude text, one blank, longitude text.
 std::string GeoPointToStr(const TGeoPoint& p);
 /// Asterisk forms with the stored angle's degrees ("N350*00.00’" for 10 degrees south).
 std::string WayPointLatStr(const TGeoPoint& p);
 std::string WayPointLonStr(const TGeoPoint& p);
+
+/// Degrees and minutes texts as radians (DegMinToRad). The minutes are converted first: with
+/// both texts bad, theirs is the error raised ("'%s' is not a valid floating point value").
+long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes);
 
 /// An angle in degrees as degrees, minutes and whole seconds (ties to even), with carries; a
 /// negative angle puts its sign on the first non-zero part.

@@ -19,24 +19,14 @@ char HemisphereLetter(const std::string& hemisphere) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Degrees and minutes texts as an angle in degrees. The minutes are converted first, as they
-// stand first in (minutes / 60 + degrees): with both texts bad, the minutes' error is the one
-// reported.
-long double DegreesOf(const std::string& degrees, const std::string& minutes) {
-    const long double min = StrToFloat(minutes);
-    const long double deg = StrToInt(degrees);
-    return min / 60 + deg;
-}
-
 // Refuses an angle that no position has: a hemisphere letter of the other axis or none of the
 // four, or a magnitude beyond the pole or beyond 180 degrees (the .cfg form writes western
 // longitudes as negative degrees under the letter E), or one that is not finite.
-void CheckAngle(bool latitude, const std::string& hemisphere, long double degrees,
+void CheckAngle(bool latitude, const std::string& hemisphere, long double radians,
                 const std::string& degText, const std::string& minText) {
-    CheckHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(degrees),
-                         hemisphere + degText + "*" + minText);
+    if (!IsHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(radians)))
+        RaiseBadAngle(latitude, hemisphere + degText + "*" + minText);
 }
-
 
 } // namespace
 
@@ -48,13 +38,11 @@ TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_v
     : Number(number), Name(name), Ident(ident), Extra(extra), LatHemisphere(latHemisphere),
       LatDegrees(latDegrees), LatMinutes(latMinutes), LonHemisphere(lonHemisphere),
       LonDegrees(lonDegrees), LonMinutes(lonMinutes) {
-    const long double latDeg = DegreesOf(LatDegrees, LatMinutes);
-    CheckAngle(true, LatHemisphere, latDeg, LatDegrees, LatMinutes);
-    const long double lonDeg = DegreesOf(LonDegrees, LonMinutes);
-    CheckAngle(false, LonHemisphere, lonDeg, LonDegrees, LonMinutes);
-    long double lat = latDeg * kDegToRad;
+    long double lat = DegMinTextsToRad(LatDegrees, LatMinutes);
+    CheckAngle(true, LatHemisphere, lat, LatDegrees, LatMinutes);
     if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
-    long double lon = lonDeg * kDegToRad;
+    long double lon = DegMinTextsToRad(LonDegrees, LonMinutes);
+    CheckAngle(false, LonHemisphere, lon, LonDegrees, LonMinutes);
     if (HemisphereLetter(LonHemisphere) == 'W') lon = k2Pi - lon;
     // Not folded any further: southern latitudes stay negative, and so does a negative
     // degrees text; the distance and course functions take angles of any sign.
@@ -79,9 +67,9 @@ void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legE
         // The central angle is symmetric: the distance to the end serves the test and the
         // annotation alike.
         const double toEnd = DistanceKm(legEnd.Pos, r.Position);
-        if (DistanceKm(legStart.Pos, r.Position) < NEAR_POINT_KM)
+        if (DistanceKm(legStart.Pos, r.Position) < kNearPointKm)
             r.LegNearness = rmAzimuthFrom;
-        else if (toEnd < NEAR_POINT_KM)
+        else if (toEnd < kNearPointKm)
             r.LegNearness = rmAzimuthTo;
         else
             r.LegNearness = rmSRP;

@@ -171,7 +171,7 @@ TEST(Cli, JsonCarriesEveryValueAsStored) {
     EXPECT_EQ(first["Beacon"]["Name"], "Москва");
     EXPECT_EQ(first["Beacon"]["Ident"], "MSK");
     EXPECT_EQ(first["Beacon"]["Number"], "1");
-    EXPECT_NEAR(first["Pos"]["lat"].get<double>(), (55 + 58.35 / 60) * M_PI / 180, 1e-15);
+    EXPECT_NEAR(first["Pos"]["lat"].get<double>(), (55 + 58.35 / 60) * kDeg, 1e-15);
     EXPECT_FALSE(j["waypoints"][2].contains("Beacon")); // the end waypoint loses its beacon
 }
 
@@ -241,7 +241,8 @@ TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
         std::string err;
     } cases[] = {
         {{"x.pln"}, "Cannot open file x.pln: No such file or directory\n"},
-        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv: No such file or directory\n"},
+        {{"--beacons", "none.csv", kPlan},
+         "Cannot open file none.csv: No such file or directory\n"},
         {{"--magdec", "/dev/zero", kPlan}, "Cannot open file /dev/zero: not a regular file\n"},
         {{TestData("plans/broken.pln")},
          TestData("plans/broken.pln") + ":4: Ожидается символ \"*\"\n"},
@@ -404,7 +405,7 @@ TEST(Cli, PlansOfTodaysSimulatorsAndTheirExports) {
         auto j = nlohmann::json::parse(r.Out);
         ASSERT_EQ(j["waypoints"].size(), 2u);
         EXPECT_EQ(j["waypoints"][1]["Name"], "URSS");
-        EXPECT_NEAR(j["waypoints"][1]["Pos"]["lat"].get<double>(), 43.449667 * M_PI / 180, 1e-15);
+        EXPECT_NEAR(j["waypoints"][1]["Pos"]["lat"].get<double>(), 43.449667 * kDeg, 1e-15);
         EXPECT_NE(ReadBytes(cwd.File("r.gpx")).find("<rtept lat=\"43.449667\" lon=\"39.954167\">"),
                   std::string::npos);
         EXPECT_NE(ReadBytes(cwd.File("r.kml")).find("<name>UUEE - URSS</name>"), std::string::npos);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -12,15 +10,6 @@
 
 using namespace kestrun;
 using namespace kestrun::test;
-
-namespace {
-
-double Stored(double deg) {
-    double rad = std::fabs(deg) * M_PI / 180;
-    return deg < 0 ? 2 * M_PI - rad : rad;
-}
-
-} // namespace
 
 TEST(ParseWorldPosition, BothFormsAndTheirVariants) {
     struct Case {
@@ -40,8 +29,8 @@ TEST(ParseWorldPosition, BothFormsAndTheirVariants) {
         SCOPED_TRACE(c.Text);
         auto p = ParseWorldPosition(c.Text);
         ASSERT_TRUE(p.has_value());
-        EXPECT_NEAR(static_cast<double>(p->Lat), Stored(c.LatDeg), 1e-15);
-        EXPECT_NEAR(static_cast<double>(p->Lon), Stored(c.LonDeg), 1e-15);
+        EXPECT_NEAR(static_cast<double>(p->Lat), StoredRad(c.LatDeg), 1e-15);
+        EXPECT_NEAR(static_cast<double>(p->Lon), StoredRad(c.LonDeg), 1e-15);
     }
     for (const char* bad :
          {"", "N53° 38' 1.22\"", "N53 38' 1.22\",E9° 59' 6.80\"", "N53° 38' 1.22\",N9° 59' 6.80\"",

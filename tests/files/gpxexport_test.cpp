@@ -18,8 +18,6 @@ using namespace kestrun::test;
 
 namespace {
 
-constexpr long double kPiL = 3.1415926535897932385L;
-
 struct World {
     TRSBNList BeaconList;
     TMagDecGrid MagDecGrid;

@@ -17,15 +17,6 @@ using namespace kestrun::test;
 
 namespace {
 
-constexpr long double kPiL = 3.1415926535897932385L;
-
-// The stored angle of signed decimal degrees: southern and western values 2*pi minus their
-// magnitude.
-double Stored(double deg) {
-    double rad = std::fabs(deg) * static_cast<double>(kPiL) / 180;
-    return deg < 0 ? 2 * static_cast<double>(kPiL) - rad : rad;
-}
-
 double Dms(double d, double m, double s) {
     return d + m / 60 + s / 3600;
 }
@@ -87,8 +78,8 @@ TEST(ImportFlightPlanFile, EverySampleImportsToItsWaypoints) {
             const TWayPoint& p = w.WayPointList[e.Index];
             EXPECT_EQ(p.Name, e.Name);
             // Six decimals of a degree in the notes; the files themselves are exact.
-            EXPECT_NEAR(static_cast<double>(p.Pos.Lat), Stored(e.LatDeg), 1e-8);
-            EXPECT_NEAR(static_cast<double>(p.Pos.Lon), Stored(e.LonDeg), 1e-8);
+            EXPECT_NEAR(static_cast<double>(p.Pos.Lat), StoredRad(e.LatDeg), 1e-8);
+            EXPECT_NEAR(static_cast<double>(p.Pos.Lon), StoredRad(e.LonDeg), 1e-8);
             EXPECT_EQ(p.BeaconIndex, -1);
         }
     }

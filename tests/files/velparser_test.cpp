@@ -348,6 +348,13 @@ TEST(VelParser, NulByteIsAFormatErrorOnItsLine) {
         EXPECT_STREQ(e.what(), "Bad format!");
         EXPECT_EQ(in.Parser.Line(), 2);
     }
+    // A NUL as the first byte of a block.
+    TInput block(std::string(TVelParser::kBlockSize, 'x') + '\0');
+    EXPECT_EQ(MessageOf([&] {
+                  while (block.Parser.NextChar() != 0) {
+                  }
+              }),
+              kMsgBadFormat);
 }
 
 TEST(VelParser, ByteOrderMarkIsPassedOverAndLinesAreCounted) {

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -21,8 +19,8 @@ TEST(ImportXPlaneFms, OldMacintoshLineEndsAndSouthWest) {
         plan, "A\r3 version\r1\r1\r1 UUEE 0 55.972642 37.414589\r3 KLN 0 -55.5 -38.95\r", "x.fms");
     ASSERT_EQ(plan.Count(), 2);
     EXPECT_EQ(plan[1].Name, "KLN");
-    EXPECT_NEAR(static_cast<double>(plan[1].Pos.Lat), 2 * M_PI - 55.5 * M_PI / 180, 1e-15);
-    EXPECT_NEAR(static_cast<double>(plan[1].Pos.Lon), 2 * M_PI - 38.95 * M_PI / 180, 1e-15);
+    EXPECT_NEAR(static_cast<double>(plan[1].Pos.Lat), StoredRad(-55.5), 1e-15);
+    EXPECT_NEAR(static_cast<double>(plan[1].Pos.Lon), StoredRad(-38.95), 1e-15);
 }
 
 TEST(ImportXPlaneFms, RefusalsNameTheLine) {

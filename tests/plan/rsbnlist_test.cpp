@@ -12,8 +12,6 @@
 namespace kestrun::test {
 namespace {
 
-constexpr double kPiD = 3.14159265358979323846;
-
 // Degrees and minutes as radians, the reference for every position below.
 double Rad(double deg, double min = 0) {
     return (deg + min / 60) * kDeg;
@@ -32,7 +30,7 @@ TEST(RSBNRec, PositionFromTheTenTexts) {
         {"s", "33", "52.5", "w", "151", "12.6", -Rad(33, 52.5), 2 * kPiD - Rad(151, 12.6)},
         {"South", "1", "0", "West", "2", "0", -Rad(1), 2 * kPiD - Rad(2)},
         {"N", "-5", "30", "E", "-10", "45", Rad(-5, 30), Rad(-10, 45)}, // as .cfg files give
-        {"S", "89", "60", "W", "179", "60.0", -Rad(90), kPiD},             // 60 minutes stand
+        {"S", "89", "60", "W", "179", "60.0", -Rad(90), kPiD},          // 60 minutes stand
         {"N", " +7 ", "1e1", "E", "0", ".5", Rad(7, 10), Rad(0, 0.5)},
         {"n", "0", "0", "e", "0", "0", 0, 0},
     };
