@@ -32,9 +32,17 @@ std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path) {
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    std::ostringstream ss;
-    ss << in->rdbuf();
-    return ss.str();
+    // Read straight into a string of the file's size (a regular file's, as opened): through a
+    // string stream the bytes were copied twice and the buffer regrown, which cost as much
+    // as parsing a large XML plan.
+    std::string bytes;
+    const std::streamoff size = in->rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
+    in->rdbuf()->pubseekoff(0, std::ios::beg, std::ios::in);
+    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+    char chunk[65536];
+    while (in->read(chunk, sizeof chunk) || in->gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in->gcount()));
+    return bytes;
 }
 
 namespace {

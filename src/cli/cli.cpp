@@ -13,6 +13,8 @@
 #include "base/numconv.h"
 #include "files/beaconfile.h"
 #include "files/fpimport.h"
+#include "files/gpxexport.h"
+#include "files/kmlexport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
@@ -32,7 +34,8 @@ namespace {
 
 constexpr const char* kOptions =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
-    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
+    "  PLAN                  a flight plan to import (.pln of FS2002/2004, FSX, Prepar3D or MSFS;\n"
+    "                        .fms of X-Plane; .lnmpln of Little Navmap) or a plan file (.rbf: "
     "opened)\n"
     "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
@@ -42,6 +45,8 @@ constexpr const char* kOptions =
     "  --table WHICH         rsbn | nvu | both | none: the tables to print (default both)\n"
     "  --format FORMAT       text | csv | json (default text)\n"
     "  --export FILE         write the navigator's-helper export\n"
+    "  --export-gpx FILE     write the route as GPX 1.1 (moving maps, planners)\n"
+    "  --export-kml FILE     write the route, legs and beacons as KML (globe viewers)\n"
     "  --save FILE           write the plan file\n"
     "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
@@ -69,7 +74,7 @@ std::string Usage(const TFileLocations& where) {
 
 struct TOptions {
     std::string Plan;
-    std::optional<std::string> Beacons, MagDec, Export, Save;
+    std::optional<std::string> Beacons, MagDec, Export, ExportGpx, ExportKml, Save;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
     bool Paths = false;
@@ -117,6 +122,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
             o.MagDec = value();
         } else if (a == "--export") {
             o.Export = value();
+        } else if (a == "--export-gpx") {
+            o.ExportGpx = value();
+        } else if (a == "--export-kml") {
+            o.ExportKml = value();
         } else if (a == "--save") {
             o.Save = value();
         } else if (a == "--paths") {
@@ -159,8 +168,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
     if (positional.size() > 1) throw UsageError{"more than one plan file given"};
     o.Plan = positional[0];
     std::string ext = Extension(o.Plan);
-    if (ext != ".pln" && ext != ".rbf")
-        throw UsageError{"the plan must be a .pln flight plan or a .rbf plan file: " + o.Plan};
+    if (ext != ".pln" && ext != ".fms" && ext != ".lnmpln" && ext != ".rbf")
+        throw UsageError{"the plan must be a .pln, .fms or .lnmpln flight plan or a .rbf plan "
+                         "file: " +
+                         o.Plan};
     return true;
 }
 
@@ -451,7 +462,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         TWayPointList WayPointList(BeaconList, MagDecGrid);
         LoadBeacons(o, where, BeaconList, err);
         LoadGrid(o, where, MagDecGrid, err);
-        if (Extension(o.Plan) == ".pln")
+        if (Extension(o.Plan) != ".rbf")
             ImportFlightPlan(WayPointList, o.Plan);
         else
             for (const TMissingBeacon& m : OpenPlanFile(WayPointList, o.Plan))
@@ -465,6 +476,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         // The files asked for come first: whatever becomes of standard output (a closed
         // pipe, a full disk), they are written.
         if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
+        if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
+        if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;

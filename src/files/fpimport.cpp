@@ -7,6 +7,7 @@
 #include "base/fileio.h"
 #include "base/numconv.h"
 #include "files/coordtext.h"
+#include "files/planimport.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "math/tools.h"
@@ -118,9 +119,9 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
 }
 
 void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
-    auto in = OpenFileRead(path);
+    const std::string bytes = ReadFileBytes(path);
     try {
-        ImportFlightPlan(plan, *in);
+        ImportFlightPlanBytes(plan, bytes, path);
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
         throw;

@@ -46,4 +46,17 @@ void SplitDegrees(double x, int& degrees, int& minutes, int& seconds);
 /// As SplitDegrees, the seconds turned into hundredths of a minute.
 void SplitDegreesHundredths(double x, int& degrees, int& minutes, int& hundredths);
 
+/// Signed decimal degrees (north and east positive) in the form the plan keeps imported
+/// positions: radians, southern latitudes and western longitudes as 2*pi minus their magnitude.
+TGeoPoint DegreesToGeoPoint(long double latDeg, long double lonDeg);
+
+/// Signed decimal degrees of a position in any stored form, on the globe's usual ranges:
+/// latitude in [-90, 90], longitude in [-180, 180). A latitude past a pole (a typed N95 degrees)
+/// comes back on the far side of the pole, as the spherical functions read it.
+struct TLatLonDeg {
+    double LatDeg = 0;
+    double LonDeg = 0;
+};
+TLatLonDeg GeoPointToDegrees(const TGeoPoint& p);
+
 } // namespace kestrun

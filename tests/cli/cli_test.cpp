@@ -386,3 +386,38 @@ TEST(Cli, BrokenDeclinationGridFoundByLookingIsReportedAndPassedOver) {
     EXPECT_EQ(given.Status, 1);
     EXPECT_EQ(given.Err, "kestrun-cli: Bad format! " + cwd.File("magdec.bgl") + "\n");
 }
+
+TEST(Cli, PlansOfTodaysSimulatorsAndTheirExports) {
+    TempDir cwd;
+    WriteBytes(cwd.File("ROUTE.FMS"), "I\r\n1100 Version\r\nADEP UUEE\r\nNUMENR 2\r\n"
+                                      "1 UUEE ADEP 630 55.972500 37.411333\r\n"
+                                      "1 URSS ADES 89 43.449667 39.954167\r\n");
+    WriteBytes(cwd.File("route.lnmpln"),
+               "<LittleNavmap><Flightplan><Waypoints>"
+               "<Waypoint><Ident>UUEE</Ident><Pos Lon=\"37.411333\" Lat=\"55.9725\"/></Waypoint>"
+               "<Waypoint><Ident>URSS</Ident><Pos Lon=\"39.954167\" Lat=\"43.449667\"/></Waypoint>"
+               "</Waypoints></Flightplan></LittleNavmap>");
+    for (const char* plan : {"ROUTE.FMS", "route.lnmpln"}) {
+        SCOPED_TRACE(plan);
+        Result r = RunCli(
+            {"--format", "json", "--export-gpx", "r.gpx", "--export-kml", "r.kml", plan}, cwd.Path);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        auto j = nlohmann::json::parse(r.Out);
+        ASSERT_EQ(j["waypoints"].size(), 2u);
+        EXPECT_EQ(j["waypoints"][1]["Name"], "URSS");
+        EXPECT_NEAR(j["waypoints"][1]["Pos"]["lat"].get<double>(), 43.449667 * kDeg, 1e-15);
+        EXPECT_NE(ReadBytes(cwd.File("r.gpx")).find("<rtept lat=\"43.449667\" lon=\"39.954167\">"),
+                  std::string::npos);
+        EXPECT_NE(ReadBytes(cwd.File("r.kml")).find("<name>UUEE - URSS</name>"), std::string::npos);
+    }
+}
+
+TEST(Cli, APlanWithoutWaypointsIsAFailure) {
+    TempDir cwd;
+    WriteBytes(cwd.File("other.pln"), "[FSCFP]\r\nWP=1,Fix,80VOR,TNT347008,46.15109,11.10340\r\n");
+    Result r = RunCli({"--export-gpx", "r.gpx", "other.pln"}, cwd.Path);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "kestrun-cli: No waypoint found in file other.pln\n");
+    EXPECT_FALSE(std::ifstream(cwd.File("r.gpx")));
+}
