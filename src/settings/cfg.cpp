@@ -518,17 +518,28 @@ void TConfig::SaveToFile(const std::filesystem::path& fileName) const {
     WriteFileAtomic(fileName, SaveToString());
 }
 
-void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName) {
+std::filesystem::path LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName) {
     try {
         config.LoadFromFile(fileName);
-        return;
+        return {};
     } catch (...) {
         // A missing or damaged file is no error: it is written again from the settings as
         // they stand.
     }
+    // A damaged file is often one the user edited by hand: it is kept beside the new one
+    // rather than lost.
+    std::filesystem::path kept;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(fileName, ec)) {
+        kept = fileName;
+        kept += ".bak";
+        std::filesystem::rename(fileName, kept, ec);
+        if (ec) kept.clear();
+    }
     config.SaveToFile(fileName);
     // The file keeps the value as it stood; this run still finds the default beacon file.
     config.FillDefaultBeaconFile();
+    return kept;
 }
 
 } // namespace kestrun

@@ -64,7 +64,8 @@ public:
 
 private:
     void FillDefaultBeaconFile();
-    friend void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
+    friend std::filesystem::path LoadStartupConfig(TConfig& config,
+                                                   const std::filesystem::path& fileName);
 
     std::filesystem::path DefaultBeaconFile_;
 };
@@ -72,7 +73,9 @@ private:
 /// The start-up read of the settings: a file that cannot be read, for whatever reason, is
 /// replaced by the settings as they stand (an error of that write propagates); in both cases
 /// an empty RSBNBeaconFile then names the default beacon file, in memory only.
-/// The file is TFileLocations::ConfigFile().
-void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
+/// A file that exists but cannot be read is first renamed to "RSBN.cfg.bak" (replacing an older
+/// one), so that hand-made settings are not lost; the result is that name, or empty when
+/// nothing was kept. The file is TFileLocations::ConfigFile().
+std::filesystem::path LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
 
 } // namespace kestrun

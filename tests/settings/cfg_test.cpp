@@ -291,7 +291,7 @@ TEST(Startup, FirstStartWritesDefaultsAndFindsTheDefaultBeacons) {
     TempDir dir;
     const std::string cfg = dir.File("RSBN.cfg");
     TConfig first(kDefaultBeacons);
-    LoadStartupConfig(first, cfg);
+    EXPECT_EQ(LoadStartupConfig(first, cfg), ""); // nothing to keep
     EXPECT_EQ(ReadFileBytes(cfg), kDefaultFile);
     // The file keeps the empty value, this run uses the default beacon file at once.
     EXPECT_EQ(first.RSBNBeaconFile, kDefaultBeacons);
@@ -323,8 +323,10 @@ TEST(Startup, DamagedFilesAreRewritten) {
         const std::string cfg = dir.File("RSBN.cfg");
         WriteFileAtomic(cfg, c.file);
         TConfig config(kDefaultBeacons);
-        LoadStartupConfig(config, cfg);
+        // The damaged file is kept beside the rewritten one, byte for byte.
+        EXPECT_EQ(LoadStartupConfig(config, cfg), cfg + ".bak");
         EXPECT_EQ(ReadFileBytes(cfg), c.rewritten);
+        EXPECT_EQ(ReadFileBytes(cfg + ".bak"), c.file);
         EXPECT_EQ(config.RSBNBeaconFile, kDefaultBeacons);
     }
 }
