@@ -484,7 +484,7 @@ void TfmMain::SelectSupportPoint(int item) {
 
 void TfmMain::ShowSupportPointPanel(bool visible) {
     rgSupportPoint->setVisible(visible);
-    Panel1->setFixedHeight(visible ? rgSupportPoint->height() + 4 : 4);
+    Panel1->setFixedHeight(visible ? rgSupportPoint->height() + 4 : 2);
 }
 
 // ---- commands ----
@@ -520,11 +520,14 @@ void TfmMain::mExitClick() {
 
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) FormActivate();
-    // The messages of the start-up wait until the window is on the screen; not until its
-    // activation, which a desktop without a window manager never gives.
+    // The window on the screen counts as its first activation, which a desktop without a
+    // window manager never gives; the messages of the start-up follow.
     if (e->type() == QEvent::Show && !MessagesQueued_) {
         MessagesQueued_ = true;
-        QTimer::singleShot(0, this, &TfmMain::ShowPendingMessages);
+        QTimer::singleShot(0, this, [this] {
+            FormActivate();
+            ShowPendingMessages();
+        });
     }
     return QMainWindow::event(e);
 }
