@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -82,16 +83,37 @@ std::string UpperLatin(std::string s) {
     return s;
 }
 
-QToolButton* ToolButton(QToolBar* bar, const char* name, QStyle::StandardPixmap icon,
+// The tool bar adds no margins, spacing or handle of its own, so that its buttons stand at
+// their places whatever the platform's style would add.
+class TToolBarStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_ToolBarItemMargin || metric == PM_ToolBarFrameWidth ||
+            metric == PM_ToolBarItemSpacing || metric == PM_ToolBarHandleExtent)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// A flat 23 x 22 button at x on the tool bar's band.
+QToolButton* ToolButton(QWidget* band, int x, const char* name, QStyle::StandardPixmap icon,
                         const QString& hint) {
-    auto* b = new QToolButton(bar);
+    auto* b = new QToolButton(band);
     b->setObjectName(QLatin1String(name));
     b->setAutoRaise(true);
-    b->setFixedSize(23, 22);
-    b->setIcon(bar->style()->standardIcon(icon));
+    b->setGeometry(x, 1, 23, 22);
+    b->setIcon(band->style()->standardIcon(icon));
+    b->setIconSize(QSize(16, 16));
     b->setToolTip(hint);
-    bar->addWidget(b);
     return b;
+}
+
+// A thin etched line between two groups of buttons.
+void BandSeparator(QWidget* band, int x) {
+    auto* line = new QFrame(band);
+    line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    line->setGeometry(x, 3, 2, 18);
 }
 
 QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
@@ -217,22 +239,27 @@ void TfmMain::CreateControls() {
     CoolBar1->setMovable(false);
     CoolBar1->setFloatable(false);
     CoolBar1->setFixedHeight(25);
-    CoolBar1->setIconSize(QSize(16, 16));
+    auto* barStyle = new TToolBarStyle;
+    barStyle->setParent(CoolBar1);
+    CoolBar1->setStyle(barStyle);
     addToolBar(Qt::TopToolBarArea, CoolBar1);
-    sbImport = ToolButton(CoolBar1, "sbImport", QStyle::SP_ArrowDown,
+    auto* band = new QWidget(CoolBar1);
+    band->setFixedSize(200, 25);
+    sbImport = ToolButton(band, 8, "sbImport", QStyle::SP_ArrowDown,
                           QStringLiteral("Импорт флайт-плана из FS2002(4)"));
-    sbOpen = ToolButton(CoolBar1, "sbOpen", QStyle::SP_DialogOpenButton,
+    sbOpen = ToolButton(band, 32, "sbOpen", QStyle::SP_DialogOpenButton,
                         QStringLiteral("Открытие флайт-плана РСБН"));
-    sbSave = ToolButton(CoolBar1, "sbSave", QStyle::SP_DialogSaveButton,
+    sbSave = ToolButton(band, 56, "sbSave", QStyle::SP_DialogSaveButton,
                         QStringLiteral("Сохранение флайт-плана РСБН"));
-    CoolBar1->addSeparator();
-    sbAutoSelect = ToolButton(CoolBar1, "sbAutoSelect", QStyle::SP_BrowserReload,
+    BandSeparator(band, 86);
+    sbAutoSelect = ToolButton(band, 96, "sbAutoSelect", QStyle::SP_BrowserReload,
                               QStringLiteral("Автоподбор маяков"));
-    CoolBar1->addSeparator();
-    sbPrint = ToolButton(CoolBar1, "sbPrint", QStyle::SP_FileDialogDetailedView,
+    BandSeparator(band, 126);
+    sbPrint = ToolButton(band, 136, "sbPrint", QStyle::SP_FileDialogDetailedView,
                          QStringLiteral("Печать флайт-плана"));
-    CoolBar1->addSeparator();
-    sbExportToNH = ToolButton(CoolBar1, "sbExportToNH", QStyle::SP_ArrowRight, QString());
+    BandSeparator(band, 166);
+    sbExportToNH = ToolButton(band, 176, "sbExportToNH", QStyle::SP_ArrowRight, QString());
+    CoolBar1->addWidget(band);
     connect(sbImport, &QToolButton::clicked, this, &TfmMain::mImportFPClick);
     connect(sbOpen, &QToolButton::clicked, this, &TfmMain::mOpenRSBNClick);
     connect(sbSave, &QToolButton::clicked, this, &TfmMain::mSaveRSBNClick);
@@ -249,7 +276,7 @@ void TfmMain::CreateControls() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* panelLayout = new QHBoxLayout(Panel1);
-    panelLayout->setContentsMargins(2, 1, 2, 1);
+    panelLayout->setContentsMargins(1, 0, 1, 0); // the group at (2, 1) inside the bevel
     rgSupportPoint = new QGroupBox(QStringLiteral("Положение опорной точки"), Panel1);
     rgSupportPoint->setObjectName(QStringLiteral("rgSupportPoint"));
     rgSupportPoint->setFixedSize(185, 40);
@@ -266,7 +293,7 @@ void TfmMain::CreateControls() {
     connect(rgSupportPointItems, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked) rgSupportPointClick(id);
     });
-    panelLayout->addWidget(rgSupportPoint);
+    panelLayout->addWidget(rgSupportPoint, 0, Qt::AlignTop);
     panelLayout->addStretch();
     layout->addWidget(Panel1);
 
@@ -310,6 +337,9 @@ void TfmMain::CreateControls() {
                     if (current.isValid())
                         sgRSBNSelectCell(*g, current.column(), current.row() + 1);
                 });
+    // Pressing the current beacon cell again opens the picker again.
+    connect(sgRSBN, &TPlanGrid::CurrentCellPressed, this,
+            [this] { sgRSBNSelectCell(*sgRSBN, sgRSBN->Col(), sgRSBN->Row()); });
     connect(sgRSBN, &TPlanGrid::Scrolled, this, [this] {
         if (sgRSBN->Col() == kBeaconCol) cbRSBN->hide();
     });
@@ -329,6 +359,7 @@ void TfmMain::CreateControls() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(19);
     const int widths[3] = {480, 240, 50};
     for (int i = 0; i < 3; ++i) {
         StatusPanels[i] = new QLabel(bar);
@@ -453,7 +484,7 @@ void TfmMain::SelectSupportPoint(int item) {
 
 void TfmMain::ShowSupportPointPanel(bool visible) {
     rgSupportPoint->setVisible(visible);
-    Panel1->setFixedHeight(visible ? rgSupportPoint->height() + 4 : 4);
+    Panel1->setFixedHeight(visible ? rgSupportPoint->height() + 4 : 2);
 }
 
 // ---- commands ----
@@ -489,11 +520,14 @@ void TfmMain::mExitClick() {
 
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) FormActivate();
-    // The messages of the start-up wait until the window is on the screen; not until its
-    // activation, which a desktop without a window manager never gives.
+    // The window on the screen counts as its first activation, which a desktop without a
+    // window manager never gives; the messages of the start-up follow.
     if (e->type() == QEvent::Show && !MessagesQueued_) {
         MessagesQueued_ = true;
-        QTimer::singleShot(0, this, &TfmMain::ShowPendingMessages);
+        QTimer::singleShot(0, this, [this] {
+            FormActivate();
+            ShowPendingMessages();
+        });
     }
     return QMainWindow::event(e);
 }
@@ -590,7 +624,7 @@ bool TfmMain::GridKeyDown(TPlanGrid& grid, QKeyEvent& key) {
         }
         return false;
     case Qt::Key_Insert:
-        if (key.modifiers() != Qt::NoModifier || row < 1) return false;
+        if (!NoModifier(key) || row < 1) return false;
         grid.CloseEditor();
         plan.InsertWayPoint(row - 1);
         SetGridRowCounts();

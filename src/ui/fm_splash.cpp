@@ -47,10 +47,11 @@ TfmSplash::TfmSplash()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* panel = new QFrame(this);
+    // A two-pixel lowered bevel round the 310 x 80 picture fills the 314 x 84 window exactly.
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(2);
     auto* inner = new QVBoxLayout(panel);
-    inner->setContentsMargins(2, 2, 2, 2);
+    inner->setContentsMargins(0, 0, 0, 0);
     auto* image = new QLabel(panel);
     image->setPixmap(Picture());
     inner->addWidget(image);

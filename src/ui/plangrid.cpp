@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -42,14 +43,18 @@ TPlanGrid* GridOf(const QWidget* w) {
 }
 
 // A raised inner edge: light on the left and top, shadow on the right and bottom.
-void DrawButtonCell(QPainter* p, QRect r, const QPalette& pal) {
-    p->fillRect(r, pal.button());
+void DrawRaisedEdge(QPainter* p, QRect r, const QPalette& pal) {
     p->setPen(pal.color(QPalette::Light));
     p->drawLine(r.topLeft(), r.topRight());
     p->drawLine(r.topLeft(), r.bottomLeft());
     p->setPen(pal.color(QPalette::Dark));
     p->drawLine(r.bottomLeft(), r.bottomRight());
     p->drawLine(r.topRight(), r.bottomRight());
+}
+
+void DrawButtonCell(QPainter* p, QRect r, const QPalette& pal) {
+    p->fillRect(r, pal.button());
+    DrawRaisedEdge(p, r, pal);
     p->setPen(Qt::black);
     p->setBrush(Qt::NoBrush);
     p->drawRect(r.adjusted(-1, -1, 0, 0));
@@ -67,12 +72,36 @@ void DrawRowMarker(QPainter* p, QRect cell) {
     p->drawPolygon(corners, 3);
 }
 
+// Header cells: the caption at (2, 2) on the button face, clipped to the cell, raised edges.
+class TPlanGridHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintSection(QPainter* p, const QRect& r, int logical) const override {
+        if (!r.isValid()) return;
+        p->save();
+        p->fillRect(r, palette().button());
+        p->setClipRect(r);
+        p->setPen(palette().color(QPalette::ButtonText));
+        p->drawText(QPoint(r.left() + 2, r.top() + 2 + fontMetrics().ascent()),
+                    model()->headerData(logical, orientation()).toString());
+        DrawRaisedEdge(p, r, palette());
+        p->restore();
+    }
+};
+
 } // namespace
 
 QString CoordEditMask() {
     // "a" a letter, "0" a digit; the rest are literals; "0" shows in untyped positions. The
     // positions are optional, so that Enter hands back a partly typed text as well.
     return QStringLiteral("a00°00.00’ a000°00.00’;0");
+}
+
+bool NoModifier(const QKeyEvent& event) {
+    // The keypad's Insert is Insert too.
+    return (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 bool IsLowerLatinKey(const QKeyEvent& event) {
@@ -145,11 +174,12 @@ TPlanGrid::TPlanGrid(const QString& objectName, const TWayPointList& plan,
                      std::vector<TColDescript> columns, IPlanGridHandler& handler, QWidget* parent)
     : QTableView(parent), Model_(plan, std::move(columns)), Handler_(handler) {
     setObjectName(objectName);
+    setHorizontalHeader(new TPlanGridHeader(Qt::Horizontal, this));
     setModel(&Model_);
     setItemDelegate(new TPlanGridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                    QAbstractItemView::EditKeyPressed);
+                    QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -229,7 +259,20 @@ void TPlanGrid::keyPressEvent(QKeyEvent* event) {
     bool handled = false;
     Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
     if (handled) return;
+    // Enter opens the editor on a cell that can be edited.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        state() != EditingState && (currentIndex().flags() & Qt::ItemIsEditable)) {
+        edit(currentIndex());
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void TPlanGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableView::mousePressEvent(event);
+    if (before.isValid() && indexAt(event->position().toPoint()) == before)
+        emit CurrentCellPressed();
 }
 
 void TPlanGrid::KeepColumnsInPlace(int, int oldVisual, int newVisual) {
@@ -360,8 +403,9 @@ bool TPlanGridDelegate::eventFilter(QObject* object, QEvent* event) {
             // (taking its text back) and handles them as its own.
             const bool ctrl = key->modifiers() & Qt::ControlModifier;
             const int k = key->key();
-            if (k == Qt::Key_Up || k == Qt::Key_Down ||
-                (k == Qt::Key_Insert && key->modifiers() == Qt::NoModifier) ||
+            // Up on the first row is swallowed by the grid; the editor stays open.
+            if (k == Qt::Key_Up && grid->Row() == 1) return true;
+            if (k == Qt::Key_Up || k == Qt::Key_Down || (k == Qt::Key_Insert && NoModifier(*key)) ||
                 (k == Qt::Key_Delete && ctrl)) {
                 grid->CloseEditor();
                 grid->setFocus();

@@ -94,12 +94,18 @@ public:
     /// The view's own handling of a key, after the handler passed it on.
     void BaseKeyPress(QKeyEvent* event) { QTableView::keyPressEvent(event); }
 
+    /// Typing selects no cell: letters and digits go to the editor of an editable cell only.
+    void keyboardSearch(const QString&) override {}
+
 signals:
     /// The grid scrolled.
     void Scrolled();
+    /// The current cell was pressed with the mouse again.
+    void CurrentCellPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
@@ -135,6 +141,9 @@ protected:
 /// The edit mask of the coordinates cell, in Qt's notation: a letter, then digits, with the
 /// degree sign, point, closing mark and blank as fixed characters; untyped positions show "0".
 QString CoordEditMask();
+
+/// Whether a key event has no modifier key held (the keypad flag aside).
+bool NoModifier(const QKeyEvent& event);
 
 /// Whether a key event types one of the letters a to z.
 bool IsLowerLatinKey(const QKeyEvent& event);

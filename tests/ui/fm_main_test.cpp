@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QToolBar>
 #include <QToolButton>
 
 #include "base/cp1251.h"
@@ -35,11 +36,13 @@ private slots:
     void autoSelectAndPicker();
     void pickerTypingJumpsAndFollowsReload();
     void insertDeleteAppendKeys();
+    void typingAndClicksInTheGrid();
     void supportPointSwitch();
     void exitQuestion();
     void languageSwitch();
     void headerDragMovesWidthOnly();
     void title();
+    void toolButtonPlaces();
 };
 
 void TestMain::typedRouteShowsInBothGrids() {
@@ -250,6 +253,41 @@ void TestMain::insertDeleteAppendKeys() {
     QCOMPARE(n->Model().RowCount(), 2);
 }
 
+void TestMain::typingAndClicksInTheGrid() {
+    TProgram p;
+    p.Start();
+    TypeRoute(p);
+    TPlanGrid* g = p.Main().sgRSBN;
+    // Typing on a cell that cannot be edited neither edits nor moves the current cell.
+    TProgram::Select(g, 3, 1);
+    TProgram::Type(QStringLiteral("1u"));
+    QCOMPARE(g->Row(), 3);
+    QCOMPARE(g->Col(), 1);
+    QVERIFY(!g->EditorOpen());
+
+    // Enter opens the editor on the name; Up on the first row leaves it open.
+    TProgram::Select(g, 1, kName);
+    TProgram::Key(Qt::Key_Return);
+    QVERIFY(g->EditorOpen());
+    TProgram::Key(Qt::Key_Up);
+    QVERIFY(g->EditorOpen());
+    TProgram::Key(Qt::Key_End);
+    TProgram::Type(QStringLiteral("x"));
+    TProgram::Key(Qt::Key_Return);
+    QVERIFY(!g->EditorOpen());
+    QCOMPARE(p.Plan()[0].Name, std::string("UUEEX"));
+
+    // Pressing the current beacon cell again, after the picker was left, opens it again.
+    TBeaconPicker* picker = p.Main().cbRSBN;
+    TProgram::Select(g, 1, kBeacon);
+    QVERIFY(picker->isVisible());
+    g->setFocus();
+    QVERIFY(!picker->isVisible());
+    const QRect cell = g->visualRect(g->currentIndex());
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(picker->isVisible());
+}
+
 void TestMain::supportPointSwitch() {
     TProgram p;
     p.Start();
@@ -335,6 +373,19 @@ void TestMain::title() {
         QStringLiteral(".:: Kestrun ::.       Version: 1.2; release: 3; build: 4 (2005-03-05)"));
     QCOMPARE(TfmMain::TitleText("7", "2005-03-05"),
              QStringLiteral(".:: Kestrun ::.       Version: ; release: ; build: 7 (2005-03-05)"));
+}
+
+void TestMain::toolButtonPlaces() {
+    TProgram p;
+    p.Start();
+    TfmMain& m = p.Main();
+    const QToolButton* buttons[] = {m.sbImport,     m.sbOpen,  m.sbSave,
+                                    m.sbAutoSelect, m.sbPrint, m.sbExportToNH};
+    const int x[] = {8, 32, 56, 96, 136, 176};
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(buttons[i]->mapTo(m.CoolBar1, QPoint(0, 0)).x(), x[i]);
+        QCOMPARE(buttons[i]->size(), QSize(23, 22));
+    }
 }
 
 KESTRUN_UI_TEST_MAIN(TestMain)

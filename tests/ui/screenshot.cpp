@@ -1,6 +1,7 @@
 // Shows the main window with the long example route imported and its beacons chosen, and saves
 // a picture of the screen's window to the file named by the first argument. Run it from the run
 // folder under a display (scripts/screenshot uses a virtual one).
+#include <QKeyEvent>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include <cstdio>
 
 #include "files/fpimport.h"
+#include "ui/fm_splash.h"
 #include "ui/picker.h"
 #include "ui/startup.h"
 #include "ui/uierror.h"
@@ -17,15 +19,28 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu]]\n");
+        std::fprintf(stderr,
+                     "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|splash]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
-    // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab.
+    // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
+    // Russian captions with the support-point selector; "edit": coordinates half typed into the
+    // editor; "splash": the splash window alone.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+
+    if (mode == "splash") {
+        TfmSplash splash;
+        splash.show();
+        QTimer::singleShot(500, [&] {
+            const QPixmap shot = splash.grab();
+            QApplication::exit(shot.save(out, "PNG") ? 0 : 1);
+        });
+        return app.exec();
+    }
 
     TKestrunWorld world(TFileLocations::FromProcess());
     world.SetUp();
@@ -35,12 +50,24 @@ int main(int argc, char** argv) {
     m.SetGridRowCounts();
     m.CurrentFileName = QString::fromStdString(plan);
     m.mAutoSelectClick();
+    if (mode == "ru") {
+        m.ApplyLanguage("Russian.lng");
+        m.ShowSupportPointPanel(true);
+    }
     m.show();
+    m.activateWindow();
     QTimer::singleShot(800, [&] {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
         m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
         if (picker) m.cbRSBN->showPopup();
+        if (mode == "edit") {
+            m.sgRSBN->edit(m.sgRSBN->currentIndex());
+            for (const QChar c : QStringLiteral("n5512e03")) {
+                QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(QApplication::focusWidget(), &key);
+            }
+        }
         QApplication::processEvents();
         QThread::msleep(300);
         QApplication::processEvents();

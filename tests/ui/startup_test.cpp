@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "ui/fm_splash.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -16,6 +17,7 @@ private slots:
     void unreadableBeaconFile();
     void noDeclinationGrid();
     void failedCommandShowsItsMessage();
+    void splashHoldsItsWholePicture();
 };
 
 void TestStartup::unreadableBeaconFile() {
@@ -64,6 +66,16 @@ void TestStartup::failedCommandShowsItsMessage() {
     QTimer::singleShot(0, [&p] { p.Main().mAutoSelectClick(); });
     QTRY_COMPARE(p.Messages, QStringList{QStringLiteral("Bad format!")});
     QTRY_COMPARE(p.Status(2), QStringLiteral("*")); // the next command still ran
+}
+
+void TestStartup::splashHoldsItsWholePicture() {
+    TfmSplash splash;
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QCOMPARE(splash.size(), QSize(314, 84));
+    const auto* picture = splash.findChild<QLabel*>();
+    QVERIFY(picture);
+    QCOMPARE(picture->size(), QSize(310, 80));
 }
 
 KESTRUN_UI_TEST_MAIN(TestStartup)
