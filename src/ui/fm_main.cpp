@@ -391,11 +391,15 @@ void TfmMain::FormCreate() {
     Step([&] { SelectSupportPoint(World.WayPointList.SupPoint); });
     Step([&] {
         // Without the grid every declination is 0; the status bar says so.
+        // A broken file is reported and the next place tried, as kestrun-cli does.
         World.MagDecLoaded = false;
-        const auto found = World.Locations.Find(TDataFile::MagDec);
-        World.MagDecGrid.LoadMagDecGrid(
-            found ? *found : std::filesystem::path(DataFileName(TDataFile::MagDec)));
-        World.MagDecLoaded = true;
+        std::vector<EKestrunError> failures;
+        const auto loaded = LoadFirstMagDecGrid(
+            World.MagDecGrid, World.Locations.Candidates(TDataFile::MagDec), failures);
+        for (const EKestrunError& e : failures) PendingMessages_.push_back(ErrorMessage(e));
+        if (!loaded && failures.empty())
+            RaiseCannotOpenFile(std::filesystem::path(DataFileName(TDataFile::MagDec)));
+        World.MagDecLoaded = loaded.has_value();
     });
     Step([&] {
         World.WayPointList.AppendWayPoint();

@@ -25,7 +25,11 @@ void TKestrunWorld::SetUp() {
     try {
         // A settings file that cannot be read is written anew from the defaults; when even
         // that fails the program still starts, with the defaults.
-        LoadStartupConfig(Config, Locations.ConfigFile());
+        const std::filesystem::path kept = LoadStartupConfig(Config, Locations.ConfigFile());
+        if (!kept.empty())
+            StartupMessages.push_back("The settings file could not be read and was written anew; "
+                                      "the old one is kept as " +
+                                      kept.string());
     } catch (const std::exception& e) {
         StartupMessages.push_back(Message(e));
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "base/fileio.h"
 #include "ui/fm_splash.h"
 #include "uitest.h"
 
@@ -16,6 +17,7 @@ class TestStartup : public QObject {
 private slots:
     void unreadableBeaconFile();
     void noDeclinationGrid();
+    void brokenFilesAreReportedAndPassedOver();
     void failedCommandShowsItsMessage();
     void splashHoldsItsWholePicture();
 };
@@ -56,6 +58,24 @@ void TestStartup::noDeclinationGrid() {
     QVERIFY(qAbs(p.Plan()[1].Distance - kLeg2Km) < 0.001);
     for (int i = 0; i < 3; ++i) QCOMPARE(p.Plan()[i].MagDecl, 0.0);
     QCOMPARE(TProgram::Cell(p.Main().sgNVU, 1, 4), QStringLiteral("0.0"));
+}
+
+void TestStartup::brokenFilesAreReportedAndPassedOver() {
+    // A truncated grid in the working directory hides nothing: the one beside the executable is
+    // read. A damaged settings file is kept aside, not lost.
+    TProgram p;
+    WriteFileAtomic(p.Work.File("magdec.bgl"), std::string(200, 'x'));
+    WriteFileAtomic(p.Work.File("RSBN.cfg"), "object Config: TConfig\r\n  Language = 'x\r\n");
+    p.Start();
+    QCOMPARE(p.Messages.size(), 2);
+    QVERIFY(p.Messages[0].endsWith(QString::fromStdString(p.Work.File("RSBN.cfg.bak"))));
+    QCOMPARE(ReadFileBytes(p.Work.File("RSBN.cfg.bak")),
+             std::string("object Config: TConfig\r\n  Language = 'x\r\n"));
+    QCOMPARE(p.Messages[1].section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Bad format! ") + QString::fromStdString(p.Work.File("magdec.bgl")));
+    TypeRoute(p);
+    QVERIFY(p.Plan()[0].MagDecl != 0);
+    QVERIFY(!p.Status(0).contains(QStringLiteral("magdec.bgl")));
 }
 
 void TestStartup::failedCommandShowsItsMessage() {
