@@ -119,28 +119,42 @@ std::string Field(std::string_view text, std::size_t& from) {
     return std::string(f);
 }
 
-// The parts of an ATCWaypoint that the plan takes, found in one pass over its children.
+// The parts of an ATCWaypoint that the plan takes, found in one pass over its children (and
+// over those of its ICAO element).
 struct TAtcWaypoint {
     pugi::xml_node Position, Icao;
+    const char* Ident = "";
 };
+
+// Element names are told apart by their first letter before they are compared whole.
+bool IsNamed(const char* name, const char* wanted) {
+    return name[0] == wanted[0] && std::strcmp(name, wanted) == 0;
+}
 
 TAtcWaypoint Parts(const pugi::xml_node& wp) {
     TAtcWaypoint parts;
     for (pugi::xml_node c = wp.first_child(); c; c = c.next_sibling()) {
         const char* name = c.name();
-        if (!parts.Position && std::strcmp(name, "WorldPosition") == 0)
+        if (!parts.Position && IsNamed(name, "WorldPosition")) {
             parts.Position = c;
-        else if (!parts.Icao && std::strcmp(name, "ICAO") == 0)
+        } else if (!parts.Icao && IsNamed(name, "ICAO")) {
             parts.Icao = c;
+            for (pugi::xml_node i = c.first_child(); i; i = i.next_sibling())
+                if (IsNamed(i.name(), "ICAOIdent")) {
+                    parts.Ident = i.child_value();
+                    break;
+                }
+        }
     }
     return parts;
 }
 
-// The name as the plan shows it: the ICAO identifier, else the id attribute.
-std::string WayPointName(const pugi::xml_node& wp, const pugi::xml_node& icao) {
-    const char* ident = icao.child_value("ICAOIdent");
-    if (*ident) return XmlText1251(ident);
-    return XmlText1251(wp.attribute("id").value());
+// The name as the plan shows it: the ICAO identifier, else the id attribute; converted into
+// `buffer` only when it is not ASCII.
+std::string_view WayPointName(const pugi::xml_node& wp, const TAtcWaypoint& parts,
+                              std::string& buffer) {
+    if (*parts.Ident) return XmlText1251(parts.Ident, buffer);
+    return XmlText1251(wp.attribute("id").value(), buffer);
 }
 
 } // namespace
@@ -179,6 +193,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
     int total = 0, unplaced = 0;
+    std::string name;
     for (const pugi::xml_node& wp :
          doc.child("SimBase.Document").child("FlightPlan.FlightPlan").children("ATCWaypoint")) {
         ++total;
@@ -195,7 +210,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
-        w.SetName(TrimControls(WayPointName(wp, parts.Icao)));
+        w.SetName(TrimControls(WayPointName(wp, parts, name)));
         w.SetPos(*pos);
     }
     if (unplaced > 0) RaiseNoPositions(unplaced, total, file);
