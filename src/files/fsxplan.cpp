@@ -32,14 +32,15 @@ public:
     explicit TPosCursor(std::string_view text) : S_(text) {}
 
     void SkipBlanks() {
-        while (I_ < S_.size() &&
+        // Most bytes are no blank: one comparison tells.
+        while (I_ < S_.size() && static_cast<unsigned char>(S_[I_]) <= ' ' &&
                (S_[I_] == ' ' || S_[I_] == '\t' || S_[I_] == '\r' || S_[I_] == '\n'))
             ++I_;
     }
-    bool Take(std::string_view what) {
+    bool Take(char what) {
         SkipBlanks();
-        if (!S_.substr(I_).starts_with(what)) return false;
-        I_ += what.size();
+        if (I_ >= S_.size() || S_[I_] != what) return false;
+        ++I_;
         return true;
     }
     // One of the letters (upper or lower case); returns it in upper case, or 0.
@@ -56,28 +57,38 @@ public:
     // ten: exact for up to 19 digits.
     std::optional<TDecimal> Number() {
         SkipBlanks();
+        // Worked on a local copy of the position, which the compiler keeps in a register.
+        const std::size_t size = S_.size();
+        std::size_t i = I_;
         TDecimal d;
         int digits = 0;
         bool point = false;
-        for (; I_ < S_.size(); ++I_) {
-            char c = S_[I_];
+        for (; i < size; ++i) {
+            const char c = S_[i];
             if (IsDigit(c)) {
                 if (++digits > 19) return std::nullopt;
                 d.Mantissa = d.Mantissa * 10 + static_cast<unsigned>(c - '0');
-                if (point) ++d.Scale;
-            } else if ((c == '.' || c == ',') && !point && digits > 0 && I_ + 1 < S_.size() &&
-                       IsDigit(S_[I_ + 1])) {
+                d.Scale += point;
+            } else if ((c == '.' || c == ',') && !point && digits > 0 && i + 1 < size &&
+                       IsDigit(S_[i + 1])) {
                 point = true;
             } else {
                 break;
             }
         }
+        I_ = i;
         if (digits == 0) return std::nullopt;
         return d;
     }
     bool TakeDegreeSign() {
         // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
-        return Take("\xC2\xB0") || Take("\xB0") || Take("*");
+        SkipBlanks();
+        const std::string_view rest = S_.substr(I_);
+        const std::size_t n = rest.starts_with("\xC2\xB0")                        ? 2
+                              : rest.starts_with('\xB0') || rest.starts_with('*') ? 1
+                                                                                  : 0;
+        I_ += n;
+        return n > 0;
     }
 
 private:
@@ -92,9 +103,9 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
     auto deg = c.Number();
     if (!deg || !c.TakeDegreeSign()) return std::nullopt;
     auto min = c.Number();
-    if (!min || !c.Take("'")) return std::nullopt;
+    if (!min || !c.Take('\'')) return std::nullopt;
     auto sec = c.Number();
-    if (!sec || !c.Take("\"")) return std::nullopt;
+    if (!sec || !c.Take('"')) return std::nullopt;
     long double value;
     if (deg->Scale == 0 && min->Scale == 0 && sec->Scale <= 12 && deg->Mantissa <= 360 &&
         min->Mantissa <= 60 && sec->Mantissa < 60'000'000'000'000) {
@@ -104,7 +115,9 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
         for (int i = 0; i < sec->Scale; ++i) unitsPerSecond *= 10;
         unsigned long long units =
             (deg->Mantissa * 60 + min->Mantissa) * 60 * unitsPerSecond + sec->Mantissa;
-        value = static_cast<long double>(units) / (3600 * kPow10[sec->Scale]);
+        // Below 2^63 by the bounds above: loaded as a signed integer, which needs no fix-up.
+        value =
+            static_cast<long double>(static_cast<long long>(units)) / (3600 * kPow10[sec->Scale]);
     } else {
         value = (sec->Value() / 60 + min->Value()) / 60 + deg->Value();
     }
@@ -167,7 +180,7 @@ std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
         //   latitude        longitude     altitude (not used)
         TPosCursor c(text);
         lat = ReadDms(c, 'N', 'S');
-        if (lat && c.Take(",")) lon = ReadDms(c, 'E', 'W');
+        if (lat && c.Take(',')) lon = ReadDms(c, 'E', 'W');
     } else {
         //   54.285833 , -130.444678,+116.0
         std::size_t from = 0;
