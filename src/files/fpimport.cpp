@@ -108,7 +108,7 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
     for (const auto& [n, line] : lines) {
         try {
             TWayPoint& w = read.AddWayPoint();
-            w.Name = line.Ident;
+            w.SetName(line.Ident);
             w.SetPos(line.Pos);
         } catch (EKestrunError& e) {
             if (e.Line == 0) e.Line = line.Line;

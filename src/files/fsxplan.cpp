@@ -32,14 +32,15 @@ public:
     explicit TPosCursor(std::string_view text) : S_(text) {}
 
     void SkipBlanks() {
-        while (I_ < S_.size() &&
+        // Most bytes are no blank: one comparison tells.
+        while (I_ < S_.size() && static_cast<unsigned char>(S_[I_]) <= ' ' &&
                (S_[I_] == ' ' || S_[I_] == '\t' || S_[I_] == '\r' || S_[I_] == '\n'))
             ++I_;
     }
-    bool Take(std::string_view what) {
+    bool Take(char what) {
         SkipBlanks();
-        if (!S_.substr(I_).starts_with(what)) return false;
-        I_ += what.size();
+        if (I_ >= S_.size() || S_[I_] != what) return false;
+        ++I_;
         return true;
     }
     // One of the letters (upper or lower case); returns it in upper case, or 0.
@@ -56,28 +57,38 @@ public:
     // ten: exact for up to 19 digits.
     std::optional<TDecimal> Number() {
         SkipBlanks();
+        // Worked on a local copy of the position, which the compiler keeps in a register.
+        const std::size_t size = S_.size();
+        std::size_t i = I_;
         TDecimal d;
         int digits = 0;
         bool point = false;
-        for (; I_ < S_.size(); ++I_) {
-            char c = S_[I_];
+        for (; i < size; ++i) {
+            const char c = S_[i];
             if (IsDigit(c)) {
                 if (++digits > 19) return std::nullopt;
                 d.Mantissa = d.Mantissa * 10 + static_cast<unsigned>(c - '0');
-                if (point) ++d.Scale;
-            } else if ((c == '.' || c == ',') && !point && digits > 0 && I_ + 1 < S_.size() &&
-                       IsDigit(S_[I_ + 1])) {
+                d.Scale += point;
+            } else if ((c == '.' || c == ',') && !point && digits > 0 && i + 1 < size &&
+                       IsDigit(S_[i + 1])) {
                 point = true;
             } else {
                 break;
             }
         }
+        I_ = i;
         if (digits == 0) return std::nullopt;
         return d;
     }
     bool TakeDegreeSign() {
         // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
-        return Take("\xC2\xB0") || Take("\xB0") || Take("*");
+        SkipBlanks();
+        const std::string_view rest = S_.substr(I_);
+        const std::size_t n = rest.starts_with("\xC2\xB0")                        ? 2
+                              : rest.starts_with('\xB0') || rest.starts_with('*') ? 1
+                                                                                  : 0;
+        I_ += n;
+        return n > 0;
     }
 
 private:
@@ -92,9 +103,9 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
     auto deg = c.Number();
     if (!deg || !c.TakeDegreeSign()) return std::nullopt;
     auto min = c.Number();
-    if (!min || !c.Take("'")) return std::nullopt;
+    if (!min || !c.Take('\'')) return std::nullopt;
     auto sec = c.Number();
-    if (!sec || !c.Take("\"")) return std::nullopt;
+    if (!sec || !c.Take('"')) return std::nullopt;
     long double value;
     if (deg->Scale == 0 && min->Scale == 0 && sec->Scale <= 12 && deg->Mantissa <= 360 &&
         min->Mantissa <= 60 && sec->Mantissa < 60'000'000'000'000) {
@@ -104,7 +115,9 @@ std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) 
         for (int i = 0; i < sec->Scale; ++i) unitsPerSecond *= 10;
         unsigned long long units =
             (deg->Mantissa * 60 + min->Mantissa) * 60 * unitsPerSecond + sec->Mantissa;
-        value = static_cast<long double>(units) / (3600 * kPow10[sec->Scale]);
+        // Below 2^63 by the bounds above: loaded as a signed integer, which needs no fix-up.
+        value =
+            static_cast<long double>(static_cast<long long>(units)) / (3600 * kPow10[sec->Scale]);
     } else {
         value = (sec->Value() / 60 + min->Value()) / 60 + deg->Value();
     }
@@ -119,28 +132,42 @@ std::string Field(std::string_view text, std::size_t& from) {
     return std::string(f);
 }
 
-// The parts of an ATCWaypoint that the plan takes, found in one pass over its children.
+// The parts of an ATCWaypoint that the plan takes, found in one pass over its children (and
+// over those of its ICAO element).
 struct TAtcWaypoint {
     pugi::xml_node Position, Icao;
+    const char* Ident = "";
 };
+
+// Element names are told apart by their first letter before they are compared whole.
+bool IsNamed(const char* name, const char* wanted) {
+    return name[0] == wanted[0] && std::strcmp(name, wanted) == 0;
+}
 
 TAtcWaypoint Parts(const pugi::xml_node& wp) {
     TAtcWaypoint parts;
     for (pugi::xml_node c = wp.first_child(); c; c = c.next_sibling()) {
         const char* name = c.name();
-        if (!parts.Position && std::strcmp(name, "WorldPosition") == 0)
+        if (!parts.Position && IsNamed(name, "WorldPosition")) {
             parts.Position = c;
-        else if (!parts.Icao && std::strcmp(name, "ICAO") == 0)
+        } else if (!parts.Icao && IsNamed(name, "ICAO")) {
             parts.Icao = c;
+            for (pugi::xml_node i = c.first_child(); i; i = i.next_sibling())
+                if (IsNamed(i.name(), "ICAOIdent")) {
+                    parts.Ident = i.child_value();
+                    break;
+                }
+        }
     }
     return parts;
 }
 
-// The name as the plan shows it: the ICAO identifier, else the id attribute.
-std::string WayPointName(const pugi::xml_node& wp, const pugi::xml_node& icao) {
-    const char* ident = icao.child_value("ICAOIdent");
-    if (*ident) return XmlText1251(ident);
-    return XmlText1251(wp.attribute("id").value());
+// The name as the plan shows it: the ICAO identifier, else the id attribute; converted into
+// `buffer` only when it is not ASCII.
+std::string_view WayPointName(const pugi::xml_node& wp, const TAtcWaypoint& parts,
+                              std::string& buffer) {
+    if (*parts.Ident) return XmlText1251(parts.Ident, buffer);
+    return XmlText1251(wp.attribute("id").value(), buffer);
 }
 
 } // namespace
@@ -153,7 +180,7 @@ std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
         //   latitude        longitude     altitude (not used)
         TPosCursor c(text);
         lat = ReadDms(c, 'N', 'S');
-        if (lat && c.Take(",")) lon = ReadDms(c, 'E', 'W');
+        if (lat && c.Take(',')) lon = ReadDms(c, 'E', 'W');
     } else {
         //   54.285833 , -130.444678,+116.0
         std::size_t from = 0;
@@ -179,6 +206,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
     int total = 0, unplaced = 0;
+    std::string name;
     for (const pugi::xml_node& wp :
          doc.child("SimBase.Document").child("FlightPlan.FlightPlan").children("ATCWaypoint")) {
         ++total;
@@ -195,7 +223,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = PlanName(WayPointName(wp, parts.Icao));
+        w.SetName(TrimControls(WayPointName(wp, parts, name)));
         w.SetPos(*pos);
     }
     if (unplaced > 0) RaiseNoPositions(unplaced, total, file);

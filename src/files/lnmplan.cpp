@@ -17,6 +17,7 @@ void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::files
     LoadXmlPlan(doc, bytes, file);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
     TWayPointList read(plan.Beacons(), plan.Grid());
+    std::string name;
     for (const pugi::xml_node& wp :
          doc.child("LittleNavmap").child("Flightplan").child("Waypoints").children("Waypoint")) {
         //   <Pos Lon="8.546506" Lat="50.024780" Alt="354.00"/>
@@ -31,7 +32,7 @@ void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::files
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, line, MsgBadLongitude(XmlText1251(lonText)));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = PlanName(XmlText1251(wp.child_value("Ident")));
+        w.SetName(TrimControls(XmlText1251(wp.child_value("Ident"), name)));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     TakeImportedWayPoints(plan, read, file);

@@ -193,7 +193,7 @@ std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, std::istream& in) 
     for (const auto& [n, line] : lines) {
         try {
             TWayPoint& w = read.AddWayPoint();
-            w.Name = line.Name;
+            w.SetName(line.Name);
             w.SetPos(line.Pos);
             w.SetBeacon(beacons.Find(line.Beacon, line.Pos));
             if (!line.Beacon.empty() && w.BeaconIndex < 0)

@@ -23,6 +23,9 @@ int LineOfNode(const pugi::xml_node& node, std::string_view bytes);
 /// Text of the XML (UTF-8) in code page 1251, the program's text: characters that the code
 /// page lacks become "?".
 std::string XmlText1251(const char* utf8);
+/// The same without a copy where none is needed: an ASCII text (the bytes are the same in both)
+/// is returned as it stands, any other is converted into `buffer`.
+std::string_view XmlText1251(const char* utf8, std::string& buffer);
 
 /// A text of the program (code page 1251) as XML character data or attribute value, UTF-8:
 /// "&", "<", ">", '"' and "'" as entities, and control characters that XML 1.0 does not allow

@@ -20,7 +20,7 @@ namespace kestrun {
 class TWayPointList;
 
 /// Replaces the plan's waypoints by the waypoint lines of an X-Plane flight plan held in memory,
-/// in order: Name the ident (code page 1251, PlanName), Pos from the latitude and longitude in
+/// in order: Name the ident (code page 1251, SetName), Pos from the latitude and longitude in
 /// decimal degrees (southern and western values 2*pi minus their magnitude). The counts in the
 /// header are not relied on: every waypoint line counts. Waypoint types: 1 airport, 2 NDB, 3 VOR,
 /// 11 fix, 28 latitude/longitude point. `file` names the file in messages. Refuses, with

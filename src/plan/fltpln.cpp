@@ -124,6 +124,19 @@ void TWayPoint::SetBeacon(int index) {
     if (rec) BeaconPos = rec->Position;
 }
 
+void TWayPoint::SetName(std::string_view name) {
+    std::size_t first = 0;
+    // A control character would become a blank, and a leading blank goes.
+    while (first < name.size() &&
+           (static_cast<unsigned char>(name[first]) <= ' ' || name[first] == '#'))
+        ++first;
+    Name.assign(name.substr(first));
+    for (char& c : Name) {
+        if (c == '"') c = '\'';
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    }
+}
+
 TWayPoint& TWayPointList::AddWayPoint() {
     Points_.push_back(std::make_unique<TWayPoint>(this));
     return *Points_.back();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "math/geopoint.h"
@@ -27,9 +28,16 @@ public:
     /// Assigns beacon `index` of the owner's beacon list (-1: none, BeaconPos kept). An index
     /// that names no record of the list is taken as -1.
     void SetBeacon(int index);
+    /// Names the waypoint (code page 1251) as a plan file can hold it and give it back: a
+    /// double quote becomes an apostrophe, a control character a blank, and blanks and "#"
+    /// before the name go (the file writes the name in double quotes on its line, and its
+    /// reader passes over blanks after the opening quote and takes a "#" there for a comment).
+    /// Every name a plan file gives is kept as it is. Every way of naming a waypoint goes
+    /// through here.
+    void SetName(std::string_view name);
 
     TGeoPoint Pos;
-    std::string Name;
+    std::string Name; // set through SetName
     double MagDecl = 0;
     double Distance = 0;
     double TrueCourse = 0;

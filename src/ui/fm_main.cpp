@@ -580,7 +580,7 @@ void TfmMain::GridSetEditText(TPlanGrid&, int col, int row, const QString& text,
     if (row <= 0 || row > plan.Count()) return;
     TWayPoint& w = plan.GetWayPoint(row);
     if (col == kNameCol) {
-        w.Name = UpperLatin(FromQ(text));
+        w.SetName(UpperLatin(FromQ(text)));
         plan.CalcPlan();
         RefreshTotals();
     } else if (col == kCoordsCol) {

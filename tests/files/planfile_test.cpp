@@ -32,7 +32,7 @@ struct World {
 
 void AddPoint(TWayPointList& plan, const std::string& name, const std::string& coords) {
     TWayPoint& w = plan.AddWayPoint();
-    w.Name = name;
+    w.SetName(name);
     w.SetPos(StrToGeoPoint(coords));
 }
 
@@ -163,16 +163,41 @@ TEST(PlanFile, BeaconsAreFoundByExactNameAndMissingOnesReported) {
     EXPECT_EQ(missing[1].BeaconName, Cp("Нигде"));
 }
 
-TEST(PlanFile, NamesWithCommasAndQuotes) {
+// However a waypoint is named, the saved plan opens with the same names and saves to the same
+// bytes: what the file cannot hold is changed as the name is set, and every name that a file
+// gives back is kept as it is.
+TEST(PlanFile, NamesAsSetSurviveSaveAndOpen) {
+    struct Case {
+        std::string set, kept;
+    } cases[] = {
+        {"a,b", "a,b"},
+        {"ABC  ", "ABC  "},
+        {Cp("Точка #1; x'"), Cp("Точка #1; x'")},
+        {"say \"hi\" now", "say 'hi' now"},
+        {"\"", "'"},
+        {"#1", "1"},
+        {" # #X", "X"},
+        {"  lead", "lead"},
+        {"tab\there\r\nCR LF\x1F", "tab here  CR LF "},
+        {std::string("nul\0x", 5), "nul x"},
+        {"\t#", ""},
+    };
     World w;
-    AddPoint(w.WayPointList, "a,b", Cp("N01°00.00’ E002°00.00’"));
-    AddPoint(w.WayPointList, "say \"hi\" now", Cp("N01°00.00’ E002°00.00’"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kept);
+        TWayPoint& p = w.WayPointList.AddWayPoint();
+        p.SetName(c.set);
+        EXPECT_EQ(p.Name, c.kept);
+        p.SetPos(StrToGeoPoint(Cp("N01°00.00’ E002°00.00’")));
+    }
+    TempDir dir;
+    SavePlanFile(w.WayPointList, dir.File("names.rbf"));
     World r;
-    OpenText(r.WayPointList, FormatPlanFile(w.WayPointList));
-    ASSERT_EQ(r.WayPointList.Count(), 2);
-    EXPECT_EQ(r.WayPointList[0].Name, "a,b");
-    EXPECT_EQ(r.WayPointList[1].Name, "say "); // no escaping: cut at the quote
-    EXPECT_EQ(GeoPointToStr(r.WayPointList[1].Pos), Cp("N01°00.00’ E002°00.00’"));
+    OpenPlanFile(r.WayPointList, dir.File("names.rbf"));
+    ASSERT_EQ(r.WayPointList.Count(), static_cast<int>(std::size(cases)));
+    for (int i = 0; i < r.WayPointList.Count(); ++i)
+        EXPECT_EQ(r.WayPointList[i].Name, cases[i].kept);
+    EXPECT_EQ(FormatPlanFile(r.WayPointList), ReadBytes(dir.File("names.rbf")));
 }
 
 TEST(PlanFile, OddFilesOpenWithoutHanging) {

@@ -3,6 +3,7 @@
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
+#include "saved_plan.h"
 
 namespace {
 
@@ -21,10 +22,15 @@ const kestrun::TRSBNList& Beacons() {
 } // namespace
 
 // Besides surviving any input, a plan file the reader accepts is written back so that it opens
-// to the same plan: the written bytes come back unchanged.
+// to the same plan: the written bytes come back unchanged. The input as a waypoint's name
+// must survive the same way.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const kestrun::TMagDecGrid grid;
-    std::istringstream in(kestrun::fuzz::Bytes(data, size));
+    const std::string bytes = kestrun::fuzz::Bytes(data, size);
+    kestrun::TWayPointList named(Beacons(), grid);
+    named.AddWayPoint().SetName(bytes);
+    kestrun::fuzz::ExpectSavedPlanReopens(named);
+    std::istringstream in(bytes);
     kestrun::TWayPointList plan(Beacons(), grid);
     if (!kestrun::fuzz::Accepts([&] { kestrun::OpenPlanFile(plan, in); })) return 0;
     const std::string written = kestrun::FormatPlanFile(plan);
