@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <stdlib.h>
@@ -12,16 +13,25 @@
 
 namespace kestrun::test {
 
-/// A fresh folder under /tmp, removed with everything in it.
-struct TempDir {
+/// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
     TempDir() {
-        char tmpl[] = "/tmp/kestrun-test-XXXXXX";
-        Path = ::mkdtemp(tmpl);
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrun-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a temporary folder from " + pattern);
+        Path = pattern;
     }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(Path, ec);
     }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    /// The folder with a trailing "/".
+    std::string Dir() const { return Path + "/"; }
     std::string File(const std::string& name) const { return Path + "/" + name; }
     std::string Path;
 };

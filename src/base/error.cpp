@@ -1,5 +1,7 @@
 #include "base/error.h"
 
+#include "base/cp1251.h"
+
 namespace kestrun {
 
 namespace {
@@ -31,6 +33,17 @@ std::string MsgNotFloat(std::string_view text) {
 
 std::string MsgAssertion(std::string_view unit, int line) {
     return Join("Assertion failure (", unit, Join(", line ", std::to_string(line), ")"));
+}
+
+std::string ErrorText(const std::exception& e) {
+    if (const auto* k = dynamic_cast<const EKestrunError*>(&e))
+        return k->Utf8Text().empty() ? Cp1251ToUtf8(k->what()) : k->Utf8Text();
+    // The standard library's messages are ASCII, with paths as the operating system gave them.
+    return e.what();
+}
+
+std::string ErrorWhere(const std::exception&) {
+    return {};
 }
 
 void Raise(std::string message) {

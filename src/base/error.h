@@ -9,10 +9,29 @@
 namespace kestrun {
 
 /// Every failure of the system: the message is the text shown to the user (code page 1251).
+/// A message that names a file also keeps its UTF-8 form, in which the path is exactly the
+/// operating system's, even where code page 1251 lacks its characters.
 class EKestrunError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EKestrunError(const std::string& message) : std::runtime_error(message) {}
+    explicit EKestrunError(const char* message) : std::runtime_error(message) {}
+    /// A message in code page 1251 and the same message in UTF-8.
+    EKestrunError(const std::string& message, std::string utf8Text)
+        : std::runtime_error(message), Utf8Text_(std::move(utf8Text)) {}
+
+    /// The UTF-8 form given at construction, empty when there was none.
+    const std::string& Utf8Text() const { return Utf8Text_; }
+
+private:
+    std::string Utf8Text_;
 };
+
+/// The message of a failure as the user reads it, UTF-8 (the system's text; paths exactly as
+/// the operating system gives them, even where code page 1251 lacks their characters).
+std::string ErrorText(const std::exception& e);
+/// Where it happened, UTF-8, for a second line: "FILE:LINE" and/or the OS's reason; "" if
+/// unknown.
+std::string ErrorWhere(const std::exception& e);
 
 std::string MsgCannotOpenFile(std::string_view path);   // "Cannot open file %s"
 std::string MsgCannotCreateFile(std::string_view path); // "Cannot create file %s"
