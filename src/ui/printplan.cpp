@@ -195,8 +195,10 @@ TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QStrin
     if (!p.begin(&printer)) {
         const QString name = printer.outputFileName();
         if (!name.isEmpty()) {
+            // The path exactly as the operating system has it, even beyond code page 1251.
             const std::string utf8 = name.toStdString();
-            throw EKestrunError(MsgCannotCreateFile(Utf8ToCp1251(utf8)));
+            throw EKestrunError(MsgCannotCreateFile(Utf8ToCp1251(utf8)),
+                                "Cannot create file " + utf8);
         }
         throw EKestrunError("Printing failed");
     }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "base/error.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
 #include "plan/fltpln.h"
@@ -132,11 +133,11 @@ private slots:
     void unwritablePdfRaises() {
         TPlanWorld w(1);
         try {
-            ExportPlanPdf(w.Plan, QString(), QString(), QStringLiteral("/nonexistent/x.pdf"));
+            ExportPlanPdf(w.Plan, QString(), QString(), QStringLiteral("/nonexistent/飞.pdf"));
             QFAIL("no error");
         } catch (const std::exception& e) {
-            QCOMPARE(QString::fromUtf8(e.what()),
-                     QStringLiteral("Cannot create file /nonexistent/x.pdf"));
+            QCOMPARE(QString::fromStdString(ErrorText(e)),
+                     QStringLiteral("Cannot create file /nonexistent/飞.pdf"));
         }
     }
 };
