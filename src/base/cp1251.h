@@ -1,6 +1,7 @@
 // Code page 1251 <-> Unicode. All text of the system is held as code page 1251 bytes; these
 // conversions are used only at the edges: the settings file (UTF-16 code units), the windows
-// and the terminal (UTF-8), and file names handed to the operating system (UTF-8).
+// and the terminal (UTF-8). File names are never code page 1251: they stay in the operating
+// system's own form (UTF-8 bytes).
 #pragma once
 
 #include <string>
@@ -24,6 +25,14 @@ std::string Utf16ToCp1251(std::u16string_view text);
 std::string Cp1251ToUtf8(std::string_view text);
 /// Converts UTF-8; characters that code page 1251 lacks and malformed sequences become '?'.
 std::string Utf8ToCp1251(std::string_view text);
+
+/// UTF-8 as UTF-16 code units. A byte that is not part of a well-formed UTF-8 sequence becomes
+/// the lone surrogate U+DC00 + byte, so that any file name of the operating system survives the
+/// round trip through Utf16ToUtf8.
+std::u16string Utf8ToUtf16(std::string_view text);
+/// UTF-16 code units as UTF-8; a lone surrogate U+DC80..U+DCFF becomes its byte again, any other
+/// unpaired surrogate U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 /// Upper-cases Latin and Cyrillic letters of code page 1251, as the system compares texts.
 std::string UpperCase1251(std::string_view text);

@@ -15,12 +15,19 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
-std::string MsgCannotOpenFile(std::string_view path) {
-    return Join("Cannot open file ", path);
+void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                     std::string_view after) {
+    const std::string& name = path.native();
+    throw EKestrunError(Join(before, Utf8ToCp1251(name), after),
+                        Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
 }
 
-std::string MsgCannotCreateFile(std::string_view path) {
-    return Join("Cannot create file ", path);
+void RaiseCannotOpenFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot open file ", path);
+}
+
+void RaiseCannotCreateFile(const std::filesystem::path& path) {
+    RaiseNamingFile("Cannot create file ", path);
 }
 
 std::string MsgNotInteger(std::string_view text) {

@@ -2,6 +2,7 @@
 // which therefore are reproduced exactly.
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,9 +34,15 @@ std::string ErrorText(const std::exception& e);
 /// unknown.
 std::string ErrorWhere(const std::exception& e);
 
-std::string MsgCannotOpenFile(std::string_view path);   // "Cannot open file %s"
-std::string MsgCannotCreateFile(std::string_view path); // "Cannot create file %s"
-std::string MsgNotInteger(std::string_view text);       // "'%s' is not a valid integer value"
+/// Raises a message that names a file: `before` + the path + `after`, the two texts in code
+/// page 1251 and the path in the operating system's form (exact in ErrorText; in what(), its
+/// characters that code page 1251 lacks become '?').
+[[noreturn]] void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
+                                  std::string_view after = {});
+[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path); // "Cannot open file %s"
+[[noreturn]] void
+RaiseCannotCreateFile(const std::filesystem::path& path); // "Cannot create file %s"
+std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
 std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
 inline constexpr const char* kMsgRangeCheck = "Range check error";
 inline constexpr const char* kMsgBadFormat = "Bad format!";

@@ -12,27 +12,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/cp1251.h"
 #include "base/error.h"
 
 namespace kestrun {
 
-std::string SysPath(std::string_view path) {
-    return Cp1251ToUtf8(path);
-}
-
-std::unique_ptr<std::ifstream> OpenFileRead(std::string_view path) {
-    std::string sys = SysPath(path);
+std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path) {
+    const std::string& sys = path.native();
     struct stat st {};
     // A folder opens as a stream on Linux and then fails every read: refuse it here.
     if (sys.empty() || ::stat(sys.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        Raise(MsgCannotOpenFile(path));
-    auto in = std::make_unique<std::ifstream>(sys, std::ios::binary);
-    if (!in->is_open()) Raise(MsgCannotOpenFile(path));
+        RaiseCannotOpenFile(path);
+    auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!in->is_open()) RaiseCannotOpenFile(path);
     return in;
 }
 
-std::string ReadFileBytes(std::string_view path) {
+std::string ReadFileBytes(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     std::ostringstream ss;
     ss << in->rdbuf();
@@ -58,18 +53,18 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 } // namespace
 
-void WriteFileAtomic(std::string_view path, std::string_view bytes) {
-    std::string sys = SysPath(path);
-    if (sys.empty()) Raise(MsgCannotCreateFile(path));
+void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string& sys = path.native();
+    if (sys.empty()) RaiseCannotCreateFile(path);
     struct stat st {};
-    if (::stat(sys.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Raise(MsgCannotCreateFile(path));
+    if (::stat(sys.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) RaiseCannotCreateFile(path);
     std::string dir;
     std::size_t slash = sys.find_last_of('/');
     if (slash != std::string::npos) dir = sys.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? sys : sys.substr(slash + 1);
     std::string tmp = dir + "." + base + ".XXXXXX";
     int fd = ::mkstemp(tmp.data());
-    if (fd < 0) Raise(MsgCannotCreateFile(path));
+    if (fd < 0) RaiseCannotCreateFile(path);
     // Keep the mode that a new file gets (mkstemp makes it private).
     mode_t mask = ::umask(0);
     ::umask(mask);
@@ -85,31 +80,30 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     }
 }
 
-void WriteFileBytes(std::string_view path, std::string_view bytes) {
-    std::string sys = SysPath(path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string& sys = path.native();
     int fd = sys.empty() ? -1 : ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) Raise(MsgCannotCreateFile(path));
+    if (fd < 0) RaiseCannotCreateFile(path);
     bool ok = WriteAll(fd, bytes);
     if (::close(fd) != 0) ok = false;
     if (!ok) Raise("Stream write error");
 }
 
-std::string ExePath() {
+std::filesystem::path ExePath() {
     std::error_code ec;
     auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
-    return Utf8ToCp1251(p.string());
+    return p;
 }
 
-std::string ExeDir() {
-    std::string exe = ExePath();
-    std::size_t slash = exe.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
+std::filesystem::path ExeDir() {
+    std::filesystem::path exe = ExePath();
+    return exe.empty() ? std::filesystem::path(".") : exe.parent_path();
 }
 
-bool FileExists(std::string_view path) {
+bool FileExists(const std::filesystem::path& path) {
     struct stat st {};
-    return ::stat(SysPath(path).c_str(), &st) == 0;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 } // namespace kestrun

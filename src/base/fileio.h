@@ -1,7 +1,9 @@
-// Files, opened and closed in one call, with the platform's messages. Paths are code page 1251
-// text like all text of the system; they are handed to the operating system as UTF-8.
+// Files, opened and closed in one call, with the platform's messages. Paths are the operating
+// system's own (std::filesystem::path: UTF-8 bytes on Linux), never code page 1251; only the
+// contents of files are code page 1251.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -9,31 +11,28 @@
 
 namespace kestrun {
 
-/// The operating system's form of a path (UTF-8).
-std::string SysPath(std::string_view path);
-
 /// Opens a file for binary reading; raises "Cannot open file %s" with the path.
-std::unique_ptr<std::ifstream> OpenFileRead(std::string_view path);
+std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path);
 
 /// The whole content of a file; raises "Cannot open file %s" with the path.
-std::string ReadFileBytes(std::string_view path);
+std::string ReadFileBytes(const std::filesystem::path& path);
 
 /// Writes a file completely or not at all: the bytes go to a temporary file in the same folder,
 /// which replaces the target only when it is complete. Raises "Cannot create file %s" with the
 /// path when the folder cannot take the file, and "Stream write error" when writing fails;
 /// after a failure the previous file of that name is intact and no temporary file is left.
-void WriteFileAtomic(std::string_view path, std::string_view bytes);
+void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 /// Creates or truncates a file and writes the bytes; raises "Cannot create file %s".
-void WriteFileBytes(std::string_view path, std::string_view bytes);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
-/// The folder of the running executable with its trailing separator ("/"), code page 1251.
-std::string ExeDir();
+/// The folder of the running executable ("." when it cannot be found).
+std::filesystem::path ExeDir();
 
-/// The path of the running executable, code page 1251.
-std::string ExePath();
+/// The path of the running executable; empty when it cannot be found.
+std::filesystem::path ExePath();
 
 /// Whether a file or folder of that name exists.
-bool FileExists(std::string_view path);
+bool FileExists(const std::filesystem::path& path);
 
 } // namespace kestrun

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include "base/cp1251.h"
@@ -131,10 +132,8 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
     return true;
 }
 
-// Paths and texts inside the program are code page 1251; the terminal speaks UTF-8.
-std::string In(const std::string& utf8) {
-    return Utf8ToCp1251(utf8);
-}
+// Texts inside the program are code page 1251; the terminal speaks UTF-8. File names are the
+// operating system's own and pass unchanged.
 std::string Out(const std::string& cp1251) {
     return Cp1251ToUtf8(cp1251);
 }
@@ -321,10 +320,10 @@ void PrintJson(const TWayPointList& plan, std::ostream& out) {
 // The beacon database: the option, else the one RSBN.cfg names, else the shipped one beside
 // the executable, else none.
 void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
-    std::string path;
+    std::filesystem::path path;
     if (o.Beacons) {
-        path = In(*o.Beacons);
-        std::string ext = UpperCase1251(Extension(path));
+        path = *o.Beacons;
+        std::string ext = UpperCase1251(Extension(*o.Beacons));
         if (ext != ".CSV" && ext != ".CFG")
             throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
     } else {
@@ -335,12 +334,12 @@ void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
         try {
             config.LoadFromFile(kConfigFileName);
             path = config.RSBNBeaconFile;
-            named = !path.empty();
+            named = !config.RSBNBeaconFile.empty();
         } catch (const EKestrunError&) {
             named = false;
         }
         if (!named) {
-            path = ExeDir() + kDefaultBeaconFileName;
+            path = ExeDir() / kDefaultBeaconFileName;
             if (!FileExists(path)) {
                 err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
                 return;
@@ -352,10 +351,11 @@ void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
 
 void LoadGrid(const TOptions& o, TMagDecGrid& grid, std::ostream& err) {
     if (o.MagDec) {
-        grid.LoadMagDecGrid(In(*o.MagDec));
+        grid.LoadMagDecGrid(*o.MagDec);
         return;
     }
-    for (const std::string& path : {std::string("magdec.bgl"), ExeDir() + "magdec.bgl"})
+    for (const std::filesystem::path& path :
+         {std::filesystem::path("magdec.bgl"), ExeDir() / "magdec.bgl"})
         if (FileExists(path)) {
             grid.LoadMagDecGrid(path);
             return;
@@ -374,11 +374,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         TWayPointList WayPointList(BeaconList, MagDecGrid);
         LoadBeacons(o, BeaconList, err);
         LoadGrid(o, MagDecGrid, err);
-        std::string plan = In(o.Plan);
         if (Extension(o.Plan) == ".pln")
-            ImportFlightPlan(WayPointList, plan);
+            ImportFlightPlan(WayPointList, o.Plan);
         else
-            OpenPlanFile(WayPointList, plan);
+            OpenPlanFile(WayPointList, o.Plan);
         if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
@@ -392,17 +391,17 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             PrintText(WayPointList, o, texts, out);
         out.flush();
 
-        if (o.Export) ExportNaviHelper(WayPointList, In(*o.Export));
-        if (o.Save) SavePlanFile(WayPointList, In(*o.Save));
+        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
+        if (o.Save) SavePlanFile(WayPointList, *o.Save);
         return 0;
     } catch (const UsageError& e) {
         err << "kestrun-cli: " << e.Message << "\n" << kUsage;
         return 2;
     } catch (const EKestrunError& e) {
-        err << Out(e.what()) << "\n";
+        err << ErrorText(e) << "\n";
         return 1;
     } catch (const std::exception& e) {
-        err << "kestrun-cli: " << e.what() << "\n";
+        err << "kestrun-cli: " << ErrorText(e) << "\n";
         return 1;
     }
 }

@@ -104,7 +104,7 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
     plan.TakeWayPointsFrom(read);
 }
 
-void ImportFlightPlan(TWayPointList& plan, std::string_view path) {
+void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     ImportFlightPlan(plan, *in);
 }

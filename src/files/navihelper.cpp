@@ -53,7 +53,7 @@ std::string FormatNaviHelper(const TWayPointList& plan) {
     return out;
 }
 
-void ExportNaviHelper(const TWayPointList& plan, std::string_view path) {
+void ExportNaviHelper(const TWayPointList& plan, const std::filesystem::path& path) {
     WriteFileAtomic(path, FormatNaviHelper(plan));
 }
 

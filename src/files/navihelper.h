@@ -1,6 +1,7 @@
 // Export of the computed plan for the navigator's-helper tool ("navi_helper.txt").
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,6 @@ class TWayPointList;
 /// The bytes of the export: one line per leg.
 std::string FormatNaviHelper(const TWayPointList& plan);
 /// Writes the export completely or not at all.
-void ExportNaviHelper(const TWayPointList& plan, std::string_view path);
+void ExportNaviHelper(const TWayPointList& plan, const std::filesystem::path& path);
 
 } // namespace kestrun

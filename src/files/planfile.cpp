@@ -91,7 +91,7 @@ std::string FormatPlanFile(const TWayPointList& plan) {
     return out;
 }
 
-void SavePlanFile(const TWayPointList& plan, std::string_view path) {
+void SavePlanFile(const TWayPointList& plan, const std::filesystem::path& path) {
     WriteFileAtomic(path, FormatPlanFile(plan));
 }
 
@@ -120,7 +120,7 @@ void OpenPlanFile(TWayPointList& plan, std::istream& in) {
     if (haveSupPoint) plan.SupPoint = supPoint;
 }
 
-void OpenPlanFile(TWayPointList& plan, std::string_view path) {
+void OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     OpenPlanFile(plan, *in);
 }

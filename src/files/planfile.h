@@ -2,6 +2,7 @@
 // position and beacon name.
 #pragma once
 
+#include <filesystem>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -13,10 +14,10 @@ class TWayPointList;
 /// The bytes of the plan file of a plan.
 std::string FormatPlanFile(const TWayPointList& plan);
 /// Writes the plan file completely or not at all (the previous file stays on failure).
-void SavePlanFile(const TWayPointList& plan, std::string_view path);
+void SavePlanFile(const TWayPointList& plan, const std::filesystem::path& path);
 /// Replaces the plan's waypoints and SupPoint by those of the file; does not recompute. If an
 /// exception is thrown, the plan and SupPoint are unchanged.
-void OpenPlanFile(TWayPointList& plan, std::string_view path);
+void OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path);
 /// The same over an open stream.
 void OpenPlanFile(TWayPointList& plan, std::istream& in);
 

@@ -24,7 +24,7 @@ int Sign(int x) {
 
 } // namespace
 
-void TMagDecGrid::LoadMagDecGrid(std::string_view fileName) {
+void TMagDecGrid::LoadMagDecGrid(const std::filesystem::path& fileName) {
     // Opening comes first: a file that cannot be opened leaves the grid as it was.
     std::unique_ptr<std::ifstream> file = OpenFileRead(fileName);
     char bytes[4096];

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 #include "math/geopoint.h"
@@ -18,7 +19,7 @@ public:
 
     /// Reads up to 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
     /// %s"; then the grid keeps its content. A short file fills only what it holds.
-    void LoadMagDecGrid(std::string_view fileName);
+    void LoadMagDecGrid(const std::filesystem::path& fileName);
 
     /// Declination at P in radians, positive east, interpolated bilinearly. Raises
     /// "Assertion failure (bglmag, line 63)" for a longitude of 360 degrees or more and

@@ -58,9 +58,9 @@ bool ParseInt(std::string_view field, int& value) {
     return ec == std::errc() && ptr == end;
 }
 
-[[noreturn]] void BadCof(std::string_view fileName, int line, std::string_view what) {
-    Raise("Bad format of magnetic model file " + std::string(fileName) + ", line " +
-          std::to_string(line) + ": " + std::string(what));
+[[noreturn]] void BadCof(const std::filesystem::path& fileName, int line, std::string_view what) {
+    RaiseNamingFile("Bad format of magnetic model file ", fileName,
+                    ", line " + std::to_string(line) + ": " + std::string(what));
 }
 
 bool IsClosingLine(std::string_view firstField) {
@@ -79,11 +79,11 @@ bool IsLeapYear(int y) {
 
 } // namespace
 
-void TWmmModel::LoadCof(std::string_view path) {
+void TWmmModel::LoadCof(const std::filesystem::path& path) {
     ReadCof(ReadFileBytes(path), path);
 }
 
-void TWmmModel::ReadCof(std::string_view text, std::string_view fileName) {
+void TWmmModel::ReadCof(std::string_view text, const std::filesystem::path& fileName) {
     TWmmModel m; // filled completely before it replaces this model
     std::array<std::array<bool, kMaxDegree + 1>, kMaxDegree + 1> seen{};
     bool haveHeader = false;

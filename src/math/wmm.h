@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -46,7 +47,7 @@ public:
     /// Loads a coefficient file. Raises "Cannot open file %s" when the file cannot be read and
     /// "Bad format of magnetic model file %s, line %d: ..." when it is malformed. If an
     /// exception is thrown, the model is unchanged.
-    void LoadCof(std::string_view path);
+    void LoadCof(const std::filesystem::path& path);
 
     /// The same from the file's bytes; `fileName` only names the file in messages.
     ///
@@ -57,7 +58,7 @@ public:
     ///
     /// Fields are separated by blanks; every (n, m) with 1 <= n <= the highest degree present
     /// and 0 <= m <= n must appear exactly once. The closing line may be missing.
-    void ReadCof(std::string_view text, std::string_view fileName);
+    void ReadCof(std::string_view text, const std::filesystem::path& fileName);
 
     bool IsLoaded() const { return MaxDegree_ > 0; }
     /// Decimal year of the coefficients.

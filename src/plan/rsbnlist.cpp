@@ -44,10 +44,8 @@ const TCharSet& SignedDigitChars() {
 
 } // namespace
 
-std::string MsgBadBeaconCfg(std::string_view path) {
-    std::string s = "Bad format RSBN_DAT.CFG file! Path ";
-    s.append(path).append(".");
-    return s;
+void RaiseBadBeaconCfg(const std::filesystem::path& path) {
+    RaiseNamingFile("Bad format RSBN_DAT.CFG file! Path ", path, ".");
 }
 
 TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
@@ -79,10 +77,8 @@ TRSBNRec& TRSBNList::Add(std::string_view number, std::string_view name, std::st
                                 lonHemisphere, lonDegrees, lonMinutes);
 }
 
-void TRSBNList::LoadBeaconFile(std::string_view path) {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return;
-    const std::string ext = UpperCase1251(path.substr(dot));
+void TRSBNList::LoadBeaconFile(const std::filesystem::path& path) {
+    const std::string ext = UpperCase1251(path.extension().native());
     // Read into a list of its own: the waypoints' indices keep naming the records of the
     // current list until the whole file has been read.
     TRSBNList fresh;
@@ -95,12 +91,12 @@ void TRSBNList::LoadBeaconFile(std::string_view path) {
     Records.swap(fresh.Records);
 }
 
-void TRSBNList::LoadBeaconsCsv(std::string_view path) {
+void TRSBNList::LoadBeaconsCsv(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     LoadBeaconsCsv(*in);
 }
 
-void TRSBNList::LoadBeaconsCfg(std::string_view path) {
+void TRSBNList::LoadBeaconsCfg(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
     LoadBeaconsCfg(*in, path);
 }
@@ -148,13 +144,13 @@ void TRSBNList::LoadBeaconsCsv(std::istream& in) {
     } while (!parser.Eof());
 }
 
-void TRSBNList::LoadBeaconsCfg(std::istream& in, std::string_view path) {
+void TRSBNList::LoadBeaconsCfg(std::istream& in, const std::filesystem::path& path) {
     TVelParser parser(in);
     std::string section;
     parser.ExpectSymbol('[');
     parser.ReadRun(TVelParser::LetterChars, section);
     parser.ExpectSymbol(']');
-    if (UpperCase1251(section) != "RSBN") Raise(MsgBadBeaconCfg(path));
+    if (UpperCase1251(section) != "RSBN") RaiseBadBeaconCfg(path);
 
     std::string number, latDeg, latMin, lonDeg, lonMin, ignored, ident;
     do {

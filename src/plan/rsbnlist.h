@@ -1,6 +1,7 @@
 // The RSBN beacon database: records, the list, its two file forms and the picker annotations.
 #pragma once
 
+#include <filesystem>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -16,8 +17,8 @@ class TWayPoint;
 /// Distance under which a beacon counts as standing at a waypoint.
 inline constexpr double NEAR_POINT_KM = 3.0;
 
-/// "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
-std::string MsgBadBeaconCfg(std::string_view path);
+/// Raises "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
+[[noreturn]] void RaiseBadBeaconCfg(const std::filesystem::path& path);
 
 class TRSBNRec {
 public:
@@ -61,13 +62,13 @@ public:
     /// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
     /// is read into a new list, which replaces this one only when the whole file was read: if
     /// an exception is thrown, the list is unchanged. Any other extension changes nothing.
-    void LoadBeaconFile(std::string_view path);
+    void LoadBeaconFile(const std::filesystem::path& path);
     /// The two readers; they append to the list (records before an error stay).
-    void LoadBeaconsCsv(std::string_view path);
-    void LoadBeaconsCfg(std::string_view path);
+    void LoadBeaconsCsv(const std::filesystem::path& path);
+    void LoadBeaconsCfg(const std::filesystem::path& path);
     /// The same readers over an open stream; `path` only names the file in messages.
     void LoadBeaconsCsv(std::istream& in);
-    void LoadBeaconsCfg(std::istream& in, std::string_view path);
+    void LoadBeaconsCfg(std::istream& in, const std::filesystem::path& path);
 
     /// Annotates every beacon with its distance from legEnd and the mode it would give the leg.
     void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);

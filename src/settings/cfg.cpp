@@ -8,6 +8,7 @@
 
 #include "base/cp1251.h"
 #include "base/error.h"
+#include "base/fileio.h"
 #include "base/numconv.h"
 
 namespace kestrun {
@@ -53,7 +54,7 @@ enum class TTokenKind { Eof, Symbol, String, Integer, Float, Char };
 struct TValue {
     enum class TKind { Text, Ident, Integer, Other };
     TKind Kind = TKind::Other;
-    std::string Text;     // Text: code page 1251; Ident: the identifier
+    std::string Text;     // Text: UTF-8; Ident: the identifier
     std::int64_t Int = 0; // Integer
 };
 
@@ -300,7 +301,7 @@ private:
                 joined += TokenString_;
             }
             value.Kind = TValue::TKind::Text;
-            value.Text = Utf16ToCp1251(joined);
+            value.Text = Utf16ToUtf8(joined);
             return;
         }
         switch (Kind_) {
@@ -409,13 +410,13 @@ constexpr std::size_t kLineChars = 64;
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kValueIndent = "    ";
 
-// A text as quoted runs and "#" codes, broken into lines of at most 64 characters. Texts with
-// bytes above 127 are written as UTF-16 units, so that the file does not depend on a code page.
+// A UTF-8 text as quoted runs and "#" codes, broken into lines of at most 64 characters. Every
+// character above 127 is written as its UTF-16 unit, so that the file does not depend on a code
+// page. A name that fits code page 1251 comes out exactly as it always has; other characters get
+// codes that no code page 1251 text can produce (a byte that is not UTF-8 becomes a lone
+// surrogate), so older files are never read differently, and every name reads back as it was.
 void AppendText(std::string& out, std::string_view text) {
-    bool ascii = true;
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 128) ascii = false;
-    std::u16string units = ascii ? std::u16string(text.begin(), text.end()) : Cp1251ToUtf16(text);
+    std::u16string units = Utf8ToUtf16(text);
     const std::size_t count = units.size();
     if (count == 0) {
         out += "''";
@@ -483,7 +484,13 @@ void TConfig::LoadFromString(std::string_view text) {
     FillDefaultBeaconFile();
 }
 
-void TConfig::LoadFromFile(std::string_view fileName) {
+TConfig::TConfig() : TConfig(TFileLocations::FromProcess()) {}
+
+TConfig::TConfig(const TFileLocations& locations)
+    : DefaultBeaconFile_(locations.Find(TDataFile::DefaultBeacons)
+                             .value_or(locations.Candidates(TDataFile::DefaultBeacons).front())) {}
+
+void TConfig::LoadFromFile(const std::filesystem::path& fileName) {
     LoadFromString(ReadFileBytes(fileName));
 }
 
@@ -493,7 +500,7 @@ void TConfig::LoadFromStream(std::istream& in) {
 }
 
 void TConfig::FillDefaultBeaconFile() {
-    if (RSBNBeaconFile.empty()) RSBNBeaconFile = DefaultBeaconFile();
+    if (RSBNBeaconFile.empty()) RSBNBeaconFile = DefaultBeaconFile_.native();
 }
 
 std::string TConfig::SaveToString() const {
@@ -517,11 +524,15 @@ std::string TConfig::SaveToString() const {
     return out;
 }
 
-void TConfig::SaveToFile(std::string_view fileName) const {
+void TConfig::SaveToFile(const std::filesystem::path& fileName) const {
+    // The user's configuration folder does not exist before the first save. A failure here
+    // shows as the write's own error.
+    std::error_code ec;
+    if (fileName.has_parent_path()) std::filesystem::create_directories(fileName.parent_path(), ec);
     WriteFileAtomic(fileName, SaveToString());
 }
 
-void LoadStartupConfig(TConfig& config, std::string_view fileName) {
+void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName) {
     try {
         config.LoadFromFile(fileName);
         return;

@@ -10,22 +10,27 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <istream>
 #include <string>
 #include <string_view>
 
-#include "base/fileio.h"
+#include "settings/locations.h"
 
 namespace kestrun {
 
-inline constexpr const char* kConfigFileName = "RSBN.cfg";
-inline constexpr const char* kDefaultBeaconFileName = "rsbn_cis_fs2004.csv";
-
+/// The settings. Language, FS2004Path and RSBNBeaconFile name files: they hold the operating
+/// system's form of the name (UTF-8), not code page 1251.
 class TConfig {
 public:
-    TConfig() = default;
-    /// Settings of a program whose executable lies in exeDir (with its trailing "/").
-    explicit TConfig(std::string exeDir) : ExeDir(std::move(exeDir)) {}
+    /// Settings of this process: the default beacon file is the one its file locations find.
+    TConfig();
+    /// Settings whose default beacon file is the one `locations` find (when none is there, the
+    /// first place it is looked for).
+    explicit TConfig(const TFileLocations& locations);
+    /// Settings with the given default beacon file.
+    explicit TConfig(std::filesystem::path defaultBeaconFile)
+        : DefaultBeaconFile_(std::move(defaultBeaconFile)) {}
 
     std::string Language;
     std::string FS2004Path = "C:\\Program Files\\FS2004\\";
@@ -34,40 +39,40 @@ public:
     std::string RSBNBeaconFile;
     /// The object name of the file's header ("object Name: TConfig"), written back as read.
     std::string ObjectName;
-    /// The executable's folder, which the default beacon file and the dialog's file live in.
-    std::string ExeDir = kestrun::ExeDir();
 
     /// Reads the settings from the file. The whole file is checked first: a syntax error (or a
     /// file that cannot be opened) raises and changes nothing. Then the properties are applied
     /// in file order; an unknown name or a value of the wrong kind raises, and the properties
     /// applied before it keep their new values. After a successful read an empty
     /// RSBNBeaconFile becomes DefaultBeaconFile().
-    void LoadFromFile(std::string_view fileName);
+    void LoadFromFile(const std::filesystem::path& fileName);
     /// The same over the file's bytes.
     void LoadFromString(std::string_view text);
     void LoadFromStream(std::istream& in);
 
-    /// Writes all five settings; on failure the previous file of that name is intact.
-    void SaveToFile(std::string_view fileName) const;
+    /// Writes all five settings, creating the file's folder when it is missing; on failure the
+    /// previous file of that name is intact.
+    void SaveToFile(const std::filesystem::path& fileName) const;
     /// The bytes SaveToFile writes.
     std::string SaveToString() const;
 
     void SetViewSPPanel(bool value) { ViewSPPanel = value; }
     void SetSupPointDef(std::uint8_t value) { SupPointDef = value; }
 
-    /// ExeDir + "rsbn_cis_fs2004.csv".
-    std::string DefaultBeaconFile() const { return ExeDir + kDefaultBeaconFileName; }
-    /// ExeDir + "RSBN.cfg", the file the settings dialog writes.
-    std::string ExeConfigFile() const { return ExeDir + kConfigFileName; }
+    /// The beacon file that an empty RSBNBeaconFile stands for.
+    const std::filesystem::path& DefaultBeaconFile() const { return DefaultBeaconFile_; }
 
 private:
     void FillDefaultBeaconFile();
-    friend void LoadStartupConfig(TConfig& config, std::string_view fileName);
+    friend void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
+
+    std::filesystem::path DefaultBeaconFile_;
 };
 
 /// The start-up read of the settings: a file that cannot be read, for whatever reason, is
 /// replaced by the settings as they stand (an error of that write propagates); in both cases
 /// an empty RSBNBeaconFile then names the default beacon file, in memory only.
-void LoadStartupConfig(TConfig& config, std::string_view fileName = kConfigFileName);
+/// The file is TFileLocations::ConfigFile().
+void LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
 
 } // namespace kestrun

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/cp1251.h"
+#include "base/fileio.h"
 #include "files/velparser.h"
 
 namespace kestrun {
@@ -120,7 +121,7 @@ void TLanguageTexts::ReadLanguage(std::istream& in) {
     }
 }
 
-void TLanguageTexts::LoadLanguageFile(std::string_view path) {
+void TLanguageTexts::LoadLanguageFile(const std::filesystem::path& path) {
     try {
         auto in = OpenFileRead(path);
         ReadLanguage(*in);
@@ -129,20 +130,18 @@ void TLanguageTexts::LoadLanguageFile(std::string_view path) {
     }
 }
 
-std::string LanguageFilePath(std::string_view exeDir, std::string_view fileName) {
-    std::string path(exeDir);
-    path += "Language/";
-    path += fileName;
-    return path;
+std::filesystem::path LanguageFilePath(const std::filesystem::path& languageDir,
+                                       std::string_view fileName) {
+    return languageDir / fileName;
 }
 
-void ListLanguageFiles(std::vector<std::string>& list, std::string_view exeDir) {
+void ListLanguageFiles(std::vector<std::string>& list, const std::filesystem::path& languageDir) {
     list.clear();
     constexpr std::string_view kExt = ".lng";
     std::error_code ec;
-    std::filesystem::directory_iterator it(SysPath(LanguageFilePath(exeDir, "")), ec), end;
+    std::filesystem::directory_iterator it(languageDir, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        std::string name = Utf8ToCp1251(it->path().filename().string());
+        std::string name = it->path().filename().native();
         if (name.size() >= kExt.size() &&
             name.compare(name.size() - kExt.size(), kExt.size(), kExt) == 0)
             list.push_back(name.substr(0, name.size() - kExt.size()));

@@ -3,12 +3,11 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "base/fileio.h"
 
 namespace kestrun {
 
@@ -35,7 +34,7 @@ public:
 
     /// Reads a language file: every entry whose key is in the table sets its text. A missing
     /// file or any error while reading is ignored; entries read before it stay applied.
-    void LoadLanguageFile(std::string_view path);
+    void LoadLanguageFile(const std::filesystem::path& path);
     /// The same over an open stream, letting errors of the stream through.
     void ReadLanguage(std::istream& in);
 
@@ -43,11 +42,14 @@ private:
     std::array<std::string, kCount> Texts_;
 };
 
-/// The path of a language file: exeDir + "Language/" + fileName.
-std::string LanguageFilePath(std::string_view exeDir, std::string_view fileName);
+/// The path of a language file: the Language folder (TFileLocations::Find(TDataFile::Languages))
+/// joined with fileName (the operating system's form, like the names ListLanguageFiles gives).
+std::filesystem::path LanguageFilePath(const std::filesystem::path& languageDir,
+                                       std::string_view fileName);
 
-/// Clears the list, then adds the name minus its ".lng" of every entry of exeDir + "Language/"
-/// that ends in ".lng" (files and folders alike), in byte order. A missing folder adds nothing.
-void ListLanguageFiles(std::vector<std::string>& list, std::string_view exeDir = ExeDir());
+/// Clears the list, then adds the name minus its ".lng" of every entry of the Language folder
+/// languageDir that ends in ".lng" (files and folders alike), in byte order. The names are the
+/// operating system's (UTF-8), as Config.Language keeps them. A missing folder adds nothing.
+void ListLanguageFiles(std::vector<std::string>& list, const std::filesystem::path& languageDir);
 
 } // namespace kestrun

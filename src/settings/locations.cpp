@@ -39,9 +39,9 @@ fs::path InstalledDataDir(const fs::path& exeDir) {
 const char* DataFileName(TDataFile which) {
     switch (which) {
     case TDataFile::Config:
-        return "RSBN.cfg";
+        return kConfigFileName;
     case TDataFile::DefaultBeacons:
-        return "rsbn_cis_fs2004.csv";
+        return kDefaultBeaconFileName;
     case TDataFile::MagDec:
         return "magdec.bgl";
     case TDataFile::Help:

@@ -18,6 +18,9 @@
 
 namespace kestrun {
 
+inline constexpr const char* kConfigFileName = "RSBN.cfg";
+inline constexpr const char* kDefaultBeaconFileName = "rsbn_cis_fs2004.csv";
+
 enum class TDataFile { Config, DefaultBeacons, MagDec, Help, Languages };
 
 /// Where each of the program's files lives; paths in the operating system's own form.

@@ -79,9 +79,9 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
     return std::nullopt;
 }
 
-std::string FileDateText(std::string_view path) {
+std::string FileDateText(const std::filesystem::path& path) {
     struct stat st {};
-    if (path.empty() || ::stat(SysPath(path).c_str(), &st) != 0) return {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
     std::time_t t = st.st_mtime;
     std::tm local{};
     if (!::localtime_r(&t, &local)) return {};
@@ -93,7 +93,7 @@ std::string FileDateText(std::string_view path) {
 
 TVerInfo::TVerInfo() : TVerInfo(ExePath(), ExeVersionTable()) {}
 
-TVerInfo::TVerInfo(std::string_view exePath, std::span<const TVersionString> table) {
+TVerInfo::TVerInfo(const std::filesystem::path& exePath, std::span<const TVersionString> table) {
     FileDate = FileDateText(exePath);
     // The paths as the program has always asked for them; a trailing backslash changes
     // nothing.

@@ -2,6 +2,7 @@
 // and the date the executable was last written.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,14 +28,14 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
                                              std::string_view subBlock);
 
 /// The local last-write date of a file as "YYYY-mm-dd"; empty when the file cannot be found.
-std::string FileDateText(std::string_view path);
+std::string FileDateText(const std::filesystem::path& path);
 
 class TVerInfo {
 public:
     /// The running executable and its built-in version table.
     TVerInfo();
     /// An executable at exePath with the given version table (empty: no version resource).
-    TVerInfo(std::string_view exePath, std::span<const TVersionString> table);
+    TVerInfo(const std::filesystem::path& exePath, std::span<const TVersionString> table);
 
     std::string FileVersion;
     std::string FileDescription;

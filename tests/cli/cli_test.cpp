@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 
 #include "base/cp1251.h"
+#include "settings/cfg.h"
 #include "testutil.h"
 
 using namespace kestrun;
@@ -184,6 +186,32 @@ TEST(Cli, ExportAndSaveWriteTheirFiles) {
     Result b = RunCli({"--beacons", kBeacons, "route.RBF"}, cwd.Path);
     ASSERT_EQ(b.Status, 0) << b.Err;
     EXPECT_EQ(a.Out, b.Out);
+}
+
+TEST(Cli, FoldersNamedInAnyScript) {
+    for (const char* name : {"Flugpläne", "Маршруты", "飞行计划"}) {
+        SCOPED_TRACE(name);
+        TempDir cwd;
+        const std::string dir = cwd.File(name);
+        std::filesystem::create_directory(dir);
+        WriteBytes(dir + "/route.pln", ReadBytes(kPlan));
+        WriteBytes(dir + "/beacons.csv", ReadBytes(kBeacons));
+        // Settings that name the beacon file there, as the settings window writes them.
+        TConfig config(std::filesystem::path("unused.csv"));
+        config.RSBNBeaconFile = dir + "/beacons.csv";
+        config.SaveToFile(cwd.File("RSBN.cfg"));
+
+        Result a = RunCli({"--auto-select", "--save", dir + "/route.rbf", "--export",
+                           dir + "/navi_helper.txt", dir + "/route.pln"},
+                          cwd.Path);
+        ASSERT_EQ(a.Status, 0) << a.Err;
+        EXPECT_NE(ReadBytes(dir + "/navi_helper.txt").find("[MSK], F,"), std::string::npos);
+        Result b = RunCli({dir + "/route.rbf"}, cwd.Path);
+        ASSERT_EQ(b.Status, 0) << b.Err;
+        EXPECT_EQ(a.Out, b.Out);
+        Result missing = RunCli({dir + "/none.rbf"}, cwd.Path);
+        EXPECT_EQ(missing.Err, "Cannot open file " + dir + "/none.rbf\n");
+    }
 }
 
 TEST(Cli, ReadingAndWritingFailuresExitWithOne) {

@@ -185,7 +185,7 @@ TEST(ShippedData, EnglishIsTheBuiltInAndRussianTheWindowCaptions) {
 
 TEST(ShippedData, LanguageFolderListsBothLanguages) {
     std::vector<std::string> list;
-    ListLanguageFiles(list, kData);
+    ListLanguageFiles(list, kData + "Language");
     EXPECT_EQ(list, (std::vector<std::string>{"English", "Russian"}));
 }
 

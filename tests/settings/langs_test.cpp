@@ -12,12 +12,12 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
-#include "testdir.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
 
-using test::TTestDir;
+using test::TempDir;
 
 TEST(LanguageTexts, BuiltInTable) {
     const auto& keys = TLanguageTexts::Keys();
@@ -128,7 +128,7 @@ TEST(LanguageTexts, ReadingLanguageFiles) {
         texts.ReadLanguage(in);
         EXPECT_EQ(Changed(texts), c.changed);
 
-        TTestDir dir;
+        TempDir dir;
         WriteFileAtomic(dir.File("x.lng"), c.file);
         TLanguageTexts fromFile;
         fromFile.LoadLanguageFile(dir.File("x.lng"));
@@ -137,7 +137,7 @@ TEST(LanguageTexts, ReadingLanguageFiles) {
 }
 
 TEST(LanguageTexts, TextsAreNotResetBetweenFiles) {
-    TTestDir dir;
+    TempDir dir;
     WriteFileAtomic(dir.File("a.lng"), "sStrGrid_Fork = \"A fork\"\r\n");
     WriteFileAtomic(dir.File("b.lng"), "sStrGrid_SFork = \"B sum\"\r\n");
     TLanguageTexts texts;
@@ -148,7 +148,7 @@ TEST(LanguageTexts, TextsAreNotResetBetweenFiles) {
 }
 
 TEST(LanguageTexts, MissingOrUnreadableFilesChangeNothing) {
-    TTestDir dir;
+    TempDir dir;
     std::filesystem::create_directory(dir.File("folder.lng"));
     TLanguageTexts texts;
     texts.Set("sStrGrid_Fork", "kept");
@@ -161,34 +161,37 @@ TEST(LanguageTexts, MissingOrUnreadableFilesChangeNothing) {
 }
 
 TEST(LanguageFiles, PathAndList) {
-    EXPECT_EQ(LanguageFilePath("/opt/k/", "Russian.lng"), "/opt/k/Language/Russian.lng");
+    EXPECT_EQ(LanguageFilePath("/opt/k/Language", "Russian.lng"), "/opt/k/Language/Russian.lng");
 
-    TTestDir dir;
+    TempDir dir;
+    const std::string languages = dir.File("Language");
     std::vector<std::string> list = {"stale"};
-    ListLanguageFiles(list, dir.Dir()); // no Language folder
+    ListLanguageFiles(list, languages); // no Language folder
     EXPECT_TRUE(list.empty());
 
-    std::filesystem::create_directory(dir.File("Language"));
-    ListLanguageFiles(list, dir.Dir()); // an empty one
+    std::filesystem::create_directory(languages);
+    ListLanguageFiles(list, languages); // an empty one
     EXPECT_TRUE(list.empty());
 
-    const std::string russian = Cp("Русский");
+    // Names are the file system's own (UTF-8), whatever code page 1251 can hold.
     for (const std::string& name :
-         {std::string("English.lng"), russian + ".lng", std::string("readme.txt"),
-          std::string("old.lng.bak"), std::string("lng")})
-        WriteFileAtomic(LanguageFilePath(dir.Dir(), name), "sStrGrid_Fork=\"F\"\r\n");
-    std::filesystem::create_directory(SysPath(LanguageFilePath(dir.Dir(), "x.lng")));
-    ListLanguageFiles(list, dir.Dir());
-    std::vector<std::string> expected = {"English", "x", russian};
+         {std::string("English.lng"), std::string("Русский.lng"), std::string("中文.lng"),
+          std::string("readme.txt"), std::string("old.lng.bak"), std::string("lng")})
+        WriteFileAtomic(LanguageFilePath(languages, name), "sStrGrid_Fork=\"F\"\r\n");
+    std::filesystem::create_directory(LanguageFilePath(languages, "x.lng"));
+    ListLanguageFiles(list, languages);
+    std::vector<std::string> expected = {"English", "x", "Русский", "中文"};
     EXPECT_EQ(list, expected);
 
     // A listed name leads back to its file.
-    TLanguageTexts texts;
-    texts.LoadLanguageFile(LanguageFilePath(dir.Dir(), russian + ".lng"));
-    EXPECT_EQ(texts.Get("sStrGrid_Fork"), "F");
+    for (const std::string& name : {"Русский", "中文"}) {
+        TLanguageTexts texts;
+        texts.LoadLanguageFile(LanguageFilePath(languages, name + ".lng"));
+        EXPECT_EQ(texts.Get("sStrGrid_Fork"), "F");
+    }
     // A folder that looks like a language applies nothing.
     TLanguageTexts none;
-    none.LoadLanguageFile(LanguageFilePath(dir.Dir(), "x.lng"));
+    none.LoadLanguageFile(LanguageFilePath(languages, "x.lng"));
     EXPECT_TRUE(Changed(none).empty());
 }
 

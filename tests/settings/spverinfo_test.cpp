@@ -11,12 +11,12 @@
 #include <utime.h>
 
 #include "base/fileio.h"
-#include "testdir.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
 
-using test::TTestDir;
+using test::TempDir;
 
 std::string ProjectVersion() {
     return std::to_string(KESTRUN_VERSION_MAJOR) + "." + std::to_string(KESTRUN_VERSION_MINOR) +
@@ -64,7 +64,7 @@ void SetLocalMTime(const std::string& path, int year, int month, int day, int ho
 }
 
 TEST(VerInfo, FileDate) {
-    TTestDir dir;
+    TempDir dir;
     const std::string exe = dir.File("kestrun");
     WriteFileAtomic(exe, "x");
     struct Case {
@@ -82,7 +82,7 @@ TEST(VerInfo, FileDate) {
 }
 
 TEST(VerInfo, TablesOfOtherLanguagesAreNotFound) {
-    TTestDir dir;
+    TempDir dir;
     const std::string exe = dir.File("kestrun");
     WriteFileAtomic(exe, "x");
     SetLocalMTime(exe, 2005, 3, 5, 10, 0);

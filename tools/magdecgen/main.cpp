@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "base/fileio.h"
 #include "base/numconv.h"
 #include "math/wmm.h"
+#include "settings/locations.h"
 
 namespace {
 
@@ -37,7 +39,8 @@ const char* const kUsage =
     "\n"
     "  --date DATE      decimal year (2027.5) or calendar date (2027-07-02) within the\n"
     "                   model's validity; default: today, kept within the validity\n"
-    "  --cof FILE       coefficient file; default: WMM2025.COF beside this program\n"
+    "  --cof FILE       coefficient file; default: WMM2025.COF beside this program, else in\n"
+    "                   the installed data folder\n"
     "  -o, --output FILE  grid file to write; default: magdec.bgl in the current folder\n"
     "  --at LAT LON     print the declination in degrees, east positive, to four decimals,\n"
     "                   at latitude LAT and longitude LON (degrees, north and east positive)\n"
@@ -52,8 +55,8 @@ struct TUsageError {
 
 struct TOptions {
     std::optional<std::string> Date; // as typed
-    std::string Cof;                 // code page 1251 like every path of the core
-    std::string Output = "magdec.bgl";
+    std::filesystem::path Cof;       // file names in the operating system's form, as typed
+    std::filesystem::path Output = "magdec.bgl";
     bool OutputGiven = false;
     bool At = false;
     double Lat = 0, Lon = 0;
@@ -70,9 +73,16 @@ double ParseNumber(std::string_view what, std::string_view text) {
     throw TUsageError{std::string(what) + " '" + std::string(text) + "' is not a number"};
 }
 
+// WMM2025.COF beside the program (the run folder), else in the installed data folder.
+std::filesystem::path DefaultCof() {
+    const TFileLocations where = TFileLocations::FromProcess();
+    std::filesystem::path beside = where.ExeDir() / "WMM2025.COF";
+    return FileExists(beside) ? beside : where.DataDir() / "WMM2025.COF";
+}
+
 TOptions ParseArgs(const std::vector<std::string_view>& args) {
     TOptions o;
-    o.Cof = ExeDir() + "WMM2025.COF";
+    o.Cof = DefaultCof();
     auto value = [&](std::size_t& i, std::string_view opt) -> std::string_view {
         if (i + 1 >= args.size()) throw TUsageError{std::string(opt) + " needs a value"};
         return args[++i];
@@ -85,9 +95,9 @@ TOptions ParseArgs(const std::vector<std::string_view>& args) {
             if (o.Date) throw TUsageError{"--date given twice"};
             o.Date = std::string(value(i, a));
         } else if (a == "--cof") {
-            o.Cof = Utf8ToCp1251(value(i, a));
+            o.Cof = value(i, a);
         } else if (a == "-o" || a == "--output") {
-            o.Output = Utf8ToCp1251(value(i, a));
+            o.Output = value(i, a);
             o.OutputGiven = true;
         } else if (a == "--at") {
             if (o.At) throw TUsageError{"--at given twice"};
@@ -140,8 +150,9 @@ double Today() {
                        static_cast<int>(unsigned(ymd.day())));
 }
 
+// The message in UTF-8, as the terminal takes it.
 void PrintError(const std::string& message) {
-    std::fprintf(stderr, "magdecgen: %s\n", Cp1251ToUtf8(message).c_str());
+    std::fprintf(stderr, "magdecgen: %s\n", message.c_str());
 }
 
 int Run(const std::vector<std::string_view>& args) {
@@ -162,7 +173,7 @@ int Run(const std::vector<std::string_view>& args) {
     try {
         model.LoadCof(o.Cof);
     } catch (const EKestrunError& e) {
-        PrintError(e.what());
+        PrintError(ErrorText(e));
         return kExitFile;
     }
 
@@ -195,11 +206,11 @@ int Run(const std::vector<std::string_view>& args) {
     try {
         WriteFileAtomic(o.Output, BuildMagDecFile(model, year));
     } catch (const EKestrunError& e) {
-        PrintError(e.what());
+        PrintError(ErrorText(e));
         return kExitFile;
     }
-    std::printf("magdecgen: %s written (%s, %s)\n", Cp1251ToUtf8(o.Output).c_str(),
-                model.ModelName().c_str(), FloatToFixed(year, 4).c_str());
+    std::printf("magdecgen: %s written (%s, %s)\n", o.Output.c_str(), model.ModelName().c_str(),
+                FloatToFixed(year, 4).c_str());
     return 0;
 }
 
