@@ -1,4 +1,4 @@
-#include "printplan.h"
+#include "ui/printplan.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "base/cp1251.h"
 #include "base/error.h"
@@ -195,10 +196,7 @@ TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QStrin
     if (!p.begin(&printer)) {
         const QString name = printer.outputFileName();
         if (!name.isEmpty()) {
-            // The path exactly as the operating system has it, even beyond code page 1251.
-            const std::string utf8 = name.toStdString();
-            throw EKestrunError(MsgCannotCreateFile(Utf8ToCp1251(utf8)),
-                                "Cannot create file " + utf8);
+            RaiseCannotCreateFile(std::filesystem::path(name.toStdString()));
         }
         throw EKestrunError("Printing failed");
     }

@@ -12,7 +12,7 @@
 #include "math/mathem.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
-#include "printplan.h"
+#include "ui/printplan.h"
 
 namespace kestrun {
 namespace {

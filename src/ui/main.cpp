@@ -1,0 +1,35 @@
+// The desktop program's entry: the world, the splash window, the four windows, the event loop.
+#include <QThread>
+
+#include "ui/fm_splash.h"
+#include "ui/startup.h"
+#include "ui/uierror.h"
+#include "ui/world.h"
+
+int main(int argc, char** argv) {
+    using namespace kestrun;
+    TKestrunApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrun"));
+    app.setQuitOnLastWindowClosed(false);
+
+    TKestrunWorld world(TFileLocations::FromProcess());
+    try {
+        world.SetUp();
+    } catch (const std::exception& e) {
+        ReportError(e);
+        return 1;
+    }
+
+    auto splash = std::make_unique<TfmSplash>();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+    QThread::msleep(1000);
+
+    TKestrunWindows windows = CreateWindows(world);
+    QObject::connect(windows.fmMain.get(), &TfmMain::Closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    splash.reset();
+    windows.fmMain->show();
+    return app.exec();
+}

@@ -1,0 +1,150 @@
+#include "ui/picker.h"
+
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QPainter>
+#include <QStylePainter>
+
+#include "base/numconv.h"
+#include "plan/rsbnlist.h"
+#include "ui/qtext.h"
+
+namespace kestrun {
+
+namespace {
+
+constexpr int kItemHeight = 13;
+constexpr int kVisibleItems = 20;
+constexpr double kNearBeaconKm = 360.0;
+
+} // namespace
+
+// ---- model ----
+
+TBeaconPickerModel::TBeaconPickerModel(const TRSBNList& beacons, QObject* parent)
+    : QAbstractListModel(parent), Beacons_(&beacons) {}
+
+int TBeaconPickerModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Beacons_->Count() + 1;
+}
+
+QVariant TBeaconPickerModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() == 0 || index.row() > Beacons_->Count()) {
+        if (role == Qt::DisplayRole || role == PickerTextRole) return QString();
+        return {};
+    }
+    const TRSBNRec& b = (*Beacons_)[index.row() - 1];
+    switch (role) {
+    case Qt::DisplayRole:
+        return ToQ(b.Name + " [" + b.Number + "]");
+    case PickerTextRole: {
+        std::string text = b.Name + ", [" + b.Ident + "]";
+        if (b.Annotated) text += Format(" (%1.0f km)", {b.LegDistance});
+        return ToQ(text);
+    }
+    default:
+        return {};
+    }
+}
+
+void TBeaconPickerModel::Rebuild() {
+    beginResetModel();
+    endResetModel();
+}
+
+// ---- picker ----
+
+TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
+    : QComboBox(parent), Model_(beacons) {
+    setObjectName(QStringLiteral("cbRSBN"));
+    setEditable(false);
+    setMaxVisibleItems(kVisibleItems);
+    // Sizing to the contents would measure every beacon at each show.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(1);
+    auto* list = new QListView(this);
+    list->setUniformItemSizes(true);
+    list->setLayoutMode(QListView::Batched);
+    setView(list);
+    setModel(&Model_);
+    setItemDelegate(new TBeaconItemDelegate(*this));
+}
+
+void TBeaconPicker::showPopup() {
+    emit DropDown();
+    DroppedDown_ = true;
+    QComboBox::showPopup();
+}
+
+void TBeaconPicker::hidePopup() {
+    DroppedDown_ = false;
+    QComboBox::hidePopup();
+}
+
+void TBeaconPicker::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && !view()->isVisible()) emit Exited();
+}
+
+void TBeaconPicker::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit EnterPressed();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TBeaconPicker::paintEvent(QPaintEvent*) {
+    // The closed picker shows its item as the list draws it, in the list's normal colours.
+    QStylePainter p(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    opt.currentText = Model_.index(currentIndex()).data(PickerTextRole).toString();
+    p.drawComplexControl(QStyle::CC_ComboBox, opt);
+    p.drawControl(QStyle::CE_ComboBoxLabel, opt);
+}
+
+// ---- items ----
+
+TBeaconItemDelegate::TLook TBeaconItemDelegate::Look(const QStyleOptionViewItem& option,
+                                                     const QModelIndex& index) const {
+    TLook look;
+    look.Text = index.data(PickerTextRole).toString();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette& pal = option.palette;
+    look.Background = selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base);
+    look.Foreground = selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
+    if (index.row() == 0 || !Picker_.DroppedDown()) return look;
+    const TRSBNRec& b = Picker_.Model().Beacons()[index.row() - 1];
+    if (!b.Annotated) return look;
+    if (b.LegNearness == rmAzimuthTo || b.LegNearness == rmAzimuthFrom) {
+        look.Text.prepend(b.LegNearness == rmAzimuthTo ? QStringLiteral("(^)")
+                                                       : QStringLiteral("(v)"));
+        look.Background = QColor(0, 255, 0);
+        look.Foreground = Qt::black;
+    } else if (b.LegDistance < kNearBeaconKm && !selected) {
+        look.Background = QColor(0, 255, 255);
+        look.Foreground = Qt::black;
+    }
+    return look;
+}
+
+void TBeaconItemDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    const TLook look = Look(option, index);
+    p->save();
+    p->fillRect(option.rect, look.Background);
+    p->setClipRect(option.rect);
+    p->setPen(look.Foreground);
+    p->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, look.Text);
+    p->restore();
+}
+
+QSize TBeaconItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+    // 13 pixels at the design font; a larger system font needs its own line height.
+    return QSize(option.rect.width() > 0 ? option.rect.width() : 100,
+                 std::max(kItemHeight, option.fontMetrics.height()));
+}
+
+} // namespace kestrun
