@@ -18,6 +18,7 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
+#include "files/beaconfile.h"
 #include "files/velparser.h"
 #include "plan/rsbnlist.h"
 
@@ -68,7 +69,7 @@ void LoadBeacons(benchmark::State& state) {
     const std::string& path = BeaconFile().Path;
     for (auto _ : state) {
         TRSBNList list;
-        list.LoadBeaconsCsv(path);
+        LoadBeaconsCsv(list, path);
         if (list.Count() != kRecords) state.SkipWithError("wrong record count");
         benchmark::DoNotOptimize(list.Records.back());
     }
@@ -86,7 +87,7 @@ void BM_LoadBeaconsCsv_ReusedMemory(benchmark::State& state) {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     {
         TRSBNList warm;
-        warm.LoadBeaconsCsv(BeaconFile().Path);
+        LoadBeaconsCsv(warm, BeaconFile().Path);
     }
     LoadBeacons(state);
 }

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
@@ -19,13 +20,14 @@
 #include "plan/rsbnlist.h"
 #include "settings/cfg.h"
 #include "settings/langs.h"
+#include "settings/locations.h"
 #include "settings/spverinfo.h"
 
 namespace kestrun::cli {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kOptions =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
     "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
     "opened)\n"
@@ -38,13 +40,36 @@ constexpr const char* kUsage =
     "  --format FORMAT       text | csv | json (default text)\n"
     "  --export FILE         write the navigator's-helper export\n"
     "  --save FILE           write the plan file\n"
+    "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
+
+// The options and, one line each, where the files are looked for (the first place that has
+// one is taken).
+std::string Usage(const TFileLocations& where) {
+    const std::string data = where.DataDir().native();
+    return kOptions + std::string("files, each from the first place that has it:\n") +
+           "  RSBN.cfg              the working directory, else " + where.ConfigDir().native() +
+           "\n"
+           "  beacon database       --beacons, else the file RSBN.cfg names, else "
+           "rsbn_cis_fs2004.csv beside kestrun-cli, else in " +
+           data +
+           "\n"
+           "  magdec.bgl            --magdec, else the working directory, beside kestrun-cli, " +
+           data +
+           "\n"
+           "  RSBNHelp.txt          the working directory, beside kestrun-cli, " +
+           data +
+           "\n"
+           "  Language/             beside kestrun-cli, " +
+           data + "\n";
+}
 
 struct TOptions {
     std::string Plan;
     std::optional<std::string> Beacons, MagDec, Export, Save;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
+    bool Paths = false;
     bool Rsbn = true, Nvu = true;
     std::string Format = "text";
 };
@@ -67,7 +92,8 @@ std::string Extension(const std::string& path) {
 }
 
 // Returns false for --help / --version (already answered).
-bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& out) {
+bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLocations& where,
+               std::ostream& out) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -76,7 +102,7 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             return args[++i];
         };
         if (a == "--help" || a == "-h") {
-            out << kUsage;
+            out << Usage(where);
             return false;
         } else if (a == "--version") {
             TVerInfo VerInfo;
@@ -90,6 +116,8 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             o.Export = value();
         } else if (a == "--save") {
             o.Save = value();
+        } else if (a == "--paths") {
+            o.Paths = true;
         } else if (a == "--auto-select") {
             o.AutoSelect = true;
         } else if (a == "--support-point") {
@@ -123,6 +151,7 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, std::ostream& 
             positional.push_back(a);
         }
     }
+    if (o.Paths && positional.empty()) return true;
     if (positional.empty()) throw UsageError{"no plan file given"};
     if (positional.size() > 1) throw UsageError{"more than one plan file given"};
     o.Plan = positional[0];
@@ -317,63 +346,104 @@ void PrintJson(const TWayPointList& plan, std::ostream& out) {
     out << (plan.Count() ? "\n  ]\n" : "]\n") << "}\n";
 }
 
-// The beacon database: the option, else the one RSBN.cfg names, else the shipped one beside
-// the executable, else none.
-void LoadBeacons(const TOptions& o, TRSBNList& beacons, std::ostream& err) {
-    std::filesystem::path path;
+// Where the beacon database comes from: the option, else the file RSBN.cfg names (it must be
+// readable then), else the shipped one; nothing when there is none.
+struct TBeaconSource {
+    std::optional<std::filesystem::path> Path;
+    const char* Why = "";
+};
+
+TBeaconSource FindBeacons(const TOptions& o, const TFileLocations& where) {
     if (o.Beacons) {
-        path = *o.Beacons;
         std::string ext = UpperCase1251(Extension(*o.Beacons));
         if (ext != ".CSV" && ext != ".CFG")
             throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
-    } else {
-        // RSBN.cfg of the working directory names the database as the desktop program reads
-        // it (an empty name there means the shipped one); a file it names must be readable.
-        TConfig config;
-        bool named = false;
-        try {
-            config.LoadFromFile(kConfigFileName);
-            path = config.RSBNBeaconFile;
-            named = !config.RSBNBeaconFile.empty();
-        } catch (const EKestrunError&) {
-            named = false;
-        }
-        if (!named) {
-            path = ExeDir() / kDefaultBeaconFileName;
-            if (!FileExists(path)) {
-                err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
-                return;
-            }
-        }
+        return {std::filesystem::path(*o.Beacons), "given by --beacons"};
     }
-    beacons.LoadBeaconFile(path);
+    // RSBN.cfg names the database as the desktop program reads it (an empty name there means
+    // the shipped one). A settings file that cannot be read is passed over, as at start-up.
+    TConfig config(where);
+    try {
+        config.LoadFromFile(where.ConfigFile());
+        if (!config.RSBNBeaconFile.empty() &&
+            config.RSBNBeaconFile != config.DefaultBeaconFile().native())
+            return {std::filesystem::path(config.RSBNBeaconFile), "named by RSBN.cfg"};
+    } catch (const EKestrunError&) {
+    }
+    return {where.Find(TDataFile::DefaultBeacons), "the shipped database"};
 }
 
-void LoadGrid(const TOptions& o, TMagDecGrid& grid, std::ostream& err) {
+void LoadBeacons(const TOptions& o, const TFileLocations& where, TRSBNList& beacons,
+                 std::ostream& err) {
+    TBeaconSource source = FindBeacons(o, where);
+    if (!source.Path) {
+        err << "kestrun-cli: warning: no beacon database found; legs get no beacons\n";
+        return;
+    }
+    LoadBeaconFile(beacons, *source.Path);
+}
+
+void LoadGrid(const TOptions& o, const TFileLocations& where, TMagDecGrid& grid,
+              std::ostream& err) {
     if (o.MagDec) {
         grid.LoadMagDecGrid(*o.MagDec);
         return;
     }
-    for (const std::filesystem::path& path :
-         {std::filesystem::path("magdec.bgl"), ExeDir() / "magdec.bgl"})
-        if (FileExists(path)) {
-            grid.LoadMagDecGrid(path);
-            return;
-        }
+    if (auto path = where.Find(TDataFile::MagDec)) {
+        grid.LoadMagDecGrid(*path);
+        return;
+    }
     err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+}
+
+std::string JoinPaths(const std::vector<std::filesystem::path>& paths) {
+    std::string s;
+    for (const auto& p : paths) s += (s.empty() ? "" : ", ") + p.native();
+    return s;
+}
+
+// One line per file: where it was found, or where it was looked for.
+void PrintPaths(const TOptions& o, const TFileLocations& where, std::ostream& out) {
+    auto line = [&](const char* what, const std::string& text) {
+        std::string label = what;
+        label.resize(std::max<std::size_t>(label.size() + 2, 18), ' ');
+        out << label << text << "\n";
+    };
+    auto found = [&](TDataFile which) {
+        if (auto p = where.Find(which)) return p->native();
+        return "not found; looked in " + JoinPaths(where.Candidates(which));
+    };
+    const std::filesystem::path cfg = where.ConfigFile();
+    line("RSBN.cfg", FileExists(cfg) ? cfg.native()
+                                     : "not found; looked in " +
+                                           JoinPaths(where.Candidates(TDataFile::Config)) +
+                                           "; the settings are written to " + cfg.native());
+    TBeaconSource beacons = FindBeacons(o, where);
+    line("beacon database",
+         beacons.Path
+             ? beacons.Path->native() + " (" + beacons.Why + ")"
+             : "not found; looked in " + JoinPaths(where.Candidates(TDataFile::DefaultBeacons)));
+    line("magdec.bgl", o.MagDec ? *o.MagDec + " (given by --magdec)" : found(TDataFile::MagDec));
+    line("RSBNHelp.txt", found(TDataFile::Help));
+    line("Language/", found(TDataFile::Languages));
 }
 
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     TOptions o;
+    const TFileLocations where = TFileLocations::FromProcess();
     try {
-        if (!ParseArgs(args, o, out)) return 0;
+        if (!ParseArgs(args, o, where, out)) return 0;
+        if (o.Paths) {
+            PrintPaths(o, where, out);
+            return 0;
+        }
         TRSBNList BeaconList;
         TMagDecGrid MagDecGrid;
         TWayPointList WayPointList(BeaconList, MagDecGrid);
-        LoadBeacons(o, BeaconList, err);
-        LoadGrid(o, MagDecGrid, err);
+        LoadBeacons(o, where, BeaconList, err);
+        LoadGrid(o, where, MagDecGrid, err);
         if (Extension(o.Plan) == ".pln")
             ImportFlightPlan(WayPointList, o.Plan);
         else
@@ -395,7 +465,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
         return 0;
     } catch (const UsageError& e) {
-        err << "kestrun-cli: " << e.Message << "\n" << kUsage;
+        err << "kestrun-cli: " << e.Message << "\n" << Usage(where);
         return 2;
     } catch (const EKestrunError& e) {
         err << ErrorText(e) << "\n";

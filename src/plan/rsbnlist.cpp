@@ -1,12 +1,7 @@
 #include "plan/rsbnlist.h"
 
-#include <algorithm>
-
-#include "base/cp1251.h"
 #include "base/error.h"
-#include "base/fileio.h"
 #include "base/numconv.h"
-#include "files/velparser.h"
 #include "math/mathem.h"
 #include "plan/fltpln.h"
 
@@ -30,23 +25,7 @@ char HemisphereLetter(const std::string& hemisphere) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Minutes in hundredths ("5835") as a decimal text ("58.35"): the point goes in front of the
-// second-to-last character, so "5" becomes ".5" and "" a lone "." (which fails to convert).
-void InsertMinutesPoint(std::string& hundredths) {
-    const std::size_t at = hundredths.size() >= 2 ? hundredths.size() - 2 : 0;
-    hundredths.insert(at, 1, '.');
-}
-
-const TCharSet& SignedDigitChars() {
-    static const TCharSet set = TCharSet::Of("-", "09");
-    return set;
-}
-
 } // namespace
-
-void RaiseBadBeaconCfg(const std::filesystem::path& path) {
-    RaiseNamingFile("Bad format RSBN_DAT.CFG file! Path ", path, ".");
-}
 
 TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
                    std::string_view extra, std::string_view latHemisphere,
@@ -75,111 +54,6 @@ TRSBNRec& TRSBNList::Add(std::string_view number, std::string_view name, std::st
     // it was, so a record that fails to convert is never in it.
     return Records.emplace_back(number, name, ident, extra, latHemisphere, latDegrees, latMinutes,
                                 lonHemisphere, lonDegrees, lonMinutes);
-}
-
-void TRSBNList::LoadBeaconFile(const std::filesystem::path& path) {
-    const std::string ext = UpperCase1251(path.extension().native());
-    // Read into a list of its own: the waypoints' indices keep naming the records of the
-    // current list until the whole file has been read.
-    TRSBNList fresh;
-    if (ext == ".CSV")
-        fresh.LoadBeaconsCsv(path);
-    else if (ext == ".CFG")
-        fresh.LoadBeaconsCfg(path);
-    else
-        return;
-    Records.swap(fresh.Records);
-}
-
-void TRSBNList::LoadBeaconsCsv(const std::filesystem::path& path) {
-    auto in = OpenFileRead(path);
-    LoadBeaconsCsv(*in);
-}
-
-void TRSBNList::LoadBeaconsCfg(const std::filesystem::path& path) {
-    auto in = OpenFileRead(path);
-    LoadBeaconsCfg(*in, path);
-}
-
-namespace {
-
-// An upper bound of the records a CSV file can hold: its line feeds or its carriage returns,
-// whichever are more, plus one for a last line without. Reserving it keeps the records from
-// being moved while the list grows.
-std::size_t CountLines(std::istream& in) {
-    std::size_t lf = 0, cr = 0;
-    char block[1 << 14];
-    in.clear();
-    in.seekg(0);
-    while (in.read(block, sizeof block) || in.gcount() > 0) {
-        const std::streamsize n = in.gcount();
-        for (std::streamsize i = 0; i < n; ++i) {
-            lf += block[i] == '\n';
-            cr += block[i] == '\r';
-        }
-        if (n < static_cast<std::streamsize>(sizeof block)) break;
-    }
-    in.clear();
-    return std::max(lf, cr) + 1;
-}
-
-} // namespace
-
-void TRSBNList::LoadBeaconsCsv(std::istream& in) {
-    Records.reserve(Records.size() + CountLines(in));
-    TVelParser parser(in);
-    std::string f[10];
-    do {
-        // "12","Шереметьево","ШРМ","АП","N","55","58.35","E","037","24.68"
-        //  0    1             2     3    4   5    6       7   8     9
-        // Every field but the last is quoted and followed by a comma; the rest of the line
-        // after the tenth field is ignored.
-        for (int i = 0; i < 9; ++i) {
-            parser.ReadQuoted(f[i]);
-            parser.ExpectSymbol(',');
-        }
-        parser.ReadQuoted(f[9]);
-        parser.SkipLine();
-        Add(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]);
-    } while (!parser.Eof());
-}
-
-void TRSBNList::LoadBeaconsCfg(std::istream& in, const std::filesystem::path& path) {
-    TVelParser parser(in);
-    std::string section;
-    parser.ExpectSymbol('[');
-    parser.ReadRun(TVelParser::LetterChars, section);
-    parser.ExpectSymbol(']');
-    if (UpperCase1251(section) != "RSBN") RaiseBadBeaconCfg(path);
-
-    std::string number, latDeg, latMin, lonDeg, lonMin, ignored, ident;
-    do {
-        // SHR=12,55*5835,-037*2468,100,ABC
-        //     A  B  C    D    E    F   G
-        // Whatever stands before the "=" is a key of no meaning, and lines without "=" are
-        // passed over. Minutes are in hundredths; a "-" on the longitude degrees means west.
-        parser.SkipPast('=');
-        parser.ReadRun(TVelParser::DigitChars, number);
-        parser.ExpectSymbol(',');
-        parser.ReadRun(TVelParser::DigitChars, latDeg);
-        parser.ExpectSymbol('*');
-        parser.ReadRun(TVelParser::DigitChars, latMin);
-        parser.ExpectSymbol(',');
-        parser.ReadRun(SignedDigitChars(), lonDeg);
-        parser.ExpectSymbol('*');
-        parser.ReadRun(TVelParser::DigitChars, lonMin);
-        parser.ExpectSymbol(',');
-        parser.ReadRun(TVelParser::DigitChars, ignored);
-        parser.ExpectSymbol(',');
-        parser.ReadRun(TVelParser::LetterChars, ident);
-        parser.SkipLine();
-
-        InsertMinutesPoint(latMin);
-        InsertMinutesPoint(lonMin);
-        if (lonDeg.empty()) RaiseRangeCheck(); // its first character decides the sign
-        if (lonDeg.front() == '-') lonMin.insert(0, 1, '-');
-        Add(number, {}, ident, {}, "N", latDeg, latMin, "E", lonDeg, lonMin);
-    } while (!parser.Eof());
 }
 
 void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd) {

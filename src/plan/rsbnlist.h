@@ -1,8 +1,7 @@
-// The RSBN beacon database: records, the list, its two file forms and the picker annotations.
+// The RSBN beacon database: records, the list and the picker annotations. Its two file forms
+// are read by files/beaconfile.
 #pragma once
 
-#include <filesystem>
-#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,9 +15,6 @@ class TWayPoint;
 
 /// Distance under which a beacon counts as standing at a waypoint.
 inline constexpr double NEAR_POINT_KM = 3.0;
-
-/// Raises "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
-[[noreturn]] void RaiseBadBeaconCfg(const std::filesystem::path& path);
 
 class TRSBNRec {
 public:
@@ -58,17 +54,6 @@ public:
                   std::string_view lonHemisphere, std::string_view lonDegrees,
                   std::string_view lonMinutes);
     void Clear() { Records.clear(); }
-
-    /// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
-    /// is read into a new list, which replaces this one only when the whole file was read: if
-    /// an exception is thrown, the list is unchanged. Any other extension changes nothing.
-    void LoadBeaconFile(const std::filesystem::path& path);
-    /// The two readers; they append to the list (records before an error stay).
-    void LoadBeaconsCsv(const std::filesystem::path& path);
-    void LoadBeaconsCfg(const std::filesystem::path& path);
-    /// The same readers over an open stream; `path` only names the file in messages.
-    void LoadBeaconsCsv(std::istream& in);
-    void LoadBeaconsCfg(std::istream& in, const std::filesystem::path& path);
 
     /// Annotates every beacon with its distance from legEnd and the mode it would give the leg.
     void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);

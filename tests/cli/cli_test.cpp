@@ -30,10 +30,14 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-// Runs kestrun-cli in `cwd` with the arguments.
-Result RunCli(const std::vector<std::string>& args, const std::string& cwd) {
+// Runs kestrun-cli in `cwd` with the arguments, with the user's configuration folder under
+// configHome (by default one that does not exist), never the real user's.
+Result RunCli(const std::vector<std::string>& args, const std::string& cwd,
+              const std::string& configHome = "") {
     TempDir io;
-    std::string cmd = "cd " + Quote(cwd) + " && " + Quote(KESTRUN_CLI);
+    std::string cmd = "cd " + Quote(cwd) + " && XDG_CONFIG_HOME=" +
+                      Quote(configHome.empty() ? io.File("config") : configHome) + " " +
+                      Quote(KESTRUN_CLI);
     for (const auto& a : args) cmd += " " + Quote(a);
     cmd += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
     Result r;
@@ -277,6 +281,36 @@ TEST(Cli, BeaconDatabaseNamedBySettingsInTheWorkingDirectory) {
     Result missing = RunCli({kPlan}, cwd.Path);
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Err.find("Cannot open file gone.csv\n"), std::string::npos) << missing.Err;
+}
+
+TEST(Cli, PathsShowWhereEachFileIsFound) {
+    TempDir cwd, home;
+    const std::string run = std::filesystem::path(KESTRUN_CLI).parent_path().native();
+    const std::string userCfg = home.File("kestrun/RSBN.cfg");
+    auto line = [](const std::string& label, const std::string& text) {
+        return label + std::string(18 - label.size(), ' ') + text + "\n";
+    };
+    // An empty working directory: the settings of the user, the data beside the program.
+    std::filesystem::create_directory(home.File("kestrun"));
+    WriteBytes(userCfg, "object TConfig\r\nend\r\n");
+    Result r = RunCli({"--paths"}, cwd.Path, home.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out,
+              line("RSBN.cfg", userCfg) +
+                  line("beacon database", run + "/rsbn_cis_fs2004.csv (the shipped database)") +
+                  line("magdec.bgl", run + "/magdec.bgl") +
+                  line("RSBNHelp.txt", run + "/RSBNHelp.txt") +
+                  line("Language/", run + "/Language"));
+    // The working directory's own files come first; its settings name the beacons.
+    WriteBytes(cwd.File("magdec.bgl"), "");
+    WriteBytes(cwd.File("RSBN.cfg"),
+               "object TConfig\r\n  RSBNBeaconFile = '" + kBeacons + "'\r\nend\r\n");
+    Result own = RunCli({"--paths"}, cwd.Path, home.Path);
+    auto lines = Lines(own.Out);
+    ASSERT_EQ(lines.size(), 5u) << own.Out;
+    EXPECT_EQ(lines[0] + "\n", line("RSBN.cfg", cwd.File("RSBN.cfg")));
+    EXPECT_EQ(lines[1] + "\n", line("beacon database", kBeacons + " (named by RSBN.cfg)"));
+    EXPECT_EQ(lines[2] + "\n", line("magdec.bgl", cwd.File("magdec.bgl")));
 }
 
 TEST(Cli, ExtensionInAnyLetterCase) {

@@ -8,6 +8,7 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
@@ -55,7 +56,7 @@ TEST(PathNames, PlansImportedSavedOpenedAndExported) {
         SCOPED_TRACE(name);
         Folder f(name);
         TRSBNList BeaconList;
-        BeaconList.LoadBeaconFile(f.Copy("beacons/good.csv", "маяки.csv"));
+        LoadBeaconFile(BeaconList, f.Copy("beacons/good.csv", "маяки.csv"));
         ASSERT_GT(BeaconList.Count(), 0);
         TMagDecGrid MagDecGrid;
         TWayPointList plan(BeaconList, MagDecGrid);
@@ -81,8 +82,8 @@ TEST(PathNames, BeaconsGridModelAndLanguages) {
         SCOPED_TRACE(name);
         Folder f(name);
         TRSBNList csv, cfg;
-        csv.LoadBeaconFile(f.Copy("beacons/good.csv", "b.csv"));
-        cfg.LoadBeaconFile(f.Copy("beacons/good.cfg", "b.cfg"));
+        LoadBeaconFile(csv, f.Copy("beacons/good.csv", "b.csv"));
+        LoadBeaconFile(cfg, f.Copy("beacons/good.cfg", "b.cfg"));
         EXPECT_GT(csv.Count(), 0);
         EXPECT_GT(cfg.Count(), 0);
 
@@ -124,7 +125,7 @@ TEST(PathNames, SettingsNameABeaconFileThatReadsBack) {
         EXPECT_EQ(back.RSBNBeaconFile, beacons.native());
         EXPECT_EQ(back.FS2004Path, config.FS2004Path);
         TRSBNList list;
-        list.LoadBeaconFile(back.RSBNBeaconFile);
+        LoadBeaconFile(list, back.RSBNBeaconFile);
         EXPECT_GT(list.Count(), 0);
     }
 }
@@ -142,7 +143,7 @@ TEST(PathNames, MessagesNameThePathAsGiven) {
         EXPECT_EQ(TextOf([&] { SavePlanFile(plan, nowhere); }),
                   "Cannot create file " + nowhere.native());
         const fs::path bad = f.Copy("beacons/bad_section.cfg", "bad.cfg");
-        EXPECT_EQ(TextOf([&] { BeaconList.LoadBeaconFile(bad); }),
+        EXPECT_EQ(TextOf([&] { LoadBeaconFile(BeaconList, bad); }),
                   "Bad format RSBN_DAT.CFG file! Path " + bad.native() + ".");
         // The code page 1251 form keeps what it can hold.
         EXPECT_EQ(test::MessageOf([&] { OpenPlanFile(plan, missing); }),

@@ -16,6 +16,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/beaconfile.h"
 #include "files/fpimport.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
@@ -97,7 +98,7 @@ TEST(ShippedData, BeaconDatabaseLoadsEveryRecordAtItsAirport) {
     for (const auto& l : lines) records += !l.empty() && l[0] == '"';
 
     TRSBNList beacons;
-    beacons.LoadBeaconFile(path);
+    LoadBeaconFile(beacons, path);
     const auto airports = Airports();
     ASSERT_EQ(airports.size(), 72u);
     ASSERT_EQ(records, airports.size());
@@ -244,7 +245,7 @@ struct TWorld {
     TMagDecGrid Grid;
     TWayPointList Plan{Beacons, Grid};
     TWorld() {
-        Beacons.LoadBeaconFile(kData + "rsbn_cis_fs2004.csv");
+        LoadBeaconFile(Beacons, kData + "rsbn_cis_fs2004.csv");
         Grid.LoadMagDecGrid(kRun + "magdec.bgl");
     }
 };

@@ -1,14 +1,10 @@
-// Beacon records, the two beacon file forms with their exact errors, the all-or-nothing
-// reload, and the picker annotations.
+// Beacon records and the picker annotations.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <sstream>
 #include <string>
 
 #include "base/cp1251.h"
 #include "base/error.h"
-#include "files/velparser.h"
 #include "plan/rsbnlist.h"
 #include "plan_world.h"
 #include "testutil.h"
@@ -17,10 +13,6 @@ namespace kestrun::test {
 namespace {
 
 constexpr double kPiD = 3.14159265358979323846;
-
-std::string Fixture(const std::string& name) {
-    return std::string(KESTRUN_TEST_DATA) + "/beacons/" + name;
-}
 
 // Degrees and minutes as radians, the reference for every position below.
 double Rad(double deg, double min = 0) {
@@ -82,196 +74,6 @@ TEST(RSBNRec, ConversionErrorsAndTheListStaysClean) {
                   c.message);
         ASSERT_EQ(list.Count(), 1);
         EXPECT_EQ(list[0].Name, "First");
-    }
-}
-
-// --- CSV form -------------------------------------------------------------------------
-
-TEST(BeaconsCsv, LoadsEveryLayoutOfTheForm) {
-    TRSBNList list;
-    list.LoadBeaconsCsv(Fixture("good.csv"));
-    ASSERT_EQ(list.Count(), 5);
-    struct Want {
-        std::string number, name, ident, extra;
-        double lat, lon;
-    };
-    const Want want[] = {
-        {"12", Cp("Шереметьево"), Cp("ШРМ"), Cp("АП"), Rad(55, 58.35), Rad(37, 24.68)},
-        // Blanks after an opening quote are dropped, blanks before a closing quote kept;
-        // commas and semicolons inside quotes are text.
-        {"7", Cp("Пулково; СПб, север"), Cp("ПЛК  "), "", Rad(59, 48), Rad(30, 15.5)},
-        {"3", Cp("Сидней"), Cp("СДН"), "", -Rad(33, 52.5), 2 * kPiD - Rad(151, 12.6)},
-        {"4", Cp("Минус"), Cp("МНС"), "x", Rad(-5, 30), Rad(-10, 45)},
-        {"5", Cp("Последний"), Cp("ПСЛ"), "", Rad(10), Rad(20, 0.5)},
-    };
-    for (int i = 0; i < 5; ++i) {
-        SCOPED_TRACE(i);
-        const TRSBNRec& r = list[i];
-        EXPECT_EQ(r.Number, want[i].number);
-        EXPECT_EQ(r.Name, want[i].name);
-        EXPECT_EQ(r.Ident, want[i].ident);
-        EXPECT_EQ(r.Extra, want[i].extra);
-        EXPECT_NEAR(static_cast<double>(r.Position.Lat), want[i].lat, 1e-14);
-        EXPECT_NEAR(static_cast<double>(r.Position.Lon), want[i].lon, 1e-14);
-    }
-    EXPECT_EQ(list[1].LatHemisphere, "n");
-    EXPECT_EQ(list[4].LonMinutes, "0.5");
-}
-
-TEST(BeaconsCsv, TrailingLineEndsAreNoRecord) {
-    TRSBNList list;
-    list.LoadBeaconsCsv(Fixture("tail_lineends.csv"));
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[1].Name, Cp("Внуково"));
-}
-
-TEST(BeaconsCsv, ErrorsKeepTheRecordsReadBefore) {
-    struct Case {
-        const char* file;
-        std::string message;
-        int recordsBefore;
-    };
-    const Case cases[] = {
-        {"tail_blanks.csv", MsgExpectedSymbol(','), 2},
-        {"tail_comment.csv", MsgExpectedSymbol(','), 2},
-        {"empty.csv", MsgExpectedSymbol(','), 0},
-        {"missing_comma.csv", MsgExpectedSymbol(','), 1},
-        {"bad_degrees.csv", "'5x' is not a valid integer value", 1},
-        {"bad_minutes.csv", "'1,5' is not a valid floating point value", 1},
-        {"empty_hemisphere.csv", "Range check error", 1},
-        {"no_such_file.csv", "Cannot open file " + Fixture("no_such_file.csv"), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        TRSBNList list;
-        EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCsv(Fixture(c.file)); }), c.message);
-        ASSERT_EQ(list.Count(), c.recordsBefore);
-        if (c.recordsBefore > 0) {
-            EXPECT_EQ(list[0].Number, "12");
-        }
-    }
-    EXPECT_EQ(MsgExpectedSymbol(','), Cp("Ожидается символ \",\""));
-}
-
-// --- CFG form -------------------------------------------------------------------------
-
-TEST(BeaconsCfg, LoadsRecordsAfterTheirEqualsSigns) {
-    TRSBNList list;
-    list.LoadBeaconsCfg(Fixture("good.cfg"));
-    ASSERT_EQ(list.Count(), 3);
-    // SHR=12,55*5835,-037*2468,100,ABC
-    const TRSBNRec& r = list[0];
-    EXPECT_EQ(r.Number, "12");
-    EXPECT_EQ(r.Ident, "ABC");
-    EXPECT_EQ(r.Name, "");
-    EXPECT_EQ(r.Extra, "");
-    EXPECT_EQ(r.LatHemisphere, "N");
-    EXPECT_EQ(r.LatMinutes, "58.35");
-    EXPECT_EQ(r.LonHemisphere, "E");
-    EXPECT_EQ(r.LonDegrees, "-037");
-    EXPECT_EQ(r.LonMinutes, "-24.68");
-    EXPECT_NEAR(static_cast<double>(r.Position.Lat), Rad(55, 58.35), 1e-14);
-    EXPECT_NEAR(static_cast<double>(r.Position.Lon), -Rad(37, 24.68), 1e-14);
-    // A comment line with "=" is a record. A single digit of hundredths reads as tenths: "5" is
-    // half a minute, "05" five hundredths.
-    EXPECT_EQ(list[1].Number, "7");
-    EXPECT_EQ(list[1].Ident, "CMT");
-    EXPECT_EQ(list[1].LatMinutes, ".5");
-    EXPECT_EQ(list[1].LonMinutes, ".05");
-    EXPECT_NEAR(static_cast<double>(list[1].Position.Lat), Rad(50, 0.5), 1e-14);
-    EXPECT_NEAR(static_cast<double>(list[1].Position.Lon), Rad(30, 0.05), 1e-14);
-    // Blanks between the items.
-    EXPECT_EQ(list[2].Number, "3");
-    EXPECT_EQ(list[2].Ident, "XYZ");
-    EXPECT_NEAR(static_cast<double>(list[2].Position.Lat), Rad(60, 10), 1e-14);
-    EXPECT_NEAR(static_cast<double>(list[2].Position.Lon), Rad(10), 1e-14);
-}
-
-TEST(BeaconsCfg, SectionNameInAnyLetterCase) {
-    for (const char* file : {"lower.cfg", "mixed.Cfg"}) {
-        SCOPED_TRACE(file);
-        TRSBNList list;
-        list.LoadBeaconsCfg(Fixture(file));
-        ASSERT_GE(list.Count(), 1);
-        EXPECT_EQ(list[0].Ident, "Q");
-    }
-}
-
-TEST(BeaconsCfg, Errors) {
-    struct Case {
-        const char* file;
-        std::string message;
-        int recordsBefore;
-    };
-    const Case cases[] = {
-        {"bad_section.cfg",
-         "Bad format RSBN_DAT.CFG file! Path " + Fixture("bad_section.cfg") + ".", 0},
-        {"no_open_bracket.cfg", MsgExpectedSymbol('['), 0},
-        {"no_close_bracket.cfg", MsgExpectedSymbol(']'), 0},
-        {"no_record.cfg", MsgExpectedSymbol(','), 0},
-        {"missing_star.cfg", MsgExpectedSymbol('*'), 0},
-        {"empty_lon_degrees.cfg", "Range check error", 1},
-        {"empty_lat_minutes.cfg", "'.' is not a valid floating point value", 0},
-        {"no_such_file.cfg", "Cannot open file " + Fixture("no_such_file.cfg"), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        TRSBNList list;
-        EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCfg(Fixture(c.file)); }), c.message);
-        EXPECT_EQ(list.Count(), c.recordsBefore);
-    }
-}
-
-TEST(BeaconsCfg, StreamReaderNamesThePathInItsMessage) {
-    std::istringstream in("[NAVAIDS]\r\nA=1,50*00,010*00,0,Q\r\n");
-    TRSBNList list;
-    EXPECT_EQ(MessageOf([&] { list.LoadBeaconsCfg(in, "C:\\sim\\rsbn_dat.cfg"); }),
-              "Bad format RSBN_DAT.CFG file! Path C:\\sim\\rsbn_dat.cfg.");
-}
-
-// --- Reload ---------------------------------------------------------------------------
-
-TEST(LoadBeaconFile, ChoosesTheReaderByExtension) {
-    TRSBNList list;
-    list.LoadBeaconFile(Fixture("good.csv"));
-    EXPECT_EQ(list.Count(), 5);
-    // A reload replaces the whole list.
-    list.LoadBeaconFile(Fixture("mixed.Cfg"));
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[0].Ident, "Q");
-    EXPECT_EQ(list[1].Ident, "R");
-    list.LoadBeaconFile(Fixture("good.cfg"));
-    EXPECT_EQ(list.Count(), 3);
-}
-
-TEST(LoadBeaconFile, OtherPathsChangeNothing) {
-    for (const std::string& path :
-         {Fixture("beacons.txt"), std::string(), std::string("no_extension"),
-          Fixture("missing.ini"), std::string("dir.csv/file")}) {
-        SCOPED_TRACE(path);
-        TRSBNList list;
-        list.LoadBeaconFile(Fixture("tail_lineends.csv"));
-        list[0].Annotated = true;
-        EXPECT_NO_THROW(list.LoadBeaconFile(path));
-        ASSERT_EQ(list.Count(), 2);
-        EXPECT_TRUE(list[0].Annotated);
-    }
-}
-
-// Guards against a failed reload leaving a half-filled list while the plan's waypoints still
-// hold indices into the old one.
-TEST(LoadBeaconFile, FailedReloadLeavesTheListUnchanged) {
-    const char* bad[] = {"bad_degrees.csv",  "tail_blanks.csv",       "empty.csv",
-                         "no_such_file.csv", "empty_lon_degrees.cfg", "bad_section.cfg",
-                         "no_such_file.cfg"};
-    for (const char* file : bad) {
-        SCOPED_TRACE(file);
-        TRSBNList list;
-        list.LoadBeaconFile(Fixture("good.cfg"));
-        EXPECT_THROW(list.LoadBeaconFile(Fixture(file)), EKestrunError);
-        ASSERT_EQ(list.Count(), 3);
-        EXPECT_EQ(list[0].Ident, "ABC");
-        EXPECT_EQ(list[2].Ident, "XYZ");
     }
 }
 

@@ -1,0 +1,26 @@
+// The two file forms of the RSBN beacon database: CSV (the shipped "rsbn_cis_fs2004.csv") and
+// the simulator's CFG form ("RSBN_DAT.CFG").
+#pragma once
+
+#include <filesystem>
+#include <istream>
+
+#include "plan/rsbnlist.h"
+
+namespace kestrun {
+
+/// Raises "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
+[[noreturn]] void RaiseBadBeaconCfg(const std::filesystem::path& path);
+
+/// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
+/// is read into a new list, which replaces this one only when the whole file was read: if
+/// an exception is thrown, the list is unchanged. Any other extension changes nothing.
+void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path);
+/// The two readers; they append to the list (records before an error stay).
+void LoadBeaconsCsv(TRSBNList& list, const std::filesystem::path& path);
+void LoadBeaconsCfg(TRSBNList& list, const std::filesystem::path& path);
+/// The same readers over an open stream; `path` only names the file in messages.
+void LoadBeaconsCsv(TRSBNList& list, std::istream& in);
+void LoadBeaconsCfg(TRSBNList& list, std::istream& in, const std::filesystem::path& path);
+
+} // namespace kestrun
