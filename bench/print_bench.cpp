@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "files/beaconfile.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -20,7 +21,7 @@ using namespace kestrun;
 void BM_ExportPdf200(benchmark::State& state) {
     TMagDecGrid grid;
     TRSBNList beacons;
-    beacons.LoadBeaconFile(KESTRUN_SHIPPED_DATA "/rsbn_cis_fs2004.csv");
+    LoadBeaconFile(beacons, KESTRUN_SHIPPED_DATA "/rsbn_cis_fs2004.csv");
     TWayPointList plan(beacons, grid);
     const int count = static_cast<int>(state.range(0));
     for (int i = 0; i < count; ++i) {

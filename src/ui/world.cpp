@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "files/beaconfile.h"
 
 namespace kestrun {
 
@@ -25,7 +26,7 @@ void TKestrunWorld::SetUp() {
     if (beacons == Config.DefaultBeaconFile() && !std::filesystem::exists(beacons))
         if (auto found = Locations.Find(TDataFile::DefaultBeacons)) beacons = found->string();
     try {
-        BeaconList.LoadBeaconFile(beacons);
+        LoadBeaconFile(BeaconList, beacons);
     } catch (const std::exception& e) {
         BeaconList.Clear();
         std::string text = ErrorText(e);
