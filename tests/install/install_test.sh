@@ -34,6 +34,13 @@ run() {
     QT_QPA_PLATFORM=offscreen "$@")
 }
 
+# Every file the calculator looks for is found in the installed data folder.
+paths="$(run "$prefix/bin/kestrun-cli" --paths)" || fail "kestrun-cli --paths failed"
+for f in rsbn_cis_fs2004.csv magdec.bgl RSBNHelp.txt Language; do
+  grep -q "$prefix/bin/../share/kestrun/$f\|$prefix/share/kestrun/$f" <<<"$paths" \
+    || fail "$f not found in the installed data folder: $paths"
+done
+
 out="$(run "$prefix/bin/kestrun-cli" --auto-select "$prefix/share/kestrun/examples/moscow-irkutsk.pln")" \
   || fail "kestrun-cli failed on the installed example route"
 # Beacons chosen from the installed database and declinations from the installed grid.
