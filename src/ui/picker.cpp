@@ -1,6 +1,8 @@
 #include "ui/picker.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
@@ -17,6 +19,32 @@ namespace {
 constexpr int kItemHeight = 13;
 constexpr int kVisibleItems = 20;
 constexpr double kNearBeaconKm = 360.0;
+
+// The dropped-down list: typing jumps to the first beacon whose text starts with what was typed
+// (letters typed in quick succession add up, as in every list).
+class TBeaconListView : public QListView {
+public:
+    using QListView::QListView;
+
+    void keyboardSearch(const QString& search) override {
+        if (!Typed_.isValid() || Typed_.elapsed() > QApplication::keyboardInputInterval())
+            Prefix_.clear();
+        Typed_.start();
+        Prefix_ += search;
+        QAbstractItemModel* m = model();
+        for (int row = 1; m && row < m->rowCount(); ++row) {
+            const QModelIndex i = m->index(row, 0);
+            if (i.data().toString().startsWith(Prefix_, Qt::CaseInsensitive)) {
+                setCurrentIndex(i);
+                return;
+            }
+        }
+    }
+
+private:
+    QString Prefix_;
+    QElapsedTimer Typed_;
+};
 
 } // namespace
 
@@ -63,7 +91,7 @@ TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
     // Sizing to the contents would measure every beacon at each show.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(1);
-    auto* list = new QListView(this);
+    auto* list = new TBeaconListView(this);
     list->setUniformItemSizes(true);
     list->setLayoutMode(QListView::Batched);
     setView(list);

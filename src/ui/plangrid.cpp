@@ -59,8 +59,9 @@ void DrawRowMarker(QPainter* p, QRect cell) {
 } // namespace
 
 QString CoordEditMask() {
-    // "A" a letter, "9" a digit; the rest are literals; "0" shows in untyped positions.
-    return QStringLiteral("A99°99.99’ A999°99.99’;0");
+    // "a" a letter, "0" a digit; the rest are literals; "0" shows in untyped positions. The
+    // positions are optional, so that Enter hands back a partly typed text as well.
+    return QStringLiteral("a00°00.00’ a000°00.00’;0");
 }
 
 QString UpperLatin(const QString& text) {
@@ -325,6 +326,12 @@ bool TPlanGridDelegate::eventFilter(QObject* object, QEvent* event) {
                 QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers(),
                                 key->text().toUpper(), key->isAutoRepeat(), key->count());
                 QCoreApplication::sendEvent(editor, &upper);
+                return true;
+            }
+            // Enter hands the text back as typed, partly typed coordinates included.
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                grid->CloseEditor();
+                grid->setFocus();
                 return true;
             }
             // The editor reports these keys to the grid first; the grid closes the editor

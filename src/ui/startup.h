@@ -13,7 +13,18 @@ namespace kestrun {
 struct TKestrunWorld;
 
 struct TKestrunWindows {
-    // Destroyed in reverse order: the secondary windows before the main window.
+    TKestrunWindows() = default;
+    TKestrunWindows(TKestrunWindows&&) = default;
+    TKestrunWindows& operator=(TKestrunWindows&&) = delete;
+    ~TKestrunWindows() { Reset(); }
+    /// Destroys the windows, the secondary ones (children of the main window) first.
+    void Reset() {
+        fmHelp.reset();
+        fmAbout.reset();
+        fmConfig.reset();
+        fmMain.reset();
+    }
+
     std::unique_ptr<TfmMain> fmMain;
     std::unique_ptr<TfmConfig> fmConfig;
     std::unique_ptr<TfmAbout> fmAbout;

@@ -9,36 +9,44 @@ namespace kestrun {
 
 namespace {
 
-std::string WithSlash(const std::filesystem::path& dir) {
-    std::string s = dir.string();
-    if (s.empty() || s.back() != '/') s += '/';
-    return s;
+std::string Message(const std::exception& e) {
+    std::string text = ErrorText(e);
+    const std::string where = ErrorWhere(e);
+    if (!where.empty()) text += "\n" + where;
+    return text;
 }
 
 } // namespace
 
 TKestrunWorld::TKestrunWorld(TFileLocations locations)
-    : Locations(std::move(locations)), Config(WithSlash(Locations.ExeDir())) {}
+    : Locations(std::move(locations)), Config(Locations) {}
 
 void TKestrunWorld::SetUp() {
-    LoadStartupConfig(Config, Locations.ConfigFile().string());
+    const std::filesystem::path configFile = Locations.ConfigFile();
+    std::error_code ec;
+    std::filesystem::create_directories(configFile.parent_path(), ec);
+    try {
+        // A settings file that cannot be read is written anew from the defaults; when even
+        // that fails the program still starts, with the defaults.
+        LoadStartupConfig(Config, configFile.string());
+    } catch (const std::exception& e) {
+        StartupMessages.push_back(Message(e));
+        if (Config.RSBNBeaconFile.empty()) Config.RSBNBeaconFile = Config.DefaultBeaconFile();
+    }
     std::string beacons = Config.RSBNBeaconFile;
-    if (beacons == Config.DefaultBeaconFile() && !std::filesystem::exists(beacons))
+    if (beacons == Config.DefaultBeaconFile().native() && !std::filesystem::exists(beacons))
         if (auto found = Locations.Find(TDataFile::DefaultBeacons)) beacons = found->string();
     try {
         LoadBeaconFile(BeaconList, beacons);
     } catch (const std::exception& e) {
         BeaconList.Clear();
-        std::string text = ErrorText(e);
-        const std::string where = ErrorWhere(e);
-        if (!where.empty()) text += "\n" + where;
-        StartupMessages.push_back(std::move(text));
+        StartupMessages.push_back(Message(e));
     }
 }
 
 std::string TKestrunWorld::LanguageBaseDir() const {
-    if (auto found = Locations.Find(TDataFile::Languages)) return WithSlash(found->parent_path());
-    return WithSlash(Locations.ExeDir());
+    if (auto found = Locations.Find(TDataFile::Languages)) return found->string();
+    return (Locations.ExeDir() / DataFileName(TDataFile::Languages)).string();
 }
 
 } // namespace kestrun

@@ -40,9 +40,8 @@ struct TKestrunWorld {
     /// settings instead of editing RSBN.cfg by hand.
     void SetUp();
 
-    /// The folder that holds the "Language" folder in use (beside the executable, else the
-    /// installed data folder), with its trailing "/": what LanguageFilePath and
-    /// ListLanguageFiles take.
+    /// The "Language" folder in use (beside the executable, else the installed data folder):
+    /// what LanguageFilePath and ListLanguageFiles take.
     std::string LanguageBaseDir() const;
 };
 

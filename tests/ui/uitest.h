@@ -1,0 +1,134 @@
+// The program as the window tests drive it: a fresh world in its own folders, the windows of the
+// program, and the keyboard as the user types.
+#pragma once
+
+#include <QApplication>
+#include <QLabel>
+#include <QtTest>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "testutil.h"
+#include "ui/picker.h"
+#include "ui/startup.h"
+#include "ui/uierror.h"
+#include "ui/world.h"
+
+namespace kestrun::test {
+
+class TProgram {
+public:
+    /// A program whose executable's folder is exeDir (by default the run folder with the
+    /// shipped data); the working and configuration folders are fresh. Messages for the user
+    /// and the exit question are recorded instead of shown.
+    explicit TProgram(std::string exeDir = KESTRUN_RUN_DIR) : ExeDir(std::move(exeDir)) {
+        Previous = SetMessageReporter([this](const QString& m) { Messages << m; });
+    }
+    ~TProgram() {
+        W.reset();
+        SetMessageReporter(std::move(Previous));
+    }
+
+    /// The settings file of the working directory, written before Start.
+    void WriteConfig(const TConfig& config) { config.SaveToFile(Work.File("RSBN.cfg")); }
+
+    /// The start-up: the world's set-up, the four windows, the main window shown and active.
+    void Start() {
+        World = std::make_unique<TKestrunWorld>(
+            TFileLocations(Work.Path, ExeDir, Work.File("no-data"), Work.File("config")));
+        World->SetUp();
+        W.emplace(CreateWindows(*World));
+        Main().AskExit = [this](const QString&) {
+            ++Questions;
+            return Answer;
+        };
+        Main().show();
+        QVERIFY(QTest::qWaitForWindowActive(&Main()));
+    }
+
+    TfmMain& Main() { return *W->fmMain; }
+    TWayPointList& Plan() { return World->WayPointList; }
+
+    /// Types text into whatever has the input focus, one key at a time.
+    static void Type(const QString& text) {
+        for (QChar c : text) {
+            if (c.unicode() < 128) {
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            } else {
+                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(QApplication::focusWidget(), &press);
+            }
+        }
+    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    }
+    /// Makes a cell of a grid current, with the focus in the grid.
+    static void Select(TPlanGrid* grid, int row, int col) {
+        grid->setFocus();
+        grid->SetCurrent(row, col);
+    }
+    static QString Cell(TPlanGrid* grid, int row, int col) {
+        return grid->Model().index(row - 1, col).data().toString();
+    }
+    QString Status(int panel) { return Main().StatusPanels[panel]->text(); }
+
+    TempDir Work;
+    std::string ExeDir;
+    std::unique_ptr<TKestrunWorld> World;
+    std::optional<TKestrunWindows> W;
+    QStringList Messages;
+    int Questions = 0;
+    bool Answer = true;
+
+private:
+    TMessageReporter Previous;
+};
+
+// Columns of both grids.
+inline constexpr int kName = 2, kCoords = 3, kBeacon = 8, kRsbnDist = 7, kNvuDist = 13, kMode = 10;
+
+struct TTypedPoint {
+    const char* Name;  // typed in lower case
+    const char* Keys;  // what is typed into the coordinate mask
+    const char* Shown; // the coordinate text of the grid
+};
+
+// Sheremetyevo, Pulkovo, Minsk.
+inline const TTypedPoint kRoute[] = {
+    {"uuee", "N555835E0372468", "N55°58.35’ E037°24.68’"},
+    {"ulli", "N594802E0301573", "N59°48.02’ E030°15.73’"},
+    {"umms", "N535290E0273230", "N53°52.90’ E027°32.30’"},
+};
+
+// Great-circle distances on the sphere of 6378.137 km (haversine, computed apart from the
+// program), km.
+inline constexpr double kLeg1Km = 599.849, kLeg2Km = 679.269;
+
+inline void TypeRoute(TProgram& p) {
+    TPlanGrid* g = p.Main().sgRSBN;
+    for (int i = 0; i < 3; ++i) {
+        const int row = i + 1;
+        if (i > 0) {
+            TProgram::Select(g, row - 1, kName);
+            TProgram::Key(Qt::Key_Down); // appends on the last row
+        }
+        TProgram::Select(g, row, kName);
+        TProgram::Type(QString::fromLatin1(kRoute[i].Name));
+        TProgram::Key(Qt::Key_Tab); // takes the name, opens the coordinates
+        TProgram::Type(QString::fromLatin1(kRoute[i].Keys));
+        TProgram::Key(Qt::Key_Return);
+    }
+}
+
+} // namespace kestrun::test
+
+/// The entry of a window test: the program's application class, so that the tests see the
+/// same default error handling as the program.
+#define KESTRUN_UI_TEST_MAIN(TestClass)                                                            \
+    int main(int argc, char** argv) {                                                              \
+        kestrun::TKestrunApplication app(argc, argv);                                              \
+        TestClass t;                                                                               \
+        return QTest::qExec(&t, argc, argv);                                                       \
+    }
