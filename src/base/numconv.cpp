@@ -1,5 +1,6 @@
 #include "base/numconv.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -135,8 +136,11 @@ long double StrToFloat(std::string_view text) {
 std::string FloatToFixed(double value, int decimals) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    char buf[400];
+    decimals = std::clamp(decimals, 0, kMaxFixedDecimals);
+    // A sign, the 309 digits of the largest double, the point and the decimals.
+    char buf[1 + 309 + 1 + kMaxFixedDecimals];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (res.ec != std::errc()) RaiseRangeCheck();
     return std::string(buf, res.ptr);
 }
 
@@ -173,18 +177,18 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
                 zero = true;
             ++i;
         }
-        int width = 0, precision = -1;
-        while (i < fmt.size() && IsDigit(fmt[i])) {
-            width = width * 10 + (fmt[i++] - '0');
-            if (width > 4096) BadFormat(fmt);
-        }
+        // Format texts come from language files that users edit: a width or precision beyond
+        // what a cell can show is cut to the bound (read without overflow, however long).
+        auto number = [&](int bound) {
+            int n = 0;
+            while (i < fmt.size() && IsDigit(fmt[i]))
+                n = std::min(n * 10 + (fmt[i++] - '0'), bound);
+            return n;
+        };
+        int width = number(kMaxFormatWidth), precision = -1;
         if (i < fmt.size() && fmt[i] == '.') {
             ++i;
-            precision = 0;
-            while (i < fmt.size() && IsDigit(fmt[i])) {
-                precision = precision * 10 + (fmt[i++] - '0');
-                if (precision > 300) BadFormat(fmt);
-            }
+            precision = number(kMaxFormatWidth);
         }
         if (i >= fmt.size() || arg == args.end()) BadFormat(fmt);
         char conv = fmt[i++];

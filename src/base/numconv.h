@@ -23,14 +23,20 @@ long double StrToFloat(std::string_view text);
 /// One argument of Format.
 using FormatArg = std::variant<long long, double, std::string_view>;
 
+/// The widest field and the longest precision Format writes; larger ones are cut to it.
+inline constexpr int kMaxFormatWidth = 64;
+/// The most decimals FloatToFixed writes (a double holds 17 significant digits).
+inline constexpr int kMaxFixedDecimals = 20;
+
 /// printf-style formatting with the C locale's rules whatever the process locale: %d, %s, %f
-/// (flags "-" and "0", width, precision; "%2.2d" pads the digits with zeros) and "%%". A
+/// (flags "-" and "0", width, precision; "%2.2d" pads the digits with zeros) and "%%". Widths
+/// and precisions are cut to kMaxFormatWidth, the decimals of %f to kMaxFixedDecimals. A
 /// directive that does not fit its argument, or a missing argument, raises
 /// "Format '%s' invalid or incompatible with argument" with the format text.
 std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args);
 
-/// Fixed notation with `decimals` digits after ".", rounded to nearest (ties to even on the
-/// exact binary value, as printf does).
+/// Fixed notation with `decimals` digits after "." (cut to 0..kMaxFixedDecimals), rounded to
+/// nearest (ties to even on the exact binary value, as printf does).
 std::string FloatToFixed(double value, int decimals);
 
 /// Shortest text that reads back to the same double ("%.17g"-like, always with ".").

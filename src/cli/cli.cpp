@@ -447,7 +447,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (Extension(o.Plan) == ".pln")
             ImportFlightPlan(WayPointList, o.Plan);
         else
-            OpenPlanFile(WayPointList, o.Plan);
+            for (const TMissingBeacon& m : OpenPlanFile(WayPointList, o.Plan))
+                err << "kestrun-cli: warning: waypoint " << m.WayPoint + 1 << " \"" << Out(m.Name)
+                    << "\": beacon \"" << Out(m.BeaconName)
+                    << "\" is not in the beacon database; the leg has no beacon\n";
         if (o.SupPoint) WayPointList.SupPoint = *o.SupPoint;
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();

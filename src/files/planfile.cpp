@@ -1,5 +1,7 @@
 #include "files/planfile.h"
 
+#include <map>
+
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
@@ -41,7 +43,11 @@ long double CoordAngle(const TCoordTexts& c) {
 //   waypoint.1="UUEE", N55*58.35’, E037*24.68’, "Шереметьево"
 //   |       | |      | |          | |           | |
 //   key     N name     latitude     longitude     beacon name
-void ReadWaypointLine(TVelParser& p, TWayPointList& plan) {
+// Beacon names that the list lacks, by waypoint index; a later line for the same index
+// replaces the entry.
+using TMissingByIndex = std::map<int, std::string>;
+
+void ReadWaypointLine(TVelParser& p, TWayPointList& plan, TMissingByIndex& missing) {
     std::string text, name, beacon;
     p.ExpectSymbol('.');
     p.ReadRun(TVelParser::DigitChars, text);
@@ -59,10 +65,13 @@ void ReadWaypointLine(TVelParser& p, TWayPointList& plan) {
     TGeoPoint pos;
     pos.Lat = CoordAngle(lat);
     pos.Lon = CoordAngle(lon);
-    TWayPoint& w = n >= 0 && n < plan.Count() ? plan[n] : plan.AddWayPoint();
+    const bool existing = n >= 0 && n < plan.Count();
+    TWayPoint& w = existing ? plan[n] : plan.AddWayPoint();
+    const int index = existing ? n : plan.Count() - 1;
     w.Name = name;
     w.SetPos(pos);
     w.SetBeacon(-1);
+    missing.erase(index);
     if (!beacon.empty()) {
         const TRSBNList& beacons = plan.Beacons();
         for (int i = 0; i < beacons.Count(); ++i)
@@ -70,6 +79,7 @@ void ReadWaypointLine(TVelParser& p, TWayPointList& plan) {
                 w.SetBeacon(i);
                 break;
             }
+        if (w.BeaconIndex < 0) missing[index] = beacon;
     }
 }
 
@@ -95,11 +105,12 @@ void SavePlanFile(const TWayPointList& plan, const std::filesystem::path& path) 
     WriteFileAtomic(path, FormatPlanFile(plan));
 }
 
-void OpenPlanFile(TWayPointList& plan, std::istream& in) {
+std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, std::istream& in) {
     // Read into a plan of its own: a broken file leaves the user's plan and SupPoint as they were.
     TWayPointList read(plan.Beacons(), plan.Grid());
     bool haveSupPoint = false;
     TSupPointKind supPoint = plan.SupPoint;
+    TMissingByIndex missing;
     TVelParser p(in);
     std::string key, value;
     do {
@@ -111,18 +122,21 @@ void OpenPlanFile(TWayPointList& plan, std::istream& in) {
             haveSupPoint = true;
             supPoint = value == "Traverse" ? spTraverse : spEndWaypoint;
         } else if (key == "waypoint") {
-            ReadWaypointLine(p, read);
+            ReadWaypointLine(p, read, missing);
         } else {
             p.SkipLine();
         }
     } while (!p.Eof());
+    std::vector<TMissingBeacon> result;
+    for (const auto& [index, beacon] : missing) result.push_back({index, read[index].Name, beacon});
     plan.TakeWayPointsFrom(read);
     if (haveSupPoint) plan.SupPoint = supPoint;
+    return result;
 }
 
-void OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
+std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    OpenPlanFile(plan, *in);
+    return OpenPlanFile(plan, *in);
 }
 
 } // namespace kestrun

@@ -68,33 +68,23 @@ void ComputeRSBN(TWayPoint& p, const TWayPoint& q, const TSpherePoint& sp, const
                  const TVector3& pole, TSupPointKind supPoint) {
     const TSpherePoint sb(p.BeaconPos);
     const double d1 = DistanceKmOf(sp.U, sb.U);
-    if (d1 < NEAR_POINT_KM) {
-        p.RSBNMode = rmAzimuthFrom;
-        p.Distance = DistanceKmOf(sb.U, sq.U);
-        p.RSBNPlannedCourse = InitialCourseOf(sb, sq);
-        p.TrueCourse = p.RSBNPlannedCourse;
-        p.TrueBackCourse = InitialCourseOf(sq, sb);
+    const bool atStart = d1 < NEAR_POINT_KM;
+    const double d2 = atStart ? 0 : DistanceKmOf(sq.U, sb.U);
+    if (atStart || d2 < NEAR_POINT_KM) {
+        // A beacon at the start is flown away from (to q), one at the end is flown to (from
+        // p): the leg runs between the beacon and the waypoint at the other end.
+        const TSpherePoint& other = atStart ? sq : sp;
+        p.RSBNMode = atStart ? rmAzimuthFrom : rmAzimuthTo;
+        p.Distance = atStart ? DistanceKmOf(sb.U, sq.U) : d1;
+        p.RSBNPlannedCourse = InitialCourseOf(sb, other);
+        const double towardBeacon = InitialCourseOf(other, sb);
+        p.TrueCourse = atStart ? p.RSBNPlannedCourse : towardBeacon;
+        p.TrueBackCourse = atStart ? towardBeacon : p.RSBNPlannedCourse;
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
         p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
         p.RSBNSupPoint = TGeoPoint{};
         p.RSBNAzimuth = p.RSBNPlannedCourse;
-        p.RSBNOrbit = p.Distance;
-        p.RSBNTargetAngle = Normalize2Pi(Sum(p.RSBNPlannedCourse, kPi2));
-        p.RSBNTargetDistance = 0;
-        return;
-    }
-    const double d2 = DistanceKmOf(sq.U, sb.U);
-    if (d2 < NEAR_POINT_KM) {
-        p.RSBNMode = rmAzimuthTo;
-        p.Distance = d1;
-        p.RSBNPlannedCourse = InitialCourseOf(sb, sp);
-        p.TrueCourse = InitialCourseOf(sp, sb);
-        p.TrueBackCourse = p.RSBNPlannedCourse;
-        p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
-        p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
-        p.RSBNSupPoint = TGeoPoint{};
-        p.RSBNAzimuth = p.RSBNPlannedCourse;
-        p.RSBNOrbit = 0;
+        p.RSBNOrbit = atStart ? p.Distance : 0;
         p.RSBNTargetAngle = Normalize2Pi(Sum(p.RSBNPlannedCourse, kPi2));
         p.RSBNTargetDistance = 0;
         return;
@@ -200,7 +190,12 @@ bool TWayPointList::CalcPlan() {
                                                      p.TrueBackCourse + kPi));
             forkSum = Sum(forkSum, p.Fork);
             p.SFork = forkSum;
-            ComputeRSBN(p, q, sp, sq, pole, SupPoint);
+            // A leg without a beacon has no RSBN values, whatever BeaconPos still holds (the
+            // position of a removed beacon, or none ever assigned).
+            if (BeaconOf(p))
+                ComputeRSBN(p, q, sp, sq, pole, SupPoint);
+            else
+                ClearRSBNValues(p);
             TotalDist = Sum(TotalDist, p.Distance);
         }
         sp = sq;

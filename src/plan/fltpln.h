@@ -39,7 +39,7 @@ public:
     double Fork = 0;
     double SFork = 0;
     double OrthCourseTakeOff = 0;
-    TGeoPoint BeaconPos;
+    TGeoPoint BeaconPos; // copy of the assigned beacon's position; kept, unused, after removal
     double RSBNAzimuth = 0;
     double RSBNOrbit = 0;
     double RSBNPlannedCourse = 0;
@@ -82,7 +82,9 @@ public:
     /// Replaces this plan's waypoints by those of `other` (which is left empty).
     void TakeWayPointsFrom(TWayPointList& other);
 
-    /// Recomputes every leg from the first and the plan-wide values; always true.
+    /// Recomputes every leg from the first and the plan-wide values; always true. A leg whose
+    /// waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN values 0; its
+    /// BeaconPos is not used.
     bool CalcPlan();
     /// Assigns a beacon to every leg long enough; does not recompute.
     void AutoSelectBeacons();

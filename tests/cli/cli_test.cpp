@@ -218,6 +218,17 @@ TEST(Cli, FoldersNamedInAnyScript) {
     }
 }
 
+TEST(Cli, PlanFileBeaconsTheDatabaseLacksAreWarnedOf) {
+    TempDir cwd;
+    WriteBytes(cwd.File("p.rbf"), Cp("waypoint.0=\"UUEE\", N55*58.35’, E037*24.68’, \"Нигде\"\r\n"
+                                     "waypoint.1=\"UUWW\", N55*35.55’, E037*16.07’, \"Москва\"\r\n"
+                                     "waypoint.2=\"URSS\", N43*26.98’, E039*57.25’, \"\"\r\n"));
+    Result r = RunCli({"--beacons", kBeacons, "--table", "none", "p.rbf"}, cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "kestrun-cli: warning: waypoint 1 \"UUEE\": beacon \"Нигде\" is not in the "
+                     "beacon database; the leg has no beacon\n");
+}
+
 TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
     TempDir cwd;
     struct Case {

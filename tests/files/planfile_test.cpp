@@ -131,18 +131,30 @@ TEST(PlanFile, OpeningReplacesThePlan) {
     EXPECT_EQ(w.WayPointList[1].Name, "B");
 }
 
-TEST(PlanFile, BeaconsAreFoundByExactName) {
+TEST(PlanFile, BeaconsAreFoundByExactNameAndMissingOnesReported) {
     World w;
-    OpenText(w.WayPointList, Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
-                                "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
-                                "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
-                                "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"));
-    ASSERT_EQ(w.WayPointList.Count(), 4);
+    std::istringstream in(Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
+                             "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
+                             "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
+                             "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"
+                             "waypoint.4=\"E\", N5*00.00’, E006*00.00’, \"X\"\r\n"
+                             "waypoint.4=\"F\", N5*00.00’, E006*00.00’, \"\"\r\n"));
+    const std::vector<TMissingBeacon> missing = OpenPlanFile(w.WayPointList, in);
+    ASSERT_EQ(w.WayPointList.Count(), 5);
     EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1);  // the first of two beacons of that name
     EXPECT_EQ(w.WayPointList[1].BeaconIndex, -1); // case matters
-    EXPECT_EQ(w.WayPointList[2].BeaconIndex, -1); // unknown names are silently dropped
+    EXPECT_EQ(w.WayPointList[2].BeaconIndex, -1);
     EXPECT_EQ(w.WayPointList[3].BeaconIndex, 0);
     EXPECT_EQ(w.WayPointList[3].Name, "D"); // leading blanks inside the quotes are dropped
+    // The legs without their beacon are named; a line read again for the same waypoint
+    // replaces what the earlier one reported.
+    ASSERT_EQ(missing.size(), 2u);
+    EXPECT_EQ(missing[0].WayPoint, 1);
+    EXPECT_EQ(missing[0].Name, "B");
+    EXPECT_EQ(missing[0].BeaconName, Cp("рязань"));
+    EXPECT_EQ(missing[1].WayPoint, 2);
+    EXPECT_EQ(missing[1].Name, "C");
+    EXPECT_EQ(missing[1].BeaconName, Cp("Нигде"));
 }
 
 TEST(PlanFile, NamesWithCommasAndQuotes) {

@@ -342,16 +342,6 @@ TEST(CalcPlanModes, SrpValuesAgainstGreatCircleConstructions) {
     }
 }
 
-TEST(CalcPlanModes, LegWithoutBeaconIsClassifiedAgainstItsBeaconPos) {
-    // The index is not looked at: a leg that never had a beacon stands 1 km from (0, 0).
-    TWorld w;
-    TWayPoint& p = w.Add(Direct(Geo(0, 0), 45, 1.0));
-    w.Add(Geo(1, 1));
-    w.Plan.CalcPlan();
-    EXPECT_EQ(p.BeaconIndex, -1);
-    EXPECT_EQ(p.RSBNMode, rmAzimuthFrom);
-}
-
 // --- The repeated waypoint ----------------------------------------------------------------
 
 void ExpectSameLeg(const TWayPoint& a, const TWayPoint& b) {
@@ -370,6 +360,41 @@ void ExpectSameLeg(const TWayPoint& a, const TWayPoint& b) {
     EXPECT_EQ(a.RSBNSupPoint, b.RSBNSupPoint);
     EXPECT_EQ(a.RSBNTargetAngle, b.RSBNTargetAngle);
     EXPECT_EQ(a.RSBNTargetDistance, b.RSBNTargetDistance);
+}
+
+// Guards against a leg without a beacon being measured from whatever BeaconPos holds: the
+// position (0, 0) when none was ever assigned, or that of a beacon since removed.
+TEST(CalcPlanModes, LegWithoutBeaconHasNoRSBNValues) {
+    TWorld never;
+    TWayPoint& a = never.Add(Direct(Geo(0, 0), 45, 1.0)); // 1 km from (0, 0)
+    never.Add(Geo(1, 1));
+    never.Plan.CalcPlan();
+    EXPECT_EQ(a.BeaconIndex, -1);
+    EXPECT_EQ(a.RSBNMode, rmNone);
+    EXPECT_EQ(a.RSBNOrbit, 0);
+    EXPECT_NEAR(a.Distance, DistanceKm(a.Pos, never.Plan[1].Pos), 1e-9);
+    EXPECT_NEAR(a.TrueCourse, InitialCourse(a.Pos, never.Plan[1].Pos), 1e-12);
+
+    // A beacon within 3 km of the start, then removed: the leg is the one never given one.
+    const TGeoPoint start = Geo(55.5, 37.5), end = Geo(56.5, 39.0);
+    TWorld removed;
+    removed.AddBeacon(Direct(start, 120, 2.0));
+    TWayPoint& p = removed.Add(start);
+    removed.Add(end);
+    p.SetBeacon(0);
+    removed.Plan.SupPoint = spTraverse;
+    removed.Plan.CalcPlan();
+    ASSERT_EQ(p.RSBNMode, rmAzimuthFrom);
+    p.SetBeacon(-1);
+    removed.Plan.CalcPlan();
+
+    TWorld plain;
+    plain.Add(start);
+    plain.Add(end);
+    plain.Plan.SupPoint = spTraverse;
+    plain.Plan.CalcPlan();
+    ExpectSameLeg(p, plain.Plan[0]);
+    EXPECT_EQ(removed.Plan.TotalDist, plain.Plan.TotalDist);
 }
 
 // Guards against a leg of no length ending the computation (later legs keeping stale values
@@ -454,14 +479,16 @@ void ReferenceLeg(TWayPoint& p, const TWayPoint& q, double& forkSum, TSupPointKi
     p.TrueBackCourse = InitialCourse(q.Pos, p.Pos);
     p.OrthCourseTakeOff = Normalize2Pi(r64(static_cast<long double>(p.TrueCourse) + forkSum));
     const TGeoPoint& b = p.BeaconPos;
-    if (p.Distance == 0) {
-        p.Fork = 0;
+    p.Fork =
+        p.Distance == 0
+            ? 0
+            : NormalizePi(r64(static_cast<long double>(p.TrueCourse) - p.TrueBackCourse + kPi));
+    if (p.Distance == 0 || p.BeaconIndex < 0) {
         p.RSBNMode = rmNone;
         p.RSBNPlannedCourse = p.RSBNAzimuth = p.RSBNOrbit = 0;
         p.RSBNTargetAngle = p.RSBNTargetDistance = 0;
         p.RSBNSupPoint = TGeoPoint{};
     } else {
-        p.Fork = NormalizePi(r64(static_cast<long double>(p.TrueCourse) - p.TrueBackCourse + kPi));
         if (DistanceKm(p.Pos, b) < 3) {
             p.RSBNMode = rmAzimuthFrom;
             p.Distance = DistanceKm(b, q.Pos);

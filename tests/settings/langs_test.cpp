@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,6 +13,7 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
+#include "base/numconv.h"
 #include "testutil.h"
 
 namespace kestrun {
@@ -160,6 +162,21 @@ TEST(LanguageTexts, MissingOrUnreadableFilesChangeNothing) {
     }
 }
 
+// Guards against format texts of an edited language file making Format write bytes it never
+// formatted: widths and precisions are cut to what a cell can show.
+TEST(LanguageTexts, HostileFormatTextsAreCut) {
+    TempDir dir;
+    WriteFileAtomic(dir.File("x.lng"), "sTotalDist = \"%.300f km\"\r\n"
+                                       "sFork = \"%99999999999999999999.1f|%-0.99999f|\"\r\n");
+    TLanguageTexts texts;
+    texts.LoadLanguageFile(dir.File("x.lng"));
+    char expected[512];
+    std::snprintf(expected, sizeof expected, "%.20f km", 1e200);
+    EXPECT_EQ(Format(texts.Get("sTotalDist"), {1e200}), expected);
+    std::snprintf(expected, sizeof expected, "%64.1f|%-.20f|", -1.25, 1.0 / 3);
+    EXPECT_EQ(Format(texts.Get("sFork"), {-1.25, 1.0 / 3}), expected);
+}
+
 TEST(LanguageFiles, PathAndList) {
     EXPECT_EQ(LanguageFilePath("/opt/k/Language", "Russian.lng"), "/opt/k/Language/Russian.lng");
 
@@ -184,7 +201,7 @@ TEST(LanguageFiles, PathAndList) {
     EXPECT_EQ(list, expected);
 
     // A listed name leads back to its file.
-    for (const std::string& name : {"Русский", "中文"}) {
+    for (const std::string name : {"Русский", "中文"}) {
         TLanguageTexts texts;
         texts.LoadLanguageFile(LanguageFilePath(languages, name + ".lng"));
         EXPECT_EQ(texts.Get("sStrGrid_Fork"), "F");
