@@ -9,18 +9,14 @@
 #include <array>
 #include <filesystem>
 
-#include "base/cp1251.h"
 #include "base/error.h"
 #include "plan/fltpln.h"
 #include "plan/printcells.h"
+#include "ui/qtext.h"
 
 namespace kestrun {
 
 namespace {
-
-QString Qs(const std::string& cp1251) {
-    return QString::fromStdU16String(Cp1251ToUtf16(cp1251));
-}
 
 // Layout measures are inches turned into device units by truncation.
 int Dots(double inch, int dpi) {
@@ -62,7 +58,7 @@ TColumnsX ColumnsFor(const TPrintMetrics& m) {
     for (int i = 0; i < kPrintColumnCount; ++i) {
         c.Width[i] = Dots(cols[i].WidthInch, m.DpiX);
         c.Gap[i] = cols[i].GapAfter ? Dots(kPrintGapInch, m.DpiX) : 0;
-        c.Heading[i] = Qs(cols[i].Heading);
+        c.Heading[i] = ToQ(cols[i].Heading);
         c.Align[i] = static_cast<int>(cols[i].Align);
     }
     return c;
@@ -107,7 +103,7 @@ void DrawPage(QPainter& p, const TWayPointList& plan, const TPrintPage& page, bo
     for (int i = page.First; i < page.End; ++i) {
         y += v.Row;
         std::array<QString, kPrintColumnCount> t;
-        for (int col = 0; col < kPrintColumnCount; ++col) t[col] = Qs(PrintCellText(plan, i, col));
+        for (int col = 0; col < kPrintColumnCount; ++col) t[col] = ToQ(PrintCellText(plan, i, col));
         // Empty cells are skipped by position only, so every text keeps its column.
         PrintCells(p, y, 0, c, t.data(), 0, kPrintColumnCount);
         y += v.Text;
@@ -117,7 +113,7 @@ void DrawPage(QPainter& p, const TWayPointList& plan, const TPrintPage& page, bo
         y += v.Rule;
         Rule(p, y, w);
         y += v.Text;
-        PrintCellText(p, y, 0, Qs(PrintTotalText(plan)), w, -1);
+        PrintCellText(p, y, 0, ToQ(PrintTotalText(plan)), w, -1);
     }
     PrintCellText(p, m.PageHeight - m.LineHeight, 0,
                   QStringLiteral("page %1 of %2").arg(number).arg(count), w, 0);
@@ -134,9 +130,9 @@ double NeededWidthInch(const TWayPointList& plan, const QFontMetrics& fm, int dp
     const auto capped = PrintColumns(1e9); // the caps
     double need[kPrintColumnCount] = {};
     for (int col : {2, 7}) {
-        int widest = fm.horizontalAdvance(Qs(capped[col].Heading));
+        int widest = fm.horizontalAdvance(ToQ(capped[col].Heading));
         for (int i = 0; i < plan.Count(); ++i)
-            widest = std::max(widest, fm.horizontalAdvance(Qs(PrintCellText(plan, i, col))));
+            widest = std::max(widest, fm.horizontalAdvance(ToQ(PrintCellText(plan, i, col))));
         need[col] = std::min(Inches(widest, dpiX), capped[col].WidthInch);
     }
     // The variable columns take 0.4 and 0.6 of the spare width.
