@@ -62,11 +62,14 @@ private:
         if (Queue_.empty()) {
             ++Unexpected;
             d->reject();
+            d->setProperty("kestrunAnswered", false);
             return;
         }
         auto answer = std::move(Queue_.front());
         Queue_.pop_front();
         answer(d);
+        // A window shown again later (the settings) is answered again.
+        if (!d->isVisible()) d->setProperty("kestrunAnswered", false);
     }
 
     QTimer Timer_;
