@@ -143,31 +143,45 @@ QString ExportName(const QString& current, const QString& suffix) {
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
+void ImportFP(TfmMain& m, const QString& name) {
+    ImportFlightPlan(m.World.WayPointList, Path(name));
+    m.PlanFileName.clear(); // the next save asks for a name
+    m.SetGridRowCounts();
+    m.CurrentFileName = name;
+    m.World.WayPointList.CalcPlan();
+    m.RefreshTotals();
+}
+
+void OpenRSBN(TfmMain& m, const QString& name) {
+    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, Path(name));
+    m.PlanFileName = name;
+    m.SetGridRowCounts();
+    m.World.WayPointList.CalcPlan();
+    m.World.WayPointList.PlanModified = false;
+    m.CurrentFileName = m.PlanFileName;
+    m.RefreshTotals();
+    // A later save would drop these names for good, so the user hears of them now.
+    if (!missing.empty()) ReportMessage(MissingBeaconsText(missing));
+}
+
 } // namespace
 
 void TfmMain::mImportFPClick() {
     const QString name = AskFileName(this, odFltPln(), QString());
-    if (name.isEmpty()) return;
-    ImportFlightPlan(World.WayPointList, Path(name));
-    PlanFileName.clear(); // the next save asks for a name
-    SetGridRowCounts();
-    CurrentFileName = name;
-    World.WayPointList.CalcPlan();
-    RefreshTotals();
+    if (!name.isEmpty()) ImportFP(*this, name);
 }
 
 void TfmMain::mOpenRSBNClick() {
     const QString name = AskFileName(this, odRSBNFile(), PlanFileName);
-    if (name.isEmpty()) return;
-    const std::vector<TMissingBeacon> missing = OpenPlanFile(World.WayPointList, Path(name));
-    PlanFileName = name;
-    SetGridRowCounts();
-    World.WayPointList.CalcPlan();
-    World.WayPointList.PlanModified = false;
-    CurrentFileName = PlanFileName;
-    RefreshTotals();
-    // A later save would drop these names for good, so the user hears of them now.
-    if (!missing.empty()) ReportMessage(MissingBeaconsText(missing));
+    if (!name.isEmpty()) OpenRSBN(*this, name);
+}
+
+void TfmMain::OpenFile(const QString& fileName) {
+    const QString name = QFileInfo(fileName).absoluteFilePath();
+    if (name.endsWith(QStringLiteral(".rbf"), Qt::CaseInsensitive))
+        OpenRSBN(*this, name);
+    else
+        ImportFP(*this, name);
 }
 
 void TfmMain::mSaveRSBNClick() {

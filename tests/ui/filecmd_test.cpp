@@ -46,6 +46,7 @@ private slots:
     void failedImportAndOpenChangeNothing();
     void openNamesMissingBeacons();
     void exportPdf();
+    void fileFromCommandLine();
 };
 
 void TestFileCommands::importSaveOpenExport() {
@@ -172,6 +173,23 @@ void TestFileCommands::exportPdf() {
     QVERIFY2(pdf.contains(QStringLiteral("3. UMMS N53*52.90’ E027*32.30’")), qPrintable(pdf));
     QVERIFY(pdf.contains(p.Main().windowTitle().simplified()));
     QVERIFY(pdf.contains(QStringLiteral("page 1 of 1")));
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+}
+
+void TestFileCommands::fileFromCommandLine() {
+    TProgram p;
+    p.Start();
+    p.Main().OpenFile(Q(TestData("planfile/three-traverse.rbf")));
+    QCOMPARE(p.Plan().Count(), 3);
+    QCOMPARE(p.Plan().SupPoint, spTraverse);
+    QCOMPARE(p.Status(2), QString());
+    // Any other name is imported; a relative one is taken from the working folder.
+    Copy(TestData("plans/fs2002.pln"), p.Work.File("r.PLN"));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(Q(p.Work.Path));
+    p.Main().OpenFile(QStringLiteral("r.PLN"));
+    QDir::setCurrent(cwd);
+    QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
 }
 
