@@ -2,6 +2,7 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -20,17 +21,17 @@ struct Leg {
 const std::vector<Leg>& Legs() {
     static const std::vector<Leg> legs = [] {
         std::mt19937_64 rng(42);
-        std::uniform_real_distribution<double> u(-1, 1), lon(0, 2 * M_PI);
+        std::uniform_real_distribution<double> u(-1, 1), lon(0, 2 * std::numbers::pi);
         std::vector<Leg> out(4096);
         for (Leg& l : out) {
             const double la = std::asin(u(rng)), lo = lon(rng);
             const double lb = std::asin(u(rng)), lob = lon(rng);
             l.a = TGeoPoint{la, lo};
             l.b = TGeoPoint{lb, lob};
-            l.latA = la * 180 / M_PI;
-            l.lonA = lo * 180 / M_PI;
-            l.latB = lb * 180 / M_PI;
-            l.lonB = lob * 180 / M_PI;
+            l.latA = la * 180 / std::numbers::pi;
+            l.lonA = lo * 180 / std::numbers::pi;
+            l.latB = lb * 180 / std::numbers::pi;
+            l.lonB = lob * 180 / std::numbers::pi;
         }
         return out;
     }();

@@ -9,6 +9,7 @@
 #include <GeographicLib/Geodesic.hpp>
 
 #include <memory>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -26,7 +27,7 @@ const GeographicLib::Geodesic& Sphere() {
     return g;
 }
 
-constexpr double kDegD = 3.14159265358979323846 / 180;
+constexpr double kDegD = std::numbers::pi / 180;
 
 TGeoPoint Geo(double latDeg, double lonDeg) {
     if (lonDeg < 0) lonDeg += 360;

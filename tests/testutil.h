@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,11 @@
 #include "base/error.h"
 
 namespace kestrun::test {
+
+/// The tests' own pi and degree, independent of the constants of the code under test.
+inline constexpr double kPiD = std::numbers::pi;
+inline constexpr long double kPiL = std::numbers::pi_v<long double>;
+inline constexpr double kDeg = std::numbers::pi / 180;
 
 /// A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {

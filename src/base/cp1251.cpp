@@ -231,6 +231,13 @@ char UpperCase1251(char c) {
     }
 }
 
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperCase1251(a[i]) != UpperCase1251(b[i])) return false;
+    return true;
+}
+
 std::string UpperCase1251(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = UpperCase1251(c);

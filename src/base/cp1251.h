@@ -38,6 +38,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::string UpperCase1251(std::string_view text);
 char UpperCase1251(char c);
 
+/// Whether two texts are equal but for the letter case of code page 1251 (Latin and Cyrillic),
+/// as the system compares keys and names.
+bool SameText(std::string_view a, std::string_view b);
+
 /// Literal Russian texts are typed in UTF-8 source and converted once: `Cp("СРП")`.
 inline std::string Cp(std::string_view utf8) {
     return Utf8ToCp1251(utf8);

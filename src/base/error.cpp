@@ -38,6 +38,26 @@ std::string MsgNotFloat(std::string_view text) {
     return Join("'", text, "' is not a valid floating point value");
 }
 
+std::string MsgExpectedSymbol(char symbol) {
+    return Join(Cp("Ожидается символ \""), std::string_view(&symbol, 1), "\"");
+}
+
+std::string MsgListIndex(int index) {
+    return Join("List index out of bounds (", std::to_string(index), ")");
+}
+
+std::string MsgFormatInvalid(std::string_view format) {
+    return Join("Format '", format, "' invalid or incompatible with argument");
+}
+
+std::string MsgPropertyNotFound(std::string_view name) {
+    return Join("Property ", name, " does not exist");
+}
+
+std::string MsgClassNotFound(std::string_view name) {
+    return Join("Class ", name, " not found");
+}
+
 std::string MsgAssertion(std::string_view unit, int line) {
     return Join("Assertion failure (", unit, Join(", line ", std::to_string(line), ")"));
 }

@@ -44,8 +44,20 @@ std::string ErrorWhere(const std::exception& e);
 RaiseCannotCreateFile(const std::filesystem::path& path); // "Cannot create file %s"
 std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
 std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
+std::string MsgExpectedSymbol(char symbol); // "Ожидается символ "%s"" (code page 1251)
+std::string MsgListIndex(int index);        // "List index out of bounds (%d)"
+std::string MsgFormatInvalid(std::string_view format);  // "Format '%s' invalid or ..."
+std::string MsgPropertyNotFound(std::string_view name); // "Property %s does not exist"
+std::string MsgClassNotFound(std::string_view name);    // "Class %s not found"
 inline constexpr const char* kMsgRangeCheck = "Range check error";
 inline constexpr const char* kMsgBadFormat = "Bad format!";
+inline constexpr const char* kMsgStreamWrite = "Stream write error";
+inline constexpr const char* kMsgInvalidProperty = "Invalid property value";
+inline constexpr const char* kMsgNoMagneticModel = "No magnetic model loaded";
+/// Followed by the path and ".".
+inline constexpr const char* kMsgBadBeaconCfg = "Bad format RSBN_DAT.CFG file! Path ";
+/// Followed by the path, ", line N: " and what is wrong.
+inline constexpr const char* kMsgBadCof = "Bad format of magnetic model file ";
 
 /// "Assertion failure (unit, line N)", as the runtime formats a failed assertion.
 std::string MsgAssertion(std::string_view unit, int line);

@@ -76,7 +76,7 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
     if (ok && ::rename(tmp.c_str(), sys.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(tmp.c_str());
-        Raise("Stream write error");
+        Raise(kMsgStreamWrite);
     }
 }
 
@@ -86,7 +86,7 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     if (fd < 0) RaiseCannotCreateFile(path);
     bool ok = WriteAll(fd, bytes);
     if (::close(fd) != 0) ok = false;
-    if (!ok) Raise("Stream write error");
+    if (!ok) Raise(kMsgStreamWrite);
 }
 
 std::filesystem::path ExePath() {

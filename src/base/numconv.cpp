@@ -21,10 +21,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -33,7 +29,7 @@ int HexValue(char c) {
 }
 
 [[noreturn]] void BadFormat(std::string_view fmt) {
-    Raise("Format '" + std::string(fmt) + "' invalid or incompatible with argument");
+    Raise(MsgFormatInvalid(fmt));
 }
 
 } // namespace

@@ -10,6 +10,11 @@
 
 namespace kestrun {
 
+/// An ASCII decimal digit.
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 /// A text as an integer: surrounding blanks (bytes 1..32), an optional sign, then decimal
 /// digits or "$" and hexadecimal digits. Raises "'%s' is not a valid integer value" with the
 /// text as given, also when the value leaves the 32-bit range.

@@ -213,7 +213,7 @@ void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageText
             std::string line;
             for (std::size_t i = 0; i < row.size(); ++i) {
                 std::string pad(widths[i] - Width(row[i]), ' ');
-                bool right = t.Columns[i].Align == 1;
+                bool right = t.Columns[i].Align == caRight;
                 if (i) line += "  ";
                 line += right ? pad + row[i] : row[i] + pad;
             }

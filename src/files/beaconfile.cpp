@@ -26,7 +26,7 @@ const TCharSet& SignedDigitChars() {
 } // namespace
 
 void RaiseBadBeaconCfg(const std::filesystem::path& path) {
-    RaiseNamingFile("Bad format RSBN_DAT.CFG file! Path ", path, ".");
+    RaiseNamingFile(kMsgBadBeaconCfg, path, ".");
 }
 
 void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {

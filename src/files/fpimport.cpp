@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/coordtext.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "plan/fltpln.h"
@@ -16,29 +17,14 @@ namespace {
 const TCharSet kAppVersionChars = TCharSet::Of("AVeinoprs");
 const TCharSet kWaypointKeyChars = TCharSet::Of("ainoptwy");
 const TCharSet kIdentChars = TCharSet::Of("", "09AZaz");
-const TCharSet kMinuteChars = TCharSet::Of(".", "09");
-
-struct TCoordTexts {
-    char Hemisphere = 0;
-    std::string Degrees, Minutes;
-};
-
 // One coordinate as the simulator writes it: N55* 58.35'
 TCoordTexts ReadCoord(TVelParser& p) {
-    TCoordTexts c;
-    p.SkipBlanks();
-    c.Hemisphere = static_cast<char>(p.NextChar());
-    p.ReadRun(TVelParser::DigitChars, c.Degrees);
-    p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, c.Minutes);
-    p.ExpectSymbol('\'');
-    return c;
+    return ReadCoordTexts(p, '\'');
 }
 
 // Southern and western values are kept as 2*pi minus their magnitude, as typed ones are.
 long double CoordAngle(const TCoordTexts& c, char negativeLetter) {
-    long double minutes = StrToFloat(c.Minutes);
-    long double angle = (minutes / 60 + StrToInt(c.Degrees)) * kPi / 180;
+    long double angle = CoordTextsAngle(c);
     if (c.Hemisphere == negativeLetter) angle = Normalize2Pi(static_cast<double>(-angle));
     return angle;
 }

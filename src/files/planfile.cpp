@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "files/coordtext.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
 #include "math/tools.h"
@@ -16,28 +17,10 @@ namespace kestrun {
 namespace {
 
 const TCharSet kPlanKeyChars = TCharSet::Of("PSainoptuwy");
-const TCharSet kMinuteChars = TCharSet::Of(".", "09");
-
-struct TCoordTexts {
-    std::string Degrees, Minutes;
-};
-
 // One coordinate in the asterisk form: N55*58.35’ (the letter is not used: the degrees are
 // those of the stored angle, 0 to 359).
 TCoordTexts ReadCoord(TVelParser& p) {
-    TCoordTexts c;
-    p.SkipBlanks();
-    p.NextChar();
-    p.ReadRun(TVelParser::DigitChars, c.Degrees);
-    p.ExpectSymbol('*');
-    p.ReadRun(kMinuteChars, c.Minutes);
-    p.ExpectSymbol(kClosingMark);
-    return c;
-}
-
-long double CoordAngle(const TCoordTexts& c) {
-    long double minutes = StrToFloat(c.Minutes);
-    return (minutes / 60 + StrToInt(c.Degrees)) * kPi / 180;
+    return ReadCoordTexts(p, kClosingMark);
 }
 
 //   waypoint.1="UUEE", N55*58.35’, E037*24.68’, "Шереметьево"
@@ -63,8 +46,8 @@ void ReadWaypointLine(TVelParser& p, TWayPointList& plan, TMissingByIndex& missi
     p.SkipLine();
 
     TGeoPoint pos;
-    pos.Lat = CoordAngle(lat);
-    pos.Lon = CoordAngle(lon);
+    pos.Lat = CoordTextsAngle(lat);
+    pos.Lon = CoordTextsAngle(lon);
     const bool existing = n >= 0 && n < plan.Count();
     TWayPoint& w = existing ? plan[n] : plan.AddWayPoint();
     const int index = existing ? n : plan.Count() - 1;

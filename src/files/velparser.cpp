@@ -35,13 +35,6 @@ const TCharSet TVelParser::QuotedChars = TCharSet::Range(32, 255).Without('"');
 const TCharSet TVelParser::DigitChars = TCharSet::Of({}, "09");
 const TCharSet TVelParser::LetterChars = TCharSet::Of({}, "AZaz");
 
-std::string MsgExpectedSymbol(char symbol) {
-    std::string msg = Cp("Ожидается символ \"");
-    msg += symbol;
-    msg += '"';
-    return msg;
-}
-
 TVelParser::TVelParser(std::istream& stream) : Stream_(stream) {
     Stream_.clear();
     Stream_.seekg(0);

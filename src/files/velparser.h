@@ -88,7 +88,4 @@ private:
     bool CanPushBack_ = false; // the last NextChar delivered a byte not yet given back
 };
 
-/// The tokenizer's message for a missing symbol: "Ожидается символ "%s"" (code page 1251).
-std::string MsgExpectedSymbol(char symbol);
-
 } // namespace kestrun

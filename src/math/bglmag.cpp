@@ -63,7 +63,7 @@ double TMagDecGrid::MagDeclAt(const TGeoPoint& p) const {
     const int i2 = (i == 90 || i == -90) ? i : i + Sign(i);
     const int j2 = j == 359 ? 0 : j + Sign(j);
     auto v = [this](int a, int b) -> Real {
-        return Real(Grid[static_cast<std::size_t>(b * kLatCount + a + 90)]) * 180 / 32768;
+        return Real(Grid[static_cast<std::size_t>(b * kLatCount + a + 90)]) * 180 / kHalfTurn;
     };
     const Real t = std::abs(Real(lat) - i);
     const double r1 = static_cast<double>(v(i, j) + t * (v(i2, j) - v(i, j)));

@@ -16,6 +16,8 @@ public:
     static constexpr int kLatCount = 181;
     static constexpr std::size_t kHeaderBytes = 136;
     static constexpr std::size_t kValueCount = kLonCount * kLatCount;
+    /// The grid value of 180 degrees: a value v stands for v * 180 / kHalfTurn degrees.
+    static constexpr double kHalfTurn = 32768;
 
     /// Reads up to 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
     /// %s"; then the grid keeps its content. A short file fills only what it holds.

@@ -2,17 +2,13 @@
 // times kEarthRadiusKm, a multiplication the callers do.
 #pragma once
 
+#include "math/angles.h"
 #include "math/geopoint.h"
 #include "math/matrix.h"
 
 namespace kestrun {
 
 inline constexpr double kEarthRadiusKm = 6378.137;
-inline constexpr long double kPi = 3.1415926535897932385L;
-inline constexpr long double kPi2 = 1.5707963267948966193L; // pi/2
-inline constexpr long double k2Pi = 6.283185307179586477L;  // 2*pi
-inline constexpr long double kRadToDeg = 57.295779513082320877L;
-inline constexpr long double kDegToRad = 0.017453292519943295769L;
 
 /// Angle between A and B seen from the Earth's centre, radians in [0, pi]; exactly 0 for
 /// coincident positions.

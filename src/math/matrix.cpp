@@ -2,13 +2,13 @@
 
 #include <cmath>
 
+#include "math/angles.h"
+
 namespace kestrun {
 
 namespace {
 
 using Real = long double; // intermediate arithmetic; fields are rounded to double on store
-
-constexpr Real kTwoPi = 6.283185307179586477L;
 
 } // namespace
 
@@ -43,7 +43,7 @@ void TVector3::ToSpherical() {
     } else {
         Lon_ = std::atan2(Y_, X_);
         // Longitudes run from 0 to 2pi, never negative.
-        if (Lon_ < 0) Lon_ = static_cast<double>(Lon_ + kTwoPi);
+        if (Lon_ < 0) Lon_ = static_cast<double>(Lon_ + k2Pi);
     }
     const double h = static_cast<double>(std::sqrt(Real(s)));
     if (Z_ == 0 && h == 0) {

@@ -32,10 +32,6 @@ char UpCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 /// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
 class TCoordReader {
 public:
@@ -61,7 +57,8 @@ public:
         if (Next() != mark) Raise(kMsgBadFormat);
     }
 
-    /// Degrees, degree sign, minutes, closing mark: one angle in degrees.
+    /// Degrees, degree sign, minutes, closing mark: one angle in radians. The minutes are
+    /// rounded to double on the way, as the typed text always was.
     Real Angle() {
         SkipBlanks();
         const std::string_view degText = Run(false);
@@ -70,7 +67,7 @@ public:
         const std::string_view minText = Run(true);
         Expect(kClosingMark);
         const double minutes = static_cast<double>(StrToFloat(minText));
-        return degrees + Real(minutes) / 60;
+        return DegMinToRad(degrees, minutes);
     }
 
 private:
@@ -109,21 +106,26 @@ double ToDegrees(long double rad) {
 
 } // namespace
 
+long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes) {
+    const long double min = StrToFloat(minutes);
+    return DegMinToRad(StrToInt(degrees), min);
+}
+
 TGeoPoint StrToGeoPoint(std::string_view text) {
     TCoordReader r(Trim(text));
     r.SkipBlanks();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
-    const Real latDeg = r.Angle();
+    const Real lat = r.Angle();
     r.SkipBlanks();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
-    const Real lonDeg = r.Angle();
+    const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
 
     TGeoPoint p;
-    p.Lat = latDeg * kDegToRad;
-    p.Lon = lonDeg * kDegToRad;
+    p.Lat = lat;
+    p.Lon = lon;
     // Southern and western angles are kept as 2pi minus their magnitude.
     if (ns == 'S') p.Lat = Normalize2Pi(static_cast<double>(-p.Lat));
     if (ew == 'W') p.Lon = Normalize2Pi(static_cast<double>(-p.Lon));

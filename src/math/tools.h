@@ -22,6 +22,10 @@ std::string GeoPointToStr(const TGeoPoint& p);
 std::string WayPointLatStr(const TGeoPoint& p);
 std::string WayPointLonStr(const TGeoPoint& p);
 
+/// Degrees and minutes texts as radians (DegMinToRad). The minutes are converted first: with
+/// both texts bad, theirs is the error raised ("'%s' is not a valid floating point value").
+long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes);
+
 /// An angle in degrees as degrees, minutes and whole seconds (ties to even), with carries; a
 /// negative angle puts its sign on the first non-zero part.
 void SplitDegrees(double x, int& degrees, int& minutes, int& seconds);

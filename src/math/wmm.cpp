@@ -10,15 +10,16 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "math/angles.h"
 #include "math/bglmag.h"
 
 namespace kestrun {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegToRad = kPi / 180.0;
-constexpr double kRadToDeg = 180.0 / kPi;
+// The model's arithmetic is double throughout, as its reference software's.
+constexpr double kDegToRadD = static_cast<double>(kPi) / 180.0;
+constexpr double kRadToDegD = 180.0 / static_cast<double>(kPi);
 
 // WGS-84.
 constexpr double kWgs84AKm = 6378.137;
@@ -59,7 +60,7 @@ bool ParseInt(std::string_view field, int& value) {
 }
 
 [[noreturn]] void BadCof(const std::filesystem::path& fileName, int line, std::string_view what) {
-    RaiseNamingFile("Bad format of magnetic model file ", fileName,
+    RaiseNamingFile(kMsgBadCof, fileName,
                     ", line " + std::to_string(line) + ": " + std::string(what));
 }
 
@@ -141,13 +142,13 @@ void TWmmModel::ReadCof(std::string_view text, const std::filesystem::path& file
 
 TMagField TWmmModel::Field(double latDeg, double lonDeg, double heightKm,
                            double decimalYear) const {
-    if (!IsLoaded()) Raise("No magnetic model loaded");
+    if (!IsLoaded()) Raise(kMsgNoMagneticModel);
     if (!(std::fabs(latDeg) <= 90.0) || !std::isfinite(lonDeg) || !std::isfinite(heightKm) ||
         !std::isfinite(decimalYear))
         RaiseRangeCheck();
 
     // Geodetic to geocentric spherical coordinates.
-    const double lat = latDeg * kDegToRad;
+    const double lat = latDeg * kDegToRadD;
     const double sinLat = std::sin(lat);
     const double cosLat = std::cos(lat);
     const double rc = kWgs84AKm / std::sqrt(1.0 - kWgs84E2 * sinLat * sinLat);
@@ -191,7 +192,7 @@ TMagField TWmmModel::Field(double latDeg, double lonDeg, double heightKm,
     }
 
     // Spherical harmonic sums: north, east and down components in the geocentric frame.
-    const double lon = lonDeg * kDegToRad;
+    const double lon = lonDeg * kDegToRadD;
     const double dt = decimalYear - Epoch_;
     double cosML[kMaxDegree + 1], sinML[kMaxDegree + 1];
     for (int m = 0; m <= nMax; ++m) {
@@ -227,8 +228,8 @@ TMagField TWmmModel::Field(double latDeg, double lonDeg, double heightKm,
     f.Z = bx * sp + bz * cp;
     f.H = std::hypot(f.X, f.Y);
     f.F = std::hypot(f.H, f.Z);
-    f.Decl = std::atan2(f.Y, f.X) * kRadToDeg;
-    f.Incl = std::atan2(f.Z, f.H) * kRadToDeg;
+    f.Decl = std::atan2(f.Y, f.X) * kRadToDegD;
+    f.Incl = std::atan2(f.Z, f.H) * kRadToDegD;
     if (latDeg > kGridVarLatDeg)
         f.GridVar = FoldDegrees(f.Decl - lonDeg);
     else if (latDeg < -kGridVarLatDeg)
@@ -250,7 +251,7 @@ double DecimalYear(int year, int month, int day) {
 }
 
 std::int16_t DeclinationToGridValue(double declDeg) {
-    const double v = std::round(declDeg * 32768.0 / 180.0);
+    const double v = std::round(declDeg * TMagDecGrid::kHalfTurn / 180.0);
     if (!(v >= -32768.0)) return -32768; // also NaN
     if (v > 32767.0) return 32767;
     return static_cast<std::int16_t>(v);

@@ -20,7 +20,7 @@ constexpr double kReachKm = 360.0;
 constexpr double kInitialBestSumKm = 10000.0;
 
 [[noreturn]] void RaiseListIndex(int index) {
-    Raise(Format("List index out of bounds (%d)", {static_cast<long long>(index)}));
+    Raise(MsgListIndex(index));
 }
 
 // Differences and sums of angles are formed in extended precision and rounded once, as every
@@ -68,9 +68,9 @@ void ComputeRSBN(TWayPoint& p, const TWayPoint& q, const TSpherePoint& sp, const
                  const TVector3& pole, TSupPointKind supPoint) {
     const TSpherePoint sb(p.BeaconPos);
     const double d1 = DistanceKmOf(sp.U, sb.U);
-    const bool atStart = d1 < NEAR_POINT_KM;
+    const bool atStart = d1 < kNearPointKm;
     const double d2 = atStart ? 0 : DistanceKmOf(sq.U, sb.U);
-    if (atStart || d2 < NEAR_POINT_KM) {
+    if (atStart || d2 < kNearPointKm) {
         // A beacon at the start is flown away from (to q), one at the end is flown to (from
         // p): the leg runs between the beacon and the waypoint at the other end.
         const TSpherePoint& other = atStart ? sq : sp;
@@ -242,9 +242,9 @@ void TWayPointList::AutoSelectBeacons() {
 
         int chosen = -1;
         for (int j = 0; j < m && chosen < 0; ++j)
-            if (fromEnd[static_cast<std::size_t>(j)] < NEAR_POINT_KM) chosen = j;
+            if (fromEnd[static_cast<std::size_t>(j)] < kNearPointKm) chosen = j;
         for (int j = 0; j < m && chosen < 0; ++j)
-            if (fromStart[static_cast<std::size_t>(j)] < NEAR_POINT_KM) chosen = j;
+            if (fromStart[static_cast<std::size_t>(j)] < kNearPointKm) chosen = j;
         if (chosen < 0) {
             double best = kInitialBestSumKm;
             for (int j = 0; j < m; ++j) {

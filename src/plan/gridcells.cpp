@@ -11,7 +11,7 @@ namespace kestrun {
 
 namespace {
 
-TColDescript Col(const char* designUtf8, std::uint16_t align, std::uint16_t content,
+TColDescript Col(const char* designUtf8, TCellAlign align, TCellContent content,
                  std::uint16_t width, const char* key) {
     TColDescript c;
     c.DesignCaption = Cp(designUtf8);
@@ -30,40 +30,40 @@ std::string Deg(double radians) {
 } // namespace
 
 std::vector<TColDescript> RSBNColumns() {
-    // The support-point column (code 10) stands before the mode column (code 9).
-    return {Col("", 0, 0, 10, ""),
-            Col("№", 1, 1, 17, "sStrGrid_Number"),
-            Col("ППМ", 2, 2, 100, "sStrGrid_Points"),
-            Col("Координаты ППМ", 2, 3, 125, "sStrGrid_Coords"),
-            Col("МC", 1, 4, 29, "sStrGrid_MagDecl"),
-            Col("ЗИПУ", 1, 5, 40, "sStrGrid_TrueCourseAngle"),
-            Col("ЗМПУ", 1, 6, 40, "sStrGrid_MagCourseAngle"),
-            Col("Дист.", 1, 7, 44, "sStrGrid_Distance"),
-            Col("Маяк РСБН", 2, 8, 130, "sStrGrid_RSBNBeacon"),
-            Col("Оп.точка", 2, 10, 60, "sStrGrid_RSBNSupPoint"),
-            Col("Режим", 2, 9, 50, "sStrGrid_RSBNMode"),
-            Col("Азимут", 1, 11, 50, "sStrGrid_RSBNAzimuth"),
-            Col("Орбита", 1, 12, 50, "sStrGrid_RSBNOrbit"),
-            Col("ЗПУ", 1, 13, 50, "sStrGrid_RSBNPlannedCourse"),
-            Col("Уг.цели", 1, 14, 50, "sStrGrid_RSBNTargetAngle"),
-            Col("Р.цели", 1, 15, 50, "sStrGrid_RSBNTargetDistance")};
+    // The support-point column stands before the mode column.
+    return {Col("", caMarker, ccMarker, 10, ""),
+            Col("№", caRight, ccNumber, 17, "sStrGrid_Number"),
+            Col("ППМ", caLeft, ccName, 100, "sStrGrid_Points"),
+            Col("Координаты ППМ", caLeft, ccCoords, 125, "sStrGrid_Coords"),
+            Col("МC", caRight, ccMagDecl, 29, "sStrGrid_MagDecl"),
+            Col("ЗИПУ", caRight, ccTrueCourse, 40, "sStrGrid_TrueCourseAngle"),
+            Col("ЗМПУ", caRight, ccMagCourse, 40, "sStrGrid_MagCourseAngle"),
+            Col("Дист.", caRight, ccDistance, 44, "sStrGrid_Distance"),
+            Col("Маяк РСБН", caLeft, ccBeacon, 130, "sStrGrid_RSBNBeacon"),
+            Col("Оп.точка", caLeft, ccRSBNSupPoint, 60, "sStrGrid_RSBNSupPoint"),
+            Col("Режим", caLeft, ccRSBNMode, 50, "sStrGrid_RSBNMode"),
+            Col("Азимут", caRight, ccRSBNAzimuth, 50, "sStrGrid_RSBNAzimuth"),
+            Col("Орбита", caRight, ccRSBNOrbit, 50, "sStrGrid_RSBNOrbit"),
+            Col("ЗПУ", caRight, ccRSBNPlannedCourse, 50, "sStrGrid_RSBNPlannedCourse"),
+            Col("Уг.цели", caRight, ccRSBNTargetAngle, 50, "sStrGrid_RSBNTargetAngle"),
+            Col("Р.цели", caRight, ccRSBNTargetDistance, 50, "sStrGrid_RSBNTargetDistance")};
 }
 
 std::vector<TColDescript> NVUColumns() {
-    return {Col("", 0, 0, 10, ""),
-            Col("№", 1, 1, 17, "sStrGrid_Number"),
-            Col("ППМ", 2, 2, 38, "sStrGrid_Points"),
-            Col("Координаты ППМ", 2, 3, 125, "sStrGrid_Coords"),
-            Col("МC", 1, 4, 29, "sStrGrid_MagDecl"),
-            Col("ЗИПУ", 1, 5, 40, "sStrGrid_TrueCourseAngle"),
-            Col("ОЗИПУ", 1, 16, 40, "sStrGrid_TrueBackCourseAngle"),
-            Col("ЗМПУ", 1, 6, 40, "sStrGrid_MagCourseAngle"),
-            Col("ОЗМПУ", 1, 17, 40, "sStrGrid_MagBackCourseAngle"),
-            Col("Аз.п.", 1, 18, 40, "sStrGrid_Fork"),
-            Col("С.А.П.", 1, 19, 40, "sStrGrid_SFork"),
-            Col("ОЗПУв", 1, 20, 40, "sStrGrid_OrthCourseTakeOff"),
-            Col("ОЗПУп", 1, 21, 40, "sStrGrid_OrthCourseLand"),
-            Col("Дист.", 1, 7, 44, "sStrGrid_Distance")};
+    return {Col("", caMarker, ccMarker, 10, ""),
+            Col("№", caRight, ccNumber, 17, "sStrGrid_Number"),
+            Col("ППМ", caLeft, ccName, 38, "sStrGrid_Points"),
+            Col("Координаты ППМ", caLeft, ccCoords, 125, "sStrGrid_Coords"),
+            Col("МC", caRight, ccMagDecl, 29, "sStrGrid_MagDecl"),
+            Col("ЗИПУ", caRight, ccTrueCourse, 40, "sStrGrid_TrueCourseAngle"),
+            Col("ОЗИПУ", caRight, ccTrueBackCourse, 40, "sStrGrid_TrueBackCourseAngle"),
+            Col("ЗМПУ", caRight, ccMagCourse, 40, "sStrGrid_MagCourseAngle"),
+            Col("ОЗМПУ", caRight, ccMagBackCourse, 40, "sStrGrid_MagBackCourseAngle"),
+            Col("Аз.п.", caRight, ccFork, 40, "sStrGrid_Fork"),
+            Col("С.А.П.", caRight, ccSFork, 40, "sStrGrid_SFork"),
+            Col("ОЗПУв", caRight, ccOrthCourseTakeOff, 40, "sStrGrid_OrthCourseTakeOff"),
+            Col("ОЗПУп", caRight, ccOrthCourseLand, 40, "sStrGrid_OrthCourseLand"),
+            Col("Дист.", caRight, ccDistance, 44, "sStrGrid_Distance")};
 }
 
 bool HasRSBN(const TWayPointList& plan, const TWayPoint& w) {
@@ -90,61 +90,63 @@ std::string ModeText(int mode) {
     }
 }
 
-std::string CellText(const TWayPointList& plan, int row, int content) {
+std::string CellText(const TWayPointList& plan, int row, TCellContent content) {
     if (row < 1 || row > plan.Count()) return {};
     const TWayPoint& w = plan[row - 1];
     const bool last = row == plan.Count();
     const bool rsbn = !last && HasRSBN(plan, w);
     switch (content) {
-    case 1:
+    case ccNumber:
         return std::to_string(row) + ".";
-    case 2:
+    case ccName:
         return w.Name;
-    case 3:
+    case ccCoords:
         return GeoPointToStr(w.Pos);
-    case 4:
+    case ccMagDecl:
         return Deg(w.MagDecl);
-    case 5:
+    case ccTrueCourse:
         return last ? std::string() : Deg(w.TrueCourse);
-    case 6:
+    case ccMagCourse:
         return last ? std::string() : Deg(w.MagCourse);
-    case 7:
+    case ccDistance:
         return last ? std::string() : Format("%6.1f", {w.Distance});
-    case 8:
+    case ccBeacon:
         return BeaconText(plan, w);
-    case 9:
+    case ccRSBNMode:
         return rsbn ? ModeText(w.RSBNMode) : std::string();
-    case 11:
+    case ccRSBNAzimuth:
         return rsbn ? Deg(w.RSBNAzimuth) : std::string();
-    case 12:
+    case ccRSBNOrbit:
         return rsbn ? Format("%3.1f", {w.RSBNOrbit}) : std::string();
-    case 13:
+    case ccRSBNPlannedCourse:
         return rsbn ? Deg(w.RSBNPlannedCourse) : std::string();
-    case 14:
+    case ccRSBNTargetAngle:
         return rsbn ? Deg(w.RSBNTargetAngle) : std::string();
-    case 15:
+    case ccRSBNTargetDistance:
         return rsbn ? Format("%6.1f", {w.RSBNTargetDistance}) : std::string();
-    case 16:
+    case ccTrueBackCourse:
         return last ? std::string() : Deg(w.TrueBackCourse);
-    case 17:
+    case ccMagBackCourse:
         return last ? std::string() : Deg(w.MagBackCourse);
-    case 18:
+    case ccFork:
         return last ? std::string() : Deg(w.Fork);
-    case 19:
+    case ccSFork:
         return last ? std::string() : Deg(w.SFork);
-    case 20:
+    case ccOrthCourseTakeOff:
         return last ? std::string() : Deg(w.OrthCourseTakeOff);
-    case 21:
+    case ccOrthCourseLand:
         return last ? std::string()
                     : Format("%3.1f", {static_cast<double>(w.OrthCourseTakeOff * kRadToDeg) +
                                        static_cast<double>(plan.SumForkMagDecl * kRadToDeg)});
     default:
-        return {}; // 0: marker cell; 10: the support-point column is always empty
+        return {}; // the marker cell; the support-point column is always empty
     }
 }
 
-bool CellGrey(const TWayPointList& plan, int row, int content) {
-    if (row < 1 || row > plan.Count() || content < 13 || content > 15) return false;
+bool CellGrey(const TWayPointList& plan, int row, TCellContent content) {
+    if (row < 1 || row > plan.Count() || content < ccRSBNPlannedCourse ||
+        content > ccRSBNTargetDistance)
+        return false;
     return plan[row - 1].RSBNMode != rmSRP;
 }
 

@@ -11,11 +11,40 @@ namespace kestrun {
 class TWayPoint;
 class TWayPointList;
 
-/// One column of a grid. Align: 0 marker cell, 1 right, 2 left. Content: the value code.
+/// What the cells of a column show: the value codes of the column tables.
+enum TCellContent : std::uint16_t {
+    ccMarker = 0, // the row marker, no text
+    ccNumber = 1,
+    ccName = 2,
+    ccCoords = 3,
+    ccMagDecl = 4,
+    ccTrueCourse = 5,
+    ccMagCourse = 6,
+    ccDistance = 7,
+    ccBeacon = 8,
+    ccRSBNMode = 9,
+    ccRSBNSupPoint = 10, // always empty
+    ccRSBNAzimuth = 11,
+    ccRSBNOrbit = 12,
+    ccRSBNPlannedCourse = 13,
+    ccRSBNTargetAngle = 14,
+    ccRSBNTargetDistance = 15,
+    ccTrueBackCourse = 16,
+    ccMagBackCourse = 17,
+    ccFork = 18,
+    ccSFork = 19,
+    ccOrthCourseTakeOff = 20,
+    ccOrthCourseLand = 21,
+};
+
+/// How the cells of a column are drawn.
+enum TCellAlign : std::uint16_t { caMarker = 0, caRight = 1, caLeft = 2 };
+
+/// One column of a grid.
 struct TColDescript {
     std::string Caption; // replaced by the interface language
-    std::uint16_t Align = 0;
-    std::uint16_t Content = 0;
+    TCellAlign Align = caMarker;
+    TCellContent Content = ccMarker;
     std::uint16_t Width = 0;   // initial width in pixels
     const char* LanguageKey;   // the interface text that replaces Caption ("" for column 0)
     std::string DesignCaption; // the Russian caption as laid out (code page 1251)
@@ -31,10 +60,10 @@ bool HasRSBN(const TWayPointList& plan, const TWayPoint& w);
 
 /// The text of the cell of value code `content` on grid row `row` (1-based, the waypoint's
 /// number), empty where the column shows nothing on that row.
-std::string CellText(const TWayPointList& plan, int row, int content);
+std::string CellText(const TWayPointList& plan, int row, TCellContent content);
 
-/// Codes 13 to 15 are drawn grey unless the leg's mode is rmSRP.
-bool CellGrey(const TWayPointList& plan, int row, int content);
+/// ccRSBNPlannedCourse to ccRSBNTargetDistance are drawn grey unless the leg's mode is rmSRP.
+bool CellGrey(const TWayPointList& plan, int row, TCellContent content);
 
 /// The beacon as the grids show it: "Kilo, [KL],  [12]".
 std::string BeaconText(const TWayPointList& plan, const TWayPoint& w);

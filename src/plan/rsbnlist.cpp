@@ -3,20 +3,12 @@
 #include "base/error.h"
 #include "base/numconv.h"
 #include "math/mathem.h"
+#include "math/tools.h"
 #include "plan/fltpln.h"
 
 namespace kestrun {
 
 namespace {
-
-// Degrees and minutes texts as an angle in radians. The minutes are converted first, as they
-// stand first in (minutes / 60 + degrees): with both texts bad, the minutes' error is the one
-// reported.
-long double AngleOf(const std::string& degrees, const std::string& minutes) {
-    const long double min = StrToFloat(minutes);
-    const long double deg = StrToInt(degrees);
-    return (min / 60 + deg) * kDegToRad;
-}
 
 // The first letter of a hemisphere text, upper-cased; an empty text has none.
 char HemisphereLetter(const std::string& hemisphere) {
@@ -35,9 +27,9 @@ TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_v
     : Number(number), Name(name), Ident(ident), Extra(extra), LatHemisphere(latHemisphere),
       LatDegrees(latDegrees), LatMinutes(latMinutes), LonHemisphere(lonHemisphere),
       LonDegrees(lonDegrees), LonMinutes(lonMinutes) {
-    long double lat = AngleOf(LatDegrees, LatMinutes);
+    long double lat = DegMinTextsToRad(LatDegrees, LatMinutes);
     if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
-    long double lon = AngleOf(LonDegrees, LonMinutes);
+    long double lon = DegMinTextsToRad(LonDegrees, LonMinutes);
     if (HemisphereLetter(LonHemisphere) == 'W') lon = k2Pi - lon;
     // Not folded any further: southern latitudes stay negative, and so does a negative
     // degrees text; the distance and course functions take angles of any sign.
@@ -62,9 +54,9 @@ void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legE
         // The central angle is symmetric: the distance to the end serves the test and the
         // annotation alike.
         const double toEnd = DistanceKm(legEnd.Pos, r.Position);
-        if (DistanceKm(legStart.Pos, r.Position) < NEAR_POINT_KM)
+        if (DistanceKm(legStart.Pos, r.Position) < kNearPointKm)
             r.LegNearness = rmAzimuthFrom;
-        else if (toEnd < NEAR_POINT_KM)
+        else if (toEnd < kNearPointKm)
             r.LegNearness = rmAzimuthTo;
         else
             r.LegNearness = rmSRP;

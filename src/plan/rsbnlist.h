@@ -14,7 +14,7 @@ namespace kestrun {
 class TWayPoint;
 
 /// Distance under which a beacon counts as standing at a waypoint.
-inline constexpr double NEAR_POINT_KM = 3.0;
+inline constexpr double kNearPointKm = 3.0;
 
 class TRSBNRec {
 public:

@@ -30,23 +30,8 @@ bool IsIdentStart(unsigned char c) {
 bool IsIdentChar(unsigned char c) {
     return IsIdentStart(c) || (c >= '0' && c <= '9');
 }
-bool IsDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsHexDigit(unsigned char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 enum class TTokenKind { Eof, Symbol, String, Integer, Float, Char };
@@ -359,11 +344,11 @@ private:
                 }
                 break;
             default:
-                Error("Invalid property value");
+                Error(kMsgInvalidProperty);
             }
             break;
         default:
-            Error("Invalid property value");
+            Error(kMsgInvalidProperty);
         }
         NextToken();
     }
@@ -395,7 +380,7 @@ private:
 };
 
 [[noreturn]] void RaiseInvalidValue() {
-    Raise("Invalid property value");
+    Raise(kMsgInvalidProperty);
 }
 
 const std::string& TextOf(const TValue& value) {
@@ -475,11 +460,10 @@ void TConfig::LoadFromString(std::string_view text) {
                 RaiseInvalidValue();
             SupPointDef = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v.Int) & 0xFF);
         } else {
-            Raise(Format("Property %s does not exist", {p.Name}));
+            Raise(MsgPropertyNotFound(p.Name));
         }
     }
-    if (!object.FirstChildClass.empty())
-        Raise(Format("Class %s not found", {object.FirstChildClass}));
+    if (!object.FirstChildClass.empty()) Raise(MsgClassNotFound(object.FirstChildClass));
 
     FillDefaultBeaconFile();
 }

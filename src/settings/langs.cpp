@@ -61,13 +61,6 @@ constexpr std::array<TTextDef, TLanguageTexts::kCount> kTexts = {{
     {"sFork", "(Summary fork+mag.dec.): %4.1f°. Magnetic course: %4.1f°"},
 }};
 
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperCase1251(a[i]) != UpperCase1251(b[i])) return false;
-    return true;
-}
-
 const std::string kNoText;
 
 } // namespace
@@ -91,7 +84,7 @@ std::string TLanguageTexts::BuiltIn(std::size_t i) {
 
 std::size_t TLanguageTexts::IndexOf(std::string_view key) {
     for (std::size_t i = 0; i < kCount; ++i)
-        if (SameKey(kTexts[i].Key, key)) return i;
+        if (SameText(kTexts[i].Key, key)) return i;
     return kCount;
 }
 

@@ -46,13 +46,6 @@ std::vector<std::string_view> Components(std::string_view path) {
     return parts;
 }
 
-bool SameComponent(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperCase1251(a[i]) != UpperCase1251(b[i])) return false;
-    return true;
-}
-
 void Query(std::span<const TVersionString> table, std::string_view name, std::string& field) {
     std::string path(kStringTable);
     path += name;
@@ -72,8 +65,7 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
         std::vector<std::string_view> have = Components(entry.Path);
         if (have.size() != want.size()) continue;
         bool same = true;
-        for (std::size_t i = 0; same && i < have.size(); ++i)
-            same = SameComponent(have[i], want[i]);
+        for (std::size_t i = 0; same && i < have.size(); ++i) same = SameText(have[i], want[i]);
         if (same) return std::string(entry.Value);
     }
     return std::nullopt;

@@ -126,7 +126,7 @@ void TfmConfig::FormActivate() {
     lbInterfaceLanguage->adjustSize();
 
     std::vector<std::string> names;
-    ListLanguageFiles(names, World.LanguageBaseDir());
+    ListLanguageFiles(names, World.LanguageDir());
     QStringList list;
     for (const std::string& n : names) list << OsText(n);
     std::sort(list.begin(), list.end(), [](const QString& a, const QString& b) {

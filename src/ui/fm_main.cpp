@@ -127,7 +127,14 @@ TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent) : QMainWindow(parent), W
     FormCreate();
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+    // An editor still open hands its text back while this is still the main window; then the
+    // grids go before the window's own parts.
+    sgRSBN->CloseEditor();
+    sgNVU->CloseEditor();
+    delete sgRSBN;
+    delete sgNVU;
+}
 
 void TfmMain::CreateMenu() {
     MainMenu = new QMenuBar(this);
@@ -148,6 +155,7 @@ void TfmMain::CreateMenu() {
     mFile->addSeparator();
     mPrint =
         MenuItem(mFile, "mPrint", QStringLiteral("Печать"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    mFile->addSeparator();
     mPrintPreview = MenuItem(mFile, "mPrintPreview", QStringLiteral("Print preview..."));
     mExportPDF = MenuItem(mFile, "mExportPDF", QStringLiteral("Export PDF..."));
     mExport = MenuItem(mFile, "mExport", QStringLiteral("Export for the navigator's helper..."));
@@ -194,6 +202,10 @@ void TfmMain::CreateMenu() {
 
 void TfmMain::CreateControls() {
     resize(801, 629);
+    // The design font is 8 points; the toolkit's own sans-serif face stands in for it.
+    QFont design = font();
+    design.setPointSize(8);
+    setFont(design);
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     CreateMenu();
@@ -348,7 +360,8 @@ void TfmMain::FormCreate() {
         // Without the grid every declination is 0; the status bar says so.
         World.MagDecLoaded = false;
         const auto found = World.Locations.Find(TDataFile::MagDec);
-        World.MagDecGrid.LoadMagDecGrid(found ? found->string() : std::string("magdec.bgl"));
+        World.MagDecGrid.LoadMagDecGrid(
+            found ? *found : std::filesystem::path(DataFileName(TDataFile::MagDec)));
         World.MagDecLoaded = true;
     });
     Step([&] {
@@ -383,7 +396,7 @@ void TfmMain::RefreshTotals() {
 
 void TfmMain::ApplyLanguage(const std::string& fileName) {
     TLanguageTexts& t = World.Texts;
-    t.LoadLanguageFile(LanguageFilePath(World.LanguageBaseDir(), fileName));
+    t.LoadLanguageFile(LanguageFilePath(World.LanguageDir(), fileName));
     auto T = [&](const char* key) { return ToQ(t.Get(key)); };
     mFile->setTitle(T("sMainMenu_mFile"));
     mOptions->setTitle(T("sMainMenu_mOptions"));

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStylePainter>
 
 #include "base/numconv.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kItemHeight = 13;
 constexpr int kVisibleItems = 20;
+constexpr int kListMinWidth = 260;
 constexpr double kNearBeaconKm = 360.0;
 
 // The dropped-down list: typing jumps to the first beacon whose text starts with what was typed
@@ -44,6 +46,17 @@ public:
 private:
     QString Prefix_;
     QElapsedTimer Typed_;
+};
+
+// A drop-down list below the picker, at most kVisibleItems high, whatever list placement the
+// platform's style prefers.
+class TDropDownStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 } // namespace
@@ -87,6 +100,9 @@ TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
     : QComboBox(parent), Model_(beacons) {
     setObjectName(QStringLiteral("cbRSBN"));
     setEditable(false);
+    auto* style = new TDropDownStyle;
+    style->setParent(this);
+    setStyle(style);
     setMaxVisibleItems(kVisibleItems);
     // Sizing to the contents would measure every beacon at each show.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -94,6 +110,8 @@ TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
     auto* list = new TBeaconListView(this);
     list->setUniformItemSizes(true);
     list->setLayoutMode(QListView::Batched);
+    // Wide enough for a name, its identifier and its distance, even over a narrow column.
+    list->setMinimumWidth(kListMinWidth);
     setView(list);
     setModel(&Model_);
     setItemDelegate(new TBeaconItemDelegate(*this));

@@ -9,6 +9,7 @@
 
 #include "plan/fltpln.h"
 #include "ui/qtext.h"
+#include "ui/uierror.h"
 
 namespace kestrun {
 
@@ -23,6 +24,16 @@ constexpr int kCoordsCol = 3;
 
 constexpr QRgb kEvenRowColour = qRgb(215, 240, 255);
 constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
+
+// A failure inside a handler is shown here, as the program's default handler shows it, rather
+// than unwinding through the view's own code; the program goes on.
+template <class F> void Guard(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
 
 TPlanGrid* GridOf(const QWidget* w) {
     for (QWidget* p = const_cast<QWidget*>(w); p; p = p->parentWidget())
@@ -93,7 +104,7 @@ int TPlanGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TPlanGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row() + 1;
-    const int content = Columns_[static_cast<std::size_t>(index.column())].Content;
+    const TCellContent content = Columns_[static_cast<std::size_t>(index.column())].Content;
     switch (role) {
     case Qt::DisplayRole:
         return ToQ(CellText(*Plan_, row, content));
@@ -160,8 +171,14 @@ TPlanGrid::TPlanGrid(const QString& objectName, const TWayPointList& plan,
     h->setSectionsMovable(true);
     h->setFixedHeight(kRowHeight);
     h->setStretchLastSection(false);
+    // The widths are made for the design font, in which the coordinate column just holds a
+    // position; a wider font widens every column by the same factor.
+    const double scale = std::max(
+        1.0,
+        (fontMetrics().horizontalAdvance(QStringLiteral("N55°58.62’ E037°24.67’")) + 6) / 125.0);
     for (int c = 0; c < Model_.columnCount(); ++c)
-        h->resizeSection(c, Model_.Columns()[static_cast<std::size_t>(c)].Width);
+        h->resizeSection(
+            c, static_cast<int>(Model_.Columns()[static_cast<std::size_t>(c)].Width * scale + 0.5));
     connect(h, &QHeaderView::sectionMoved, this, &TPlanGrid::KeepColumnsInPlace);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
@@ -195,6 +212,11 @@ void TPlanGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
     QTableView::closeEditor(editor, hint);
 }
 
+void TPlanGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    viewport()->update(); // the row marker moves with the current row
+}
+
 void TPlanGrid::RepaintAll() {
     viewport()->update();
 }
@@ -211,7 +233,9 @@ void TPlanGrid::keyPressEvent(QKeyEvent* event) {
         QTableView::keyPressEvent(&upper);
         return;
     }
-    if (Handler_.GridKeyDown(*this, *event)) return;
+    bool handled = false;
+    Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
+    if (handled) return;
     QTableView::keyPressEvent(event);
 }
 
@@ -241,7 +265,7 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QPalette& pal = option.palette;
     const QRect r = option.rect;
     p->save();
-    if (col.Align == 0) {
+    if (col.Align == caMarker) {
         DrawButtonCell(p, r, pal);
         if (grid->currentIndex().row() == index.row()) DrawRowMarker(p, r);
         p->restore();
@@ -260,16 +284,17 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     p->fillRect(r, back);
     const QString s = index.data(Qt::DisplayRole).toString();
     if (!s.isEmpty()) {
+        const int width = option.fontMetrics.horizontalAdvance(s);
         int offset = 2;
-        if (col.Align == 1) {
-            offset = r.width() - option.fontMetrics.horizontalAdvance(s) - 2;
+        if (col.Align == caRight) {
+            offset = r.width() - width - 2;
             if (offset <= 0) offset = 2;
         }
-        p->setClipRect(r);
-        p->setFont(option.font);
+        // Clipped to the cell only when the text would run into the next one.
+        const bool clip = offset + width > r.width();
+        if (clip) p->setClipRect(r);
         p->setPen(text);
-        p->drawText(QRect(r.left() + offset, r.top() + 2, r.width(), r.height() - 2),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+        p->drawText(QPoint(r.left() + offset, r.top() + 2 + option.fontMetrics.ascent()), s);
     }
     p->restore();
 }
@@ -282,7 +307,8 @@ QWidget* TPlanGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
     if (index.column() == kCoordsCol) editor->setInputMask(CoordEditMask());
     const int col = index.column(), row = index.row() + 1;
     connect(editor, &QLineEdit::textChanged, editor, [grid, col, row, editor](const QString&) {
-        grid->Handler().GridSetEditText(*grid, col, row, editor->displayText(), true);
+        Guard(
+            [&] { grid->Handler().GridSetEditText(*grid, col, row, editor->displayText(), true); });
     });
     grid->Editor_ = editor;
     return editor;
@@ -292,7 +318,8 @@ void TPlanGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
     auto* e = qobject_cast<QLineEdit*>(editor);
     TPlanGrid* grid = GridOf(editor);
     if (!e || !grid) return;
-    const QString text = grid->Handler().GridGetEditText(*grid, index.column(), index.row() + 1);
+    QString text;
+    Guard([&] { text = grid->Handler().GridGetEditText(*grid, index.column(), index.row() + 1); });
     const QSignalBlocker block(e);
     e->setText(text);
 }
@@ -302,8 +329,10 @@ void TPlanGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     auto* e = qobject_cast<QLineEdit*>(editor);
     TPlanGrid* grid = GridOf(editor);
     if (!e || !grid) return;
-    grid->Handler().GridSetEditText(*grid, index.column(), index.row() + 1, e->displayText(),
-                                    false);
+    Guard([&] {
+        grid->Handler().GridSetEditText(*grid, index.column(), index.row() + 1, e->displayText(),
+                                        false);
+    });
 }
 
 void TPlanGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

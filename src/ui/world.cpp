@@ -22,20 +22,16 @@ TKestrunWorld::TKestrunWorld(TFileLocations locations)
     : Locations(std::move(locations)), Config(Locations) {}
 
 void TKestrunWorld::SetUp() {
-    const std::filesystem::path configFile = Locations.ConfigFile();
-    std::error_code ec;
-    std::filesystem::create_directories(configFile.parent_path(), ec);
     try {
         // A settings file that cannot be read is written anew from the defaults; when even
         // that fails the program still starts, with the defaults.
-        LoadStartupConfig(Config, configFile.string());
+        LoadStartupConfig(Config, Locations.ConfigFile());
     } catch (const std::exception& e) {
         StartupMessages.push_back(Message(e));
-        if (Config.RSBNBeaconFile.empty()) Config.RSBNBeaconFile = Config.DefaultBeaconFile();
     }
-    std::string beacons = Config.RSBNBeaconFile;
-    if (beacons == Config.DefaultBeaconFile().native() && !std::filesystem::exists(beacons))
-        if (auto found = Locations.Find(TDataFile::DefaultBeacons)) beacons = found->string();
+    const std::filesystem::path beacons = Config.RSBNBeaconFile.empty()
+                                              ? Config.DefaultBeaconFile()
+                                              : std::filesystem::path(Config.RSBNBeaconFile);
     try {
         LoadBeaconFile(BeaconList, beacons);
     } catch (const std::exception& e) {
@@ -44,9 +40,9 @@ void TKestrunWorld::SetUp() {
     }
 }
 
-std::string TKestrunWorld::LanguageBaseDir() const {
-    if (auto found = Locations.Find(TDataFile::Languages)) return found->string();
-    return (Locations.ExeDir() / DataFileName(TDataFile::Languages)).string();
+std::filesystem::path TKestrunWorld::LanguageDir() const {
+    if (auto found = Locations.Find(TDataFile::Languages)) return *found;
+    return Locations.ExeDir() / DataFileName(TDataFile::Languages);
 }
 
 } // namespace kestrun

@@ -3,7 +3,9 @@
 // window, so that each test builds a fresh one.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
@@ -42,7 +44,7 @@ struct TKestrunWorld {
 
     /// The "Language" folder in use (beside the executable, else the installed data folder):
     /// what LanguageFilePath and ListLanguageFiles take.
-    std::string LanguageBaseDir() const;
+    std::filesystem::path LanguageDir() const;
 };
 
 } // namespace kestrun

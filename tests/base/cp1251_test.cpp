@@ -74,3 +74,19 @@ TEST(Cp1251, UpperCaseCoversLatinAndCyrillic) {
     EXPECT_EQ(UpperCase1251(".csv"), ".CSV");
     EXPECT_EQ(UpperCase1251("#1 \xB0"), "#1 \xB0");
 }
+
+TEST(Cp1251, SameTextIgnoresTheCaseOfLatinAndCyrillic) {
+    EXPECT_TRUE(SameText(Cp("sFork Русский"), Cp("SFORK рУССКИЙ")));
+    EXPECT_FALSE(SameText(Cp("Ёж"), Cp("Еж")));
+    EXPECT_FALSE(SameText("ab", "abc"));
+}
+
+// File names of any script survive the settings file's UTF-16 form byte for byte.
+TEST(Cp1251, Utf8ThroughUtf16KeepsEveryByteString) {
+    for (const std::string& s : {std::string("Flugpläne/飞行计划/\U0001D11E"),
+                                 std::string("\xFF\xC3(\xE2\x82)\xED\xA0\x80", 9)}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(s)), s);
+    }
+    EXPECT_EQ(Utf8ToUtf16("ä\xFF"), u"\u00E4\xDCFF");
+}

@@ -167,7 +167,7 @@ TEST(Cli, JsonCarriesEveryValueAsStored) {
     EXPECT_EQ(first["Beacon"]["Name"], "Москва");
     EXPECT_EQ(first["Beacon"]["Ident"], "MSK");
     EXPECT_EQ(first["Beacon"]["Number"], "1");
-    EXPECT_NEAR(first["Pos"]["lat"].get<double>(), (55 + 58.35 / 60) * M_PI / 180, 1e-15);
+    EXPECT_NEAR(first["Pos"]["lat"].get<double>(), (55 + 58.35 / 60) * kDeg, 1e-15);
     EXPECT_FALSE(j["waypoints"][2].contains("Beacon")); // the end waypoint loses its beacon
 }
 

@@ -15,8 +15,6 @@
 namespace kestrun::test {
 namespace {
 
-constexpr double kPiD = 3.14159265358979323846;
-
 std::string Fixture(const std::string& name) {
     return std::string(KESTRUN_TEST_DATA) + "/beacons/" + name;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <sstream>
 
 #include "base/cp1251.h"
@@ -17,11 +18,11 @@ using namespace kestrun::test;
 
 namespace {
 
-constexpr long double kPiL = 3.1415926535897932385L;
-
+// The exact angle of degrees and minutes; the reader's own rounding may differ in the last bit.
 long double Rad(long double deg, long double min) {
     return (min / 60 + deg) * kPiL / 180;
 }
+constexpr long double kAngleTolerance = 1e-18L;
 // Southern and western values are stored as 2*pi minus their magnitude.
 double Folded(long double deg, long double min) {
     return static_cast<double>(2 * kPiL) - static_cast<double>(Rad(deg, min));
@@ -47,9 +48,9 @@ TEST(ImportFlightPlan, Fs2004LayoutTakesTheFourthField) {
     EXPECT_EQ(w.WayPointList[0].Name, "UUEE");
     EXPECT_EQ(w.WayPointList[1].Name, "MR"); // not the region's RUMIN
     EXPECT_EQ(w.WayPointList[2].Name, "URSS");
-    EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L));
-    EXPECT_EQ(w.WayPointList[0].Pos.Lon, Rad(37, 24.68L));
-    EXPECT_EQ(w.WayPointList[2].Pos.Lat, Rad(43, 26.98L));
+    EXPECT_NEAR(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L), kAngleTolerance);
+    EXPECT_NEAR(w.WayPointList[0].Pos.Lon, Rad(37, 24.68L), kAngleTolerance);
+    EXPECT_NEAR(w.WayPointList[2].Pos.Lat, Rad(43, 26.98L), kAngleTolerance);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(w.WayPointList[i].BeaconIndex, -1);
 }
 
@@ -86,7 +87,7 @@ TEST(ImportFlightPlan, LayoutFlagNeedsAppVersionStartingWithNine) {
                    std::string("[flightplan]\r\n") + c.header + (c.flag ? fs2004 : fs2002));
         ASSERT_EQ(w.WayPointList.Count(), 1);
         EXPECT_EQ(w.WayPointList[0].Name, c.flag ? "ID4" : "ID1");
-        EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(10, 0));
+        EXPECT_NEAR(w.WayPointList[0].Pos.Lat, Rad(10, 0), kAngleTolerance);
         World other;
         EXPECT_EQ(MessageOf([&] {
                       ImportText(other.WayPointList, std::string("[flightplan]\r\n") + c.header +
@@ -102,10 +103,10 @@ TEST(ImportFlightPlan, RepeatedIndicesAndCutIdentifiers) {
     ASSERT_EQ(w.WayPointList.Count(), 3);
     // waypoint.1 came first and was overwritten at once by waypoint.0, since index 0 existed.
     EXPECT_EQ(w.WayPointList[0].Name, "UUEE");
-    EXPECT_EQ(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L));
+    EXPECT_NEAR(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L), kAngleTolerance);
     EXPECT_EQ(w.WayPointList[1].Name, "AB"); // cut at the hyphen
     EXPECT_EQ(w.WayPointList[2].Name, "");   // Cyrillic letters are no identifier characters
-    EXPECT_EQ(w.WayPointList[2].Pos.Lat, Rad(58, 0));
+    EXPECT_NEAR(w.WayPointList[2].Pos.Lat, Rad(58, 0), kAngleTolerance);
 }
 
 TEST(ImportFlightPlan, BrokenFileLeavesThePlanAsItWas) {
@@ -165,7 +166,7 @@ TEST(ImportFlightPlan, LooksUpTheDeclinationOfEachWaypoint) {
     for (auto& g : w.MagDecGrid.Grid) g = static_cast<std::int16_t>(2 * 32768 / 180);
     ImportFlightPlan(w.WayPointList, TestData("plans/fs2004.pln"));
     for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(w.WayPointList[i].MagDecl * 180 / M_PI, 364.0 * 180 / 32768, 1e-9);
+        EXPECT_NEAR(w.WayPointList[i].MagDecl * 180 / kPiD, 364.0 * 180 / 32768, 1e-9);
 }
 
 TEST(ImportFlightPlan, RealFs2004PlanFromTheSimulator) {

@@ -12,8 +12,6 @@ using namespace kestrun::test;
 
 namespace {
 
-constexpr double kDeg = 3.14159265358979323846 / 180;
-
 struct World {
     World() { BeaconList.Add("12", "Kilo", "KL", "", "N", "55", "0", "E", "37", "0"); }
     TRSBNList BeaconList;

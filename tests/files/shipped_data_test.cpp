@@ -24,18 +24,19 @@
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
 #include "settings/langs.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kPi = 3.14159265358979323846;
+using test::kPiD;
 const std::string kData = std::string(KESTRUN_SHIPPED_DATA) + "/";
 const std::string kRun = std::string(KESTRUN_RUN_DIR) + "/";
 
 double Deg(long double rad) {
-    return static_cast<double>(rad) * 180.0 / kPi;
+    return static_cast<double>(rad) * 180.0 / kPiD;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -24,7 +24,7 @@ namespace {
 
 using test::MessageOf;
 
-constexpr double kPiD = std::numbers::pi;
+using test::kPiD;
 
 TGeoPoint DegPt(double latDeg, double lonDeg) {
     return TGeoPoint{latDeg * kDegToRad, lonDeg * kDegToRad};
@@ -35,17 +35,13 @@ double Rad(double gridValue) {
     return gridValue * 180 / 32768 * kPiD / 180;
 }
 
+// A grid file in a folder of its own.
 class TempFile {
 public:
-    explicit TempFile(const std::string& bytes) {
-        static int counter = 0;
-        Path = (std::filesystem::temp_directory_path() /
-                ("kestrun_magdec_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
-                 ".bgl"))
-                   .string();
-        std::ofstream(Path, std::ios::binary) << bytes;
+    explicit TempFile(const std::string& bytes) : Path(Dir.File("magdec.bgl")) {
+        test::WriteBytes(Path, bytes);
     }
-    ~TempFile() { std::filesystem::remove(Path); }
+    test::TempDir Dir;
     std::string Path;
 };
 

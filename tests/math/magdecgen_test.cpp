@@ -15,30 +15,18 @@
 #include "base/fileio.h"
 #include "math/bglmag.h"
 #include "math/wmm.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kPi = 3.14159265358979323846;
+using test::kPiD;
 const std::string kCof = std::string(KESTRUN_SHIPPED_DATA) + "/WMM2025.COF";
 const std::string kMagdecgen = std::string(KESTRUN_RUN_DIR) + "/magdecgen";
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "magdecgen_test_XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        Path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    std::string File(const std::string& name) const { return (Path / name).string(); }
-    fs::path Path;
-};
+using test::TempDir;
 
 TWmmModel Model() {
     TWmmModel m;
@@ -48,8 +36,8 @@ TWmmModel Model() {
 
 TGeoPoint Radians(double latDeg, double lonDeg) {
     TGeoPoint p;
-    p.Lat = latDeg * kPi / 180.0;
-    p.Lon = lonDeg * kPi / 180.0;
+    p.Lat = latDeg * kPiD / 180.0;
+    p.Lon = lonDeg * kPiD / 180.0;
     return p;
 }
 
@@ -73,7 +61,7 @@ TEST(MagDecFile, LayoutHoldsThePublishedDeclinationsWhereTheLookupExpectsThem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.lat) + " " + std::to_string(c.lon));
         EXPECT_NEAR(grid.At(c.lon, c.lat) * 180.0 / 32768.0, c.declDeg, 0.005 + 180.0 / 65536.0);
-        EXPECT_NEAR(grid.MagDeclAt(Radians(c.lat, c.lon)) * 180.0 / kPi, c.declDeg,
+        EXPECT_NEAR(grid.MagDeclAt(Radians(c.lat, c.lon)) * 180.0 / kPiD, c.declDeg,
                     0.005 + 180.0 / 65536.0);
     }
 }
@@ -104,7 +92,7 @@ TEST(MagDecFile, LookupAgreesWithTheModelWithinATenthOfADegree) {
     for (int k = 0; k < 1000; ++k) {
         const double la = south(rng) ? -lat(rng) : lat(rng), lo = lon(rng);
         const double direct = model.Declination(la, lo, 0.0, year);
-        const double fromGrid = grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPi;
+        const double fromGrid = grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPiD;
         const double err = std::fabs(fromGrid - direct);
         const bool nearSouthMagneticPole = la < -55.0 && lo > 110.0 && lo < 160.0;
         if (!nearSouthMagneticPole) worst = std::fmax(worst, err);
@@ -125,10 +113,10 @@ TEST(MagDecFile, EquatorialBandReadsTheEquatorRow) {
     const double quantum = 180.0 / 65536.0;
     for (double lo : {10.0, 37.0, 131.3, 250.0}) {
         SCOPED_TRACE(lo);
-        const double equator = grid.MagDeclAt(Radians(0, lo)) * 180.0 / kPi;
+        const double equator = grid.MagDeclAt(Radians(0, lo)) * 180.0 / kPiD;
         EXPECT_NEAR(equator, model.Declination(0, lo, 0, year), 0.02);
         for (double la : {-0.9, -0.5, 0.5, 0.9}) {
-            EXPECT_NEAR(grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPi, equator, 1e-12);
+            EXPECT_NEAR(grid.MagDeclAt(Radians(la, lo)) * 180.0 / kPiD, equator, 1e-12);
             const double change =
                 std::fabs(model.Declination(la, lo, 0, year) - model.Declination(0, lo, 0, year));
             EXPECT_LE(std::fabs(equator - model.Declination(la, lo, 0, year)),
@@ -142,9 +130,9 @@ TEST(MagDecFile, SouthernLatitudeFormsAgree) {
     const TWmmModel model = Model();
     const TMagDecGrid grid = GridThroughFile(model, 2026.0);
     TGeoPoint folded = Radians(-33.87, 151.21);
-    folded.Lat = 2 * kPi - 33.87 * kPi / 180.0;
+    folded.Lat = 2 * kPiD - 33.87 * kPiD / 180.0;
     EXPECT_NEAR(grid.MagDeclAt(folded), grid.MagDeclAt(Radians(-33.87, 151.21)), 1e-12);
-    EXPECT_NEAR(grid.MagDeclAt(folded) * 180.0 / kPi, model.Declination(-33.87, 151.21, 0, 2026.0),
+    EXPECT_NEAR(grid.MagDeclAt(folded) * 180.0 / kPiD, model.Declination(-33.87, 151.21, 0, 2026.0),
                 0.1);
 }
 

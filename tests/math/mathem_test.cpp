@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "math/matrix.h"
+#include "testutil.h"
 
 // Counting replacements of the global allocation functions: the spherical functions must not
 // touch the heap.
@@ -48,7 +49,7 @@ void operator delete[](void* p, std::size_t) noexcept {
 namespace kestrun {
 namespace {
 
-constexpr double kPiD = std::numbers::pi;
+using test::kPiD;
 
 TGeoPoint Pt(long double lat, long double lon) {
     return TGeoPoint{lat, lon};

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "testutil.h"
+
 namespace kestrun {
 namespace {
 
-constexpr double kPiD = std::numbers::pi;
+using test::kPiD;
 
 // Vectors and matrices are plain values: copying is a memberwise copy, nothing is allocated.
 static_assert(std::is_trivially_copyable_v<TVector3>);

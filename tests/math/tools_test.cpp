@@ -20,7 +20,7 @@ namespace {
 
 using test::MessageOf;
 
-constexpr double kPiD = std::numbers::pi;
+using test::kPiD;
 
 /// Coordinate texts are typed here in UTF-8 ("°", "’") and used as code page 1251.
 std::string T(std::string_view utf8) {
@@ -170,6 +170,14 @@ TEST(Tools, RejectedTexts) {
         EXPECT_EQ(MessageOf([&] { StrToGeoPoint(T(c.text)); }), c.message);
     }
     EXPECT_THROW(StrToGeoPoint(T("N55°58.35’ E037°24.68")), EKestrunError);
+}
+
+TEST(Tools, DegreesAndMinutesTexts) {
+    EXPECT_NEAR(DegMinTextsToRad("55", "58.35"), (55 + 58.35L / 60) * test::kPiL / 180, 1e-18L);
+    EXPECT_NEAR(DegMinTextsToRad("-10", "45"), (-10 + 0.75L) * test::kPiL / 180, 1e-18L);
+    // With both texts bad, the minutes' error is the one raised.
+    EXPECT_EQ(MessageOf([] { DegMinTextsToRad("x", "y"); }),
+              "'y' is not a valid floating point value");
 }
 
 TEST(Tools, SplitDegrees) {

@@ -14,8 +14,6 @@
 namespace kestrun::test {
 namespace {
 
-constexpr double kPiD = 3.14159265358979323846;
-
 // Declination linear in longitude: column j holds 50*j, so between columns 1 and 358 the
 // declination is 50 * lon * 180 / 32768 degrees wherever the waypoint stands.
 void FillLinearGrid(TMagDecGrid& grid) {

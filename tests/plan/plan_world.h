@@ -14,6 +14,7 @@
 #include "math/mathem.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
+#include "testutil.h"
 
 namespace kestrun::test {
 
@@ -21,8 +22,6 @@ inline const GeographicLib::Geodesic& Sphere() {
     static const GeographicLib::Geodesic g(6378137.0, 0.0);
     return g;
 }
-
-inline constexpr double kDeg = 3.14159265358979323846 / 180.0;
 
 /// Position from signed degrees (north and east positive), as beacon records store it.
 inline TGeoPoint Geo(double latDeg, double lonDeg) {
@@ -49,13 +48,13 @@ inline double LonDeg(const TGeoPoint& p) {
 
 /// Angle in [0, 2*pi) from GeographicLib degrees.
 inline double Course(double deg) {
-    double r = std::fmod(deg * kDeg, 2 * 3.14159265358979323846);
-    return r < 0 ? r + 2 * 3.14159265358979323846 : r;
+    double r = std::fmod(deg * kDeg, 2 * kPiD);
+    return r < 0 ? r + 2 * kPiD : r;
 }
 
 /// Difference of two angles folded into (-pi, pi], for comparing courses near 0 and 2*pi.
 inline double AngleDiff(double a, double b) {
-    const double twoPi = 2 * 3.14159265358979323846;
+    const double twoPi = 2 * kPiD;
     double d = std::fmod(a - b, twoPi);
     if (d > twoPi / 2) d -= twoPi;
     if (d <= -twoPi / 2) d += twoPi;

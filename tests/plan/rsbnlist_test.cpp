@@ -12,8 +12,6 @@
 namespace kestrun::test {
 namespace {
 
-constexpr double kPiD = 3.14159265358979323846;
-
 // Degrees and minutes as radians, the reference for every position below.
 double Rad(double deg, double min = 0) {
     return (deg + min / 60) * kDeg;

@@ -1,5 +1,6 @@
 // The main window driven as a user drives it: a route typed into the grids, beacons chosen,
 // keys, the support point, the totals and the exit question, the interface language.
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -37,6 +38,7 @@ private slots:
     void supportPointSwitch();
     void exitQuestion();
     void languageSwitch();
+    void headerDragMovesWidthOnly();
     void title();
 };
 
@@ -119,6 +121,10 @@ void TestMain::autoSelectAndPicker() {
     QVERIFY(chosen >= 0);
     QVERIFY(!TProgram::Cell(g, 1, kBeacon).isEmpty());
     QVERIFY(!TProgram::Cell(g, 1, kMode).isEmpty());
+    // Planned course, target angle and distance are grey unless the mode is "СРП".
+    const bool srp = p.Plan()[0].RSBNMode == rmSRP;
+    for (int col = 13; col <= 15; ++col)
+        QCOMPARE(g->Model().index(0, col).data(GreyRole).toBool(), !srp);
 
     // Opening the picker and leaving it without a choice keeps the leg's beacon.
     TBeaconPicker* picker = p.Main().cbRSBN;
@@ -241,6 +247,12 @@ void TestMain::supportPointSwitch() {
     TypeRoute(p);
     p.Plan().PlanModified = false;
     p.Main().RefreshTotals();
+    // Hidden while the settings say so; the panel under the tool bar shrinks to its bevel.
+    QVERIFY(!p.Main().rgSupportPoint->isVisible());
+    const int shrunk = p.Main().Panel1->height();
+    p.Main().ShowSupportPointPanel(true);
+    QVERIFY(p.Main().rgSupportPoint->isVisible());
+    QVERIFY(p.Main().Panel1->height() > shrunk + 30);
     auto* traverse = p.Main().findChild<QRadioButton*>(QStringLiteral("rgSupportPoint_1"));
     QVERIFY(traverse);
     traverse->click();
@@ -294,6 +306,18 @@ void TestMain::languageSwitch() {
     const QRect help = m.HelpMenuBar->geometry();
     QVERIFY(qAbs(help.right() - m.MainMenu->width() + 1) <= 4);
     QVERIFY(help.left() > m.MainMenu->actionGeometry(m.mOptions->menuAction()).right());
+}
+
+void TestMain::headerDragMovesWidthOnly() {
+    TProgram p;
+    p.Start();
+    QHeaderView* h = p.Main().sgRSBN->horizontalHeader();
+    const int nameWidth = h->sectionSize(kName), coordsWidth = h->sectionSize(kCoords);
+    h->moveSection(kName, kCoords); // the "Point" header dragged one place right
+    QCOMPARE(h->logicalIndex(kName), kName);
+    QCOMPARE(h->model()->headerData(kName, Qt::Horizontal).toString(), QStringLiteral("Point"));
+    QCOMPARE(h->sectionSize(kName), coordsWidth);
+    QCOMPARE(h->sectionSize(kCoords), nameWidth);
 }
 
 void TestMain::title() {

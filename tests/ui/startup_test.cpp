@@ -1,6 +1,7 @@
 // Start-up when files are missing: the main window opens with one message for each, and a
 // route can still be typed and computed.
 #include <QStatusBar>
+#include <QTimer>
 #include <filesystem>
 
 #include "base/error.h"
@@ -14,17 +15,20 @@ class TestStartup : public QObject {
 private slots:
     void unreadableBeaconFile();
     void noDeclinationGrid();
+    void failedCommandShowsItsMessage();
 };
 
 void TestStartup::unreadableBeaconFile() {
     TProgram p;
-    TConfig config(std::string(KESTRUN_RUN_DIR) + "/");
+    TConfig config(std::filesystem::path(KESTRUN_RUN_DIR) / "rsbn_cis_fs2004.csv");
     config.RSBNBeaconFile = p.Work.File("gone.csv");
     p.WriteConfig(config);
     p.Start();
     QVERIFY(p.Main().isVisible());
-    QCOMPARE(p.Messages, QStringList{QStringLiteral("Cannot open file ") +
-                                     QString::fromStdString(p.Work.File("gone.csv"))});
+    // One message; its first line is the failure's text (a second may say where).
+    QCOMPARE(p.Messages.size(), 1);
+    QCOMPARE(p.Messages[0].section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Cannot open file ") + QString::fromStdString(p.Work.File("gone.csv")));
     QCOMPARE(p.World->BeaconList.Count(), 0);
     QCOMPARE(p.Main().cbRSBN->count(), 1); // the empty item only
     TypeRoute(p);
@@ -40,7 +44,9 @@ void TestStartup::noDeclinationGrid() {
     TProgram p(exe.Path);
     p.Start();
     QVERIFY(p.Main().isVisible());
-    QCOMPARE(p.Messages, QStringList{QStringLiteral("Cannot open file magdec.bgl")});
+    QCOMPARE(p.Messages.size(), 1);
+    QCOMPARE(p.Messages[0].section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Cannot open file magdec.bgl"));
     QVERIFY(p.World->BeaconList.Count() > 0);
     QCOMPARE(p.Plan().Count(), 1); // creation went on: the first waypoint is there
     QVERIFY(p.Status(0).contains(QStringLiteral("magdec.bgl")));
@@ -48,6 +54,16 @@ void TestStartup::noDeclinationGrid() {
     QVERIFY(qAbs(p.Plan()[1].Distance - kLeg2Km) < 0.001);
     for (int i = 0; i < 3; ++i) QCOMPARE(p.Plan()[i].MagDecl, 0.0);
     QCOMPARE(TProgram::Cell(p.Main().sgNVU, 1, 4), QStringLiteral("0.0"));
+}
+
+void TestStartup::failedCommandShowsItsMessage() {
+    // An exception that leaves an event handler is shown, and the event loop goes on.
+    TProgram p;
+    p.Start();
+    QTimer::singleShot(0, [] { throw EKestrunError("Bad format!"); });
+    QTimer::singleShot(0, [&p] { p.Main().mAutoSelectClick(); });
+    QTRY_COMPARE(p.Messages, QStringList{QStringLiteral("Bad format!")});
+    QTRY_COMPARE(p.Status(2), QStringLiteral("*")); // the next command still ran
 }
 
 KESTRUN_UI_TEST_MAIN(TestStartup)

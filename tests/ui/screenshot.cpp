@@ -1,0 +1,54 @@
+// Shows the main window with the long example route imported and its beacons chosen, and saves
+// a picture of the screen's window to the file named by the first argument. Run it from the run
+// folder under a display (scripts/screenshot uses a virtual one).
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+
+#include "files/fpimport.h"
+#include "ui/picker.h"
+#include "ui/startup.h"
+#include "ui/uierror.h"
+#include "ui/world.h"
+
+int main(int argc, char** argv) {
+    using namespace kestrun;
+    TKestrunApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker]]\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
+    // "picker": the beacon picker dropped down over the second leg.
+    const bool picker = argc > 3 && std::string(argv[3]) == "picker";
+    SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+
+    TKestrunWorld world(TFileLocations::FromProcess());
+    world.SetUp();
+    TKestrunWindows windows = CreateWindows(world);
+    TfmMain& m = *windows.fmMain;
+    ImportFlightPlan(world.WayPointList, plan);
+    m.SetGridRowCounts();
+    m.CurrentFileName = QString::fromStdString(plan);
+    m.mAutoSelectClick();
+    m.show();
+    QTimer::singleShot(800, [&] {
+        m.sgRSBN->setFocus();
+        m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
+        if (picker) m.cbRSBN->showPopup();
+        QApplication::processEvents();
+        QThread::msleep(300);
+        QApplication::processEvents();
+        // The screen's pixels where the main window lies, a dropped-down list included.
+        const QRect r = m.frameGeometry();
+        const QPixmap shot = m.screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+        const bool saved = shot.save(out, "PNG");
+        std::fprintf(stderr, "%s %dx%d\n", saved ? "saved" : "NOT saved", shot.width(),
+                     shot.height());
+        QApplication::exit(saved ? 0 : 1);
+    });
+    return app.exec();
+}
