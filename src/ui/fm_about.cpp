@@ -12,6 +12,10 @@ TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent) {
                    Qt::WindowTitleHint);
     setWindowTitle(QString());
     setFixedSize(290, 149);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     move(475, 451);
 
     Label1 = new QLabel(QStringLiteral("Kestrun"), this);

@@ -38,6 +38,10 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(493, 228);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     move(659, 262);
 
     Panel1 = new QFrame(this);
@@ -67,7 +71,14 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
 
     cbViewSPPanel = new QCheckBox(QStringLiteral("Показывать панель выбора опорной точки"), Panel1);
     cbViewSPPanel->setObjectName(QStringLiteral("cbViewSPPanel"));
-    cbViewSPPanel->setGeometry(16, 120, 249, 17);
+    cbViewSPPanel->setGeometry(16, 120, 254, 17);
+    // The caption is kept whole in the room left of the radio group: where this font is wider
+    // than the one the window was laid out for, the caption's own font is made smaller.
+    for (QFont f = cbViewSPPanel->font();
+         cbViewSPPanel->sizeHint().width() > cbViewSPPanel->width() && f.pointSizeF() > 6;) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        cbViewSPPanel->setFont(f);
+    }
     connect(cbViewSPPanel, &QCheckBox::toggled, this, [this] { cbViewSPPanelClick(); });
 
     rgSupportPoint = new QGroupBox(QStringLiteral("Положение опорной точки"), Panel1);
@@ -140,6 +151,7 @@ void TfmConfig::FormActivate() {
     if (found < 0) cbLanguage->setEditText(QString());
 
     edRSBNFilePath->setText(OsText(World.Config.RSBNBeaconFile));
+    edRSBNFilePath->setCursorPosition(0);
 }
 
 void TfmConfig::btPathFinderClick() {

@@ -17,6 +17,10 @@ TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString());
     setFixedSize(459, 384);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     move(341, 103);
 
     Memo1 = new QPlainTextEdit(this);
