@@ -8,13 +8,13 @@ set(CPACK_PACKAGE_VENDOR "Kestrun")
 set(CPACK_PACKAGE_CONTACT "Kestrun maintainers <maintainers@kestrun.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "NVU and RSBN navigation calculator for flight-simulator routes")
+# The summary is the first line of the package's description; this text follows it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "NVU and RSBN navigation calculator for flight-simulator routes
- Kestrun computes, for a route typed in or imported from a simulator flight plan,
- the values of every leg for the NVU navigation computer and for RSBN short-range
- radio beacons, chooses beacons from a beacon database, prints the plan and keeps
- it in its own plan file. The package holds the desktop program (kestrun) and the
- command-line calculator (kestrun-cli).")
+    "Kestrun computes, for a route typed in or imported from a simulator flight plan,
+the values of every leg for the NVU navigation computer and for RSBN short-range
+radio beacons, chooses beacons from a beacon database, prints the plan and keeps
+it in its own plan file. The package holds the desktop program (kestrun) and the
+command-line calculator (kestrun-cli).")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
