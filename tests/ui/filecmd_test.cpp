@@ -2,6 +2,7 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QToolButton>
 
@@ -47,6 +48,7 @@ private slots:
     void openNamesMissingBeacons();
     void exportPdf();
     void fileFromCommandLine();
+    void printPreviewAndCancelledPrint();
 };
 
 void TestFileCommands::importSaveOpenExport() {
@@ -191,6 +193,27 @@ void TestFileCommands::fileFromCommandLine() {
     QDir::setCurrent(cwd);
     QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+}
+
+void TestFileCommands::printPreviewAndCancelledPrint() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    TypeRoute(p);
+    for (int i = 0; i < 57; ++i) p.Plan().AppendWayPoint(); // 60 rows: more than one page
+    int pages = 0;
+    answers.Custom([&](QDialog* d) {
+        if (auto* w = d->findChild<QPrintPreviewWidget*>()) pages = w->pageCount();
+        d->reject();
+    });
+    p.Main().mPrintPreviewClick();
+    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+    // A cancelled print dialog prints nothing and says nothing.
+    answers.Custom([](QDialog* d) { d->reject(); });
+    Shortcut(p, Qt::Key_P);
+    QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("PrintDialog"));
+    QVERIFY(p.Messages.isEmpty());
+    QCOMPARE(answers.Unexpected, 0);
 }
 
 KESTRUN_UI_TEST_MAIN(TestFileCommands)
