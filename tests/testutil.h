@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: temporary folders, file bytes, error messages.
 #pragma once
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -18,6 +19,13 @@ namespace kestrun::test {
 inline constexpr double kPiD = std::numbers::pi;
 inline constexpr long double kPiL = std::numbers::pi_v<long double>;
 inline constexpr double kDeg = std::numbers::pi / 180;
+
+/// Signed decimal degrees (north and east positive) as imports store them: radians, southern
+/// latitudes and western longitudes as 2*pi minus their magnitude.
+inline double StoredRad(double deg) {
+    const double rad = std::fabs(deg) * kDeg;
+    return deg < 0 ? 2 * kPiD - rad : rad;
+}
 
 /// A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -59,6 +67,18 @@ template <class F> std::string MessageOf(F&& f) {
         f();
     } catch (const EKestrunError& e) {
         return e.what();
+    }
+    return "<no error>";
+}
+
+/// "FILE:LINE: MESSAGE" of the EKestrunError that f throws (the place as ErrorWhere gives it,
+/// when known), or "<no error>".
+template <class F> std::string PlacedMessageOf(F&& f) {
+    try {
+        f();
+    } catch (const EKestrunError& e) {
+        const std::string where = ErrorWhere(e);
+        return (where.empty() ? "" : where + ": ") + e.what();
     }
     return "<no error>";
 }

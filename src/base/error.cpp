@@ -1,5 +1,7 @@
 #include "base/error.h"
 
+#include <cstring>
+
 #include "base/cp1251.h"
 
 namespace kestrun {
@@ -15,19 +17,38 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 
 } // namespace
 
+namespace {
+
+EKestrunError NamingFile(std::string_view before, const std::filesystem::path& path,
+                         std::string_view after) {
+    const std::string& name = path.native();
+    return EKestrunError(Join(before, Utf8ToCp1251(name), after),
+                         Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
+}
+
+[[noreturn]] void RaiseFileFailure(std::string_view before, const std::filesystem::path& path,
+                                   std::string reason) {
+    EKestrunError e = NamingFile(before, path, {});
+    if (!reason.empty()) {
+        e.File = path.native();
+        e.Reason = std::move(reason);
+    }
+    throw e;
+}
+
+} // namespace
+
 void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
                      std::string_view after) {
-    const std::string& name = path.native();
-    throw EKestrunError(Join(before, Utf8ToCp1251(name), after),
-                        Join(Cp1251ToUtf8(before), name, Cp1251ToUtf8(after)));
+    throw NamingFile(before, path, after);
 }
 
-void RaiseCannotOpenFile(const std::filesystem::path& path) {
-    RaiseNamingFile("Cannot open file ", path);
+void RaiseCannotOpenFile(const std::filesystem::path& path, std::string reason) {
+    RaiseFileFailure("Cannot open file ", path, std::move(reason));
 }
 
-void RaiseCannotCreateFile(const std::filesystem::path& path) {
-    RaiseNamingFile("Cannot create file ", path);
+void RaiseCannotCreateFile(const std::filesystem::path& path, std::string reason) {
+    RaiseFileFailure("Cannot create file ", path, std::move(reason));
 }
 
 std::string MsgNotInteger(std::string_view text) {
@@ -36,6 +57,14 @@ std::string MsgNotInteger(std::string_view text) {
 
 std::string MsgNotFloat(std::string_view text) {
     return Join("'", text, "' is not a valid floating point value");
+}
+
+std::string MsgBadLatitude(std::string_view text) {
+    return Join("'", text, "' is not a valid latitude");
+}
+
+std::string MsgBadLongitude(std::string_view text) {
+    return Join("'", text, "' is not a valid longitude");
 }
 
 std::string MsgExpectedSymbol(char symbol) {
@@ -69,8 +98,26 @@ std::string ErrorText(const std::exception& e) {
     return e.what();
 }
 
-std::string ErrorWhere(const std::exception&) {
-    return {};
+std::string ErrorWhere(const std::exception& e) {
+    const auto* k = dynamic_cast<const EKestrunError*>(&e);
+    if (!k) return {};
+    std::string where = k->File;
+    if (!where.empty() && k->Line > 0) where.append(":").append(std::to_string(k->Line));
+    if (!k->Reason.empty()) where.append(where.empty() ? "" : ": ").append(k->Reason);
+    return where;
+}
+
+void SetPlace(EKestrunError& e, std::string_view file, int line) {
+    if (!e.File.empty()) return;
+    e.File = file;
+    if (e.Line == 0) e.Line = line;
+}
+
+void RaiseFileError(std::string message, std::string_view file, int err) {
+    EKestrunError e(message);
+    e.File = file;
+    e.Reason = std::strerror(err);
+    throw e;
 }
 
 void Raise(std::string message) {

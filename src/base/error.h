@@ -23,6 +23,13 @@ public:
     /// The UTF-8 form given at construction, empty when there was none.
     const std::string& Utf8Text() const { return Utf8Text_; }
 
+    /// Where it happened, kept apart from the message so that the message stays the system's
+    /// own text: the file as the operating system names it (UTF-8), its line (0 when not
+    /// known) and the operating system's reason for a failed call ("" when there is none).
+    std::string File;
+    int Line = 0;
+    std::string Reason;
+
 private:
     std::string Utf8Text_;
 };
@@ -39,11 +46,14 @@ std::string ErrorWhere(const std::exception& e);
 /// characters that code page 1251 lacks become '?').
 [[noreturn]] void RaiseNamingFile(std::string_view before, const std::filesystem::path& path,
                                   std::string_view after = {});
-[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path); // "Cannot open file %s"
-[[noreturn]] void
-RaiseCannotCreateFile(const std::filesystem::path& path); // "Cannot create file %s"
-std::string MsgNotInteger(std::string_view text);         // "'%s' is not a valid integer value"
-std::string MsgNotFloat(std::string_view text); // "'%s' is not a valid floating point value"
+/// "Cannot open file %s" and "Cannot create file %s"; with a `reason` (the operating system's
+/// words for why), the path becomes the failure's File and the reason its Reason.
+[[noreturn]] void RaiseCannotOpenFile(const std::filesystem::path& path, std::string reason = {});
+[[noreturn]] void RaiseCannotCreateFile(const std::filesystem::path& path, std::string reason = {});
+std::string MsgNotInteger(std::string_view text);   // "'%s' is not a valid integer value"
+std::string MsgNotFloat(std::string_view text);     // "'%s' is not a valid floating point value"
+std::string MsgBadLatitude(std::string_view text);  // "'%s' is not a valid latitude"
+std::string MsgBadLongitude(std::string_view text); // "'%s' is not a valid longitude"
 std::string MsgExpectedSymbol(char symbol); // "Ожидается символ "%s"" (code page 1251)
 std::string MsgListIndex(int index);        // "List index out of bounds (%d)"
 std::string MsgFormatInvalid(std::string_view format);  // "Format '%s' invalid or ..."
@@ -64,5 +74,12 @@ std::string MsgAssertion(std::string_view unit, int line);
 
 [[noreturn]] void Raise(std::string message);
 [[noreturn]] void RaiseRangeCheck();
+/// Raises the message for a failed call on a file, with the operating system's reason for the
+/// error number `err` (errno).
+[[noreturn]] void RaiseFileError(std::string message, std::string_view file, int err);
+
+/// Gives a failure the file it happened in, and the line when known, unless it has a file
+/// already (the innermost reader knows best).
+void SetPlace(EKestrunError& e, std::string_view file, int line = 0);
 
 } // namespace kestrun

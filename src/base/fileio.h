@@ -11,16 +11,21 @@
 
 namespace kestrun {
 
-/// Opens a file for binary reading; raises "Cannot open file %s" with the path.
+/// Opens a regular file for binary reading; raises "Cannot open file %s" with the path (and the
+/// reason) for anything else, so that a FIFO or a device never blocks or floods a reader.
 std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path);
 
 /// The whole content of a file; raises "Cannot open file %s" with the path.
 std::string ReadFileBytes(const std::filesystem::path& path);
 
-/// Writes a file completely or not at all: the bytes go to a temporary file in the same folder,
-/// which replaces the target only when it is complete. Raises "Cannot create file %s" with the
-/// path when the folder cannot take the file, and "Stream write error" when writing fails;
-/// after a failure the previous file of that name is intact and no temporary file is left.
+/// Writes a file completely or not at all: the bytes go to a temporary file in the target's
+/// folder, which is flushed to the disk and then replaces the target (the folder is flushed
+/// after). A symbolic link is followed to its final target, which is replaced; the link stays.
+/// A target that exists and is not a regular file (a device, a FIFO) is written in place, and
+/// so is a writable file in a folder that takes no new file. Raises "Cannot create file %s"
+/// when the file cannot be made and "Stream write error" when writing fails, each with the
+/// operating system's reason (EKestrunError's File and Reason); after a failure of the
+/// temporary file the previous file of that name is intact and no temporary file is left.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 /// Creates or truncates a file and writes the bytes; raises "Cannot create file %s".

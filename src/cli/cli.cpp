@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -10,6 +13,8 @@
 #include "base/numconv.h"
 #include "files/beaconfile.h"
 #include "files/fpimport.h"
+#include "files/gpxexport.h"
+#include "files/kmlexport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
@@ -29,7 +34,8 @@ namespace {
 
 constexpr const char* kOptions =
     "usage: kestrun-cli [OPTIONS] PLAN\n"
-    "  PLAN                  a simulator flight plan (.pln: imported) or a plan file (.rbf: "
+    "  PLAN                  a flight plan to import (.pln of FS2002/2004, FSX, Prepar3D or MSFS;\n"
+    "                        .fms of X-Plane; .lnmpln of Little Navmap) or a plan file (.rbf: "
     "opened)\n"
     "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
@@ -39,6 +45,8 @@ constexpr const char* kOptions =
     "  --table WHICH         rsbn | nvu | both | none: the tables to print (default both)\n"
     "  --format FORMAT       text | csv | json (default text)\n"
     "  --export FILE         write the navigator's-helper export\n"
+    "  --export-gpx FILE     write the route as GPX 1.1 (moving maps, planners)\n"
+    "  --export-kml FILE     write the route, legs and beacons as KML (globe viewers)\n"
     "  --save FILE           write the plan file\n"
     "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
@@ -66,7 +74,7 @@ std::string Usage(const TFileLocations& where) {
 
 struct TOptions {
     std::string Plan;
-    std::optional<std::string> Beacons, MagDec, Export, Save;
+    std::optional<std::string> Beacons, MagDec, Export, ExportGpx, ExportKml, Save;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
     bool Paths = false;
@@ -114,6 +122,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
             o.MagDec = value();
         } else if (a == "--export") {
             o.Export = value();
+        } else if (a == "--export-gpx") {
+            o.ExportGpx = value();
+        } else if (a == "--export-kml") {
+            o.ExportKml = value();
         } else if (a == "--save") {
             o.Save = value();
         } else if (a == "--paths") {
@@ -156,8 +168,10 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
     if (positional.size() > 1) throw UsageError{"more than one plan file given"};
     o.Plan = positional[0];
     std::string ext = Extension(o.Plan);
-    if (ext != ".pln" && ext != ".rbf")
-        throw UsageError{"the plan must be a .pln flight plan or a .rbf plan file: " + o.Plan};
+    if (ext != ".pln" && ext != ".fms" && ext != ".lnmpln" && ext != ".rbf")
+        throw UsageError{"the plan must be a .pln, .fms or .lnmpln flight plan or a .rbf plan "
+                         "file: " +
+                         o.Plan};
     return true;
 }
 
@@ -284,8 +298,10 @@ std::string JsonString(const std::string& cp1251) {
     return q + "\"";
 }
 
+// JSON has no NaN or infinity: a value that is not finite is written as null.
 std::string JsonNumber(long double v) {
-    return FloatToRoundTrip(static_cast<double>(v));
+    const double d = static_cast<double>(v);
+    return std::isfinite(d) ? FloatToRoundTrip(d) : std::string("null");
 }
 
 std::string JsonPoint(const TGeoPoint& p) {
@@ -389,11 +405,13 @@ void LoadGrid(const TOptions& o, const TFileLocations& where, TMagDecGrid& grid,
         grid.LoadMagDecGrid(*o.MagDec);
         return;
     }
-    if (auto path = where.Find(TDataFile::MagDec)) {
-        grid.LoadMagDecGrid(*path);
-        return;
-    }
-    err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
+    // Found by looking, a file that is no grid is reported and the next place tried.
+    std::vector<EKestrunError> failures;
+    const auto loaded = LoadFirstMagDecGrid(grid, where.Candidates(TDataFile::MagDec), failures);
+    for (const EKestrunError& e : failures)
+        err << "kestrun-cli: warning: " << ErrorText(e) << "; looking further\n";
+    if (!loaded)
+        err << "kestrun-cli: warning: no magdec.bgl found; magnetic declination is taken as 0\n";
 }
 
 std::string JoinPaths(const std::vector<std::filesystem::path>& paths) {
@@ -444,7 +462,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         TWayPointList WayPointList(BeaconList, MagDecGrid);
         LoadBeacons(o, where, BeaconList, err);
         LoadGrid(o, where, MagDecGrid, err);
-        if (Extension(o.Plan) == ".pln")
+        if (Extension(o.Plan) != ".rbf")
             ImportFlightPlan(WayPointList, o.Plan);
         else
             for (const TMissingBeacon& m : OpenPlanFile(WayPointList, o.Plan))
@@ -455,7 +473,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.AutoSelect) WayPointList.AutoSelectBeacons();
         WayPointList.CalcPlan();
 
+        // The files asked for come first: whatever becomes of standard output (a closed
+        // pipe, a full disk), they are written.
+        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
+        if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
+        if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
+        if (o.Save) SavePlanFile(WayPointList, *o.Save);
+
         TLanguageTexts texts;
+        errno = 0; // a failed write to standard output leaves its reason here
         if (o.Format == "json")
             PrintJson(WayPointList, out);
         else if (o.Format == "csv")
@@ -463,15 +489,29 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         else
             PrintText(WayPointList, o, texts, out);
         out.flush();
-
-        if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
-        if (o.Save) SavePlanFile(WayPointList, *o.Save);
+        if (!out) {
+            EKestrunError e(kMsgStreamWrite);
+            e.File = "standard output";
+            if (errno != 0) e.Reason = std::strerror(errno);
+            throw e;
+        }
         return 0;
     } catch (const UsageError& e) {
         err << "kestrun-cli: " << e.Message << "\n" << Usage(where);
         return 2;
     } catch (const EKestrunError& e) {
-        err << ErrorText(e) << "\n";
+        // kestrun-cli: FILE:LINE: MESSAGE: REASON, each part only when known; the file is not
+        // repeated in front of a message that names it already.
+        const std::string text = ErrorText(e);
+        err << "kestrun-cli: ";
+        if (!e.File.empty() && (e.Line > 0 || text.find(e.File) == std::string::npos)) {
+            err << e.File;
+            if (e.Line > 0) err << ":" << e.Line;
+            err << ": ";
+        }
+        err << text;
+        if (!e.Reason.empty()) err << ": " << e.Reason;
+        err << "\n";
         return 1;
     } catch (const std::exception& e) {
         err << "kestrun-cli: " << ErrorText(e) << "\n";

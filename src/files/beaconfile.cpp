@@ -1,6 +1,7 @@
 #include "files/beaconfile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/cp1251.h"
 #include "base/error.h"
@@ -39,78 +40,137 @@ void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {
     else if (ext == ".CFG")
         LoadBeaconsCfg(fresh, path);
     else
-        return;
+        // No reader knows the file: loading nothing in silence would leave the user without
+        // beacons and without a word why.
+        RaiseNamingFile(std::string(kMsgBadFormat) + " ", path);
     list.Records.swap(fresh.Records);
 }
 
 void LoadBeaconsCsv(TRSBNList& list, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    LoadBeaconsCsv(list, *in);
+    try {
+        LoadBeaconsCsv(list, *in);
+    } catch (EKestrunError& e) {
+        SetPlace(e, path.native());
+        throw;
+    }
 }
 
 void LoadBeaconsCfg(TRSBNList& list, const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    LoadBeaconsCfg(list, *in, path);
+    try {
+        LoadBeaconsCfg(list, *in, path);
+    } catch (EKestrunError& e) {
+        SetPlace(e, path.native());
+        throw;
+    }
 }
 
 namespace {
 
-// An upper bound of the records a CSV file can hold: its line feeds or its carriage returns,
-// whichever are more, plus one for a last line without. Reserving it keeps the records from
-// being moved while the list grows.
-std::size_t CountLines(std::istream& in) {
-    std::size_t lf = 0, cr = 0;
+// Records reserved at most before reading: a larger list grows as it is read. A hostile file
+// (100 MB of line ends, say) must not make the reader ask for gigabytes up front.
+constexpr std::size_t kMaxReserved = std::size_t(1) << 17;
+
+// An upper bound of the records a CSV file can hold: a record stands on one line and has
+// nine commas there. Reserving it keeps the records from being moved while the list grows.
+std::size_t RecordsAtMost(std::istream& in) {
+    std::size_t lines = 0, commas = 0; // commas: on the line that runs on into the next block
     char block[1 << 14];
     in.clear();
     in.seekg(0);
     while (in.read(block, sizeof block) || in.gcount() > 0) {
-        const std::streamsize n = in.gcount();
-        for (std::streamsize i = 0; i < n; ++i) {
-            lf += block[i] == '\n';
-            cr += block[i] == '\r';
+        const char* p = block;
+        const char* end = block + in.gcount();
+        while (p < end) {
+            // One line (or its part in this block) at a time: a CR and an LF both end it.
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            const char* stop = lf ? lf : end;
+            const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+            if (cr) stop = cr;
+            commas += static_cast<std::size_t>(std::count(p, stop, ','));
+            if (stop == end) break;
+            if (commas >= 9) ++lines;
+            commas = 0;
+            p = stop + 1;
         }
-        if (n < static_cast<std::streamsize>(sizeof block)) break;
+        if (end < block + sizeof block) break;
     }
+    if (commas >= 9) ++lines;
     in.clear();
-    return std::max(lf, cr) + 1;
+    return std::min(lines, kMaxReserved);
+}
+
+// The next line that may hold a record: blank lines and comment lines ("#" or ";") are passed
+// over wherever they stand. False at the end of the input; else the parser is kept to the
+// record's line until SkipLine.
+bool NextRecordLine(TVelParser& parser) {
+    for (;;) {
+        parser.SkipBlanks();
+        if (parser.Eof()) return false;
+        if (!parser.NextIs(';')) break;
+        parser.SkipLine();
+    }
+    parser.KeepToLine(true);
+    return true;
+}
+
+// Gives an error the line it happened on.
+void SetLine(EKestrunError& e, const TVelParser& parser) {
+    if (e.Line == 0) e.Line = parser.Line();
 }
 
 } // namespace
 
 void LoadBeaconsCsv(TRSBNList& list, std::istream& in) {
-    list.Records.reserve(list.Records.size() + CountLines(in));
+    list.Records.reserve(list.Records.size() + RecordsAtMost(in));
     TVelParser parser(in);
     std::string f[10];
-    do {
-        // "12","Шереметьево","ШРМ","АП","N","55","58.35","E","037","24.68"
-        //  0    1             2     3    4   5    6       7   8     9
-        // Every field but the last is quoted and followed by a comma; the rest of the line
-        // after the tenth field is ignored.
-        for (int i = 0; i < 9; ++i) {
-            parser.ReadQuoted(f[i]);
-            parser.ExpectSymbol(',');
+    bool any = false;
+    try {
+        while (NextRecordLine(parser)) {
+            // "12","Шереметьево","ШРМ","АП","N","55","58.35","E","037","24.68"
+            //  0    1             2     3    4   5    6       7   8     9
+            // Every field but the last is quoted and followed by a comma; the rest of the
+            // line after the tenth field is ignored.
+            for (int i = 0; i < 9; ++i) {
+                parser.ReadQuotedField(f[i]);
+                parser.ExpectSymbol(',');
+            }
+            parser.ReadQuotedField(f[9]);
+            list.Add(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]);
+            parser.SkipLine();
+            any = true;
         }
-        parser.ReadQuoted(f[9]);
-        parser.SkipLine();
-        list.Add(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]);
-    } while (!parser.Eof());
+        // A file without any record: what the reader has always said of an empty one.
+        if (!any) Raise(MsgExpectedSymbol(','));
+    } catch (EKestrunError& e) {
+        SetLine(e, parser);
+        throw;
+    }
 }
 
-void LoadBeaconsCfg(TRSBNList& list, std::istream& in, const std::filesystem::path& path) {
-    TVelParser parser(in);
+namespace {
+
+void ReadBeaconsCfg(TRSBNList& list, TVelParser& parser, const std::filesystem::path& path) {
     std::string section;
     parser.ExpectSymbol('[');
     parser.ReadRun(TVelParser::LetterChars, section);
     parser.ExpectSymbol(']');
     if (UpperCase1251(section) != "RSBN") RaiseBadBeaconCfg(path);
+    parser.SkipLine();
 
     std::string number, latDeg, latMin, lonDeg, lonMin, ignored, ident;
-    do {
+    bool any = false;
+    while (NextRecordLine(parser)) {
         // SHR=12,55*5835,-037*2468,100,ABC
         //     A  B  C    D    E    F   G
         // Whatever stands before the "=" is a key of no meaning, and lines without "=" are
         // passed over. Minutes are in hundredths; a "-" on the longitude degrees means west.
-        parser.SkipPast('=');
+        if (!parser.SkipPast('=')) {
+            parser.SkipLine();
+            continue;
+        }
         parser.ReadRun(TVelParser::DigitChars, number);
         parser.ExpectSymbol(',');
         parser.ReadRun(TVelParser::DigitChars, latDeg);
@@ -124,14 +184,29 @@ void LoadBeaconsCfg(TRSBNList& list, std::istream& in, const std::filesystem::pa
         parser.ReadRun(TVelParser::DigitChars, ignored);
         parser.ExpectSymbol(',');
         parser.ReadRun(TVelParser::LetterChars, ident);
-        parser.SkipLine();
 
         InsertMinutesPoint(latMin);
         InsertMinutesPoint(lonMin);
         if (lonDeg.empty()) RaiseRangeCheck(); // its first character decides the sign
         if (lonDeg.front() == '-') lonMin.insert(0, 1, '-');
         list.Add(number, {}, ident, {}, "N", latDeg, latMin, "E", lonDeg, lonMin);
-    } while (!parser.Eof());
+        parser.SkipLine();
+        any = true;
+    }
+    // A file without any record: what the reader has always said of one.
+    if (!any) Raise(MsgExpectedSymbol(','));
+}
+
+} // namespace
+
+void LoadBeaconsCfg(TRSBNList& list, std::istream& in, const std::filesystem::path& path) {
+    TVelParser parser(in);
+    try {
+        ReadBeaconsCfg(list, parser, path);
+    } catch (EKestrunError& e) {
+        SetLine(e, parser);
+        throw;
+    }
 }
 
 } // namespace kestrun

@@ -14,9 +14,12 @@ namespace kestrun {
 
 /// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
 /// is read into a new list, which replaces this one only when the whole file was read: if
-/// an exception is thrown, the list is unchanged. Any other extension changes nothing.
+/// an exception is thrown, the list is unchanged. Any other extension (or none) is refused
+/// with "Bad format! " and the path.
 void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path);
-/// The two readers; they append to the list (records before an error stay).
+/// The two readers; they append to the list (records before an error stay). Blank lines and
+/// comment lines ("#" or ";") may stand anywhere; a record stands on one line. An error names
+/// the file and line where it happened (EKestrunError's File and Line).
 void LoadBeaconsCsv(TRSBNList& list, const std::filesystem::path& path);
 void LoadBeaconsCfg(TRSBNList& list, const std::filesystem::path& path);
 /// The same readers over an open stream; `path` only names the file in messages.

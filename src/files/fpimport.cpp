@@ -1,13 +1,16 @@
 #include "files/fpimport.h"
 
+#include <map>
 #include <string>
 
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
 #include "files/coordtext.h"
+#include "files/planimport.h"
 #include "files/velparser.h"
 #include "math/mathem.h"
+#include "math/tools.h"
 #include "plan/fltpln.h"
 
 namespace kestrun {
@@ -17,19 +20,27 @@ namespace {
 const TCharSet kAppVersionChars = TCharSet::Of("AVeinoprs");
 const TCharSet kWaypointKeyChars = TCharSet::Of("ainoptwy");
 const TCharSet kIdentChars = TCharSet::Of("", "09AZaz");
-// One coordinate as the simulator writes it: N55* 58.35'
-TCoordTexts ReadCoord(TVelParser& p) {
-    return ReadCoordTexts(p, '\'');
-}
-
-// Southern and western values are kept as 2*pi minus their magnitude, as typed ones are.
-long double CoordAngle(const TCoordTexts& c, char negativeLetter) {
+// One coordinate as the simulator writes it, N55* 58.35', as an angle in radians kept the way
+// typed ones are: southern and western values as 2*pi minus their magnitude. Raises for a
+// letter other than N/S (E/W) in either case or an angle beyond the pole (beyond 180 degrees).
+long double ReadCoord(TVelParser& p, bool latitude) {
+    const TCoordTexts c = ReadCoordTexts(p, '\'');
     long double angle = CoordTextsAngle(c);
-    if (c.Hemisphere == negativeLetter) angle = Normalize2Pi(static_cast<double>(-angle));
+    if (!IsHemisphereAngle(latitude, c.Hemisphere, angle))
+        RaiseBadAngle(latitude, c.Hemisphere + c.Degrees + "* " + c.Minutes + "'");
+    const bool negative =
+        c.Hemisphere == (latitude ? 'S' : 'W') || c.Hemisphere == (latitude ? 's' : 'w');
+    if (negative) angle = Normalize2Pi(static_cast<double>(-angle));
     return angle;
 }
 
-// A waypoint line after its key; `fs2004` is the layout flag.
+struct TWaypointLine {
+    std::string Ident;
+    TGeoPoint Pos;
+    int Line = 0;
+};
+
+// A waypoint line after its key; `fs2004` is the layout flag. Returns the line's index.
 //
 //   waypoint.0=UUEE, A, N55* 58.35', E37* 24.68', +000000.00,
 //   |       | |    | |  |         | |
@@ -37,62 +48,84 @@ long double CoordAngle(const TCoordTexts& c, char negativeLetter) {
 //
 // The FS2004 layout puts three fields before the identifier:
 //   waypoint.0=, UUEE, , UUEE, A, N55* 58.35', E37* 24.68', +000000.00,
-void ReadWaypointLine(TVelParser& p, bool fs2004, TWayPointList& plan) {
+// The whole waypoint stands on its line: nothing is read from the next one.
+int ReadWaypointLine(TVelParser& p, bool fs2004, TWaypointLine& w) {
     std::string text;
+    w.Line = p.Line();
     p.ExpectSymbol('.');
     p.ReadRun(TVelParser::DigitChars, text);
-    int n = StrToInt(text);
+    const int n = StrToInt(text);
     p.ExpectSymbol('=');
     if (fs2004)
-        for (int i = 0; i < 3; ++i) p.SkipPast(',');
-    std::string ident;
-    p.ReadRun(kIdentChars, ident);
-    p.SkipPast(',');
-    p.SkipPast(',');
-    TCoordTexts lat = ReadCoord(p);
-    p.SkipPast(',');
-    TCoordTexts lon = ReadCoord(p);
+        for (int i = 0; i < 3; ++i) p.SkipPastOnLine(',');
+    p.ReadRun(kIdentChars, w.Ident);
+    p.SkipPastOnLine(',');
+    p.SkipPastOnLine(',');
+    w.Pos.Lat = ReadCoord(p, true);
+    p.SkipPastOnLine(',');
+    w.Pos.Lon = ReadCoord(p, false);
     p.SkipLine();
-
-    TGeoPoint pos;
-    pos.Lat = CoordAngle(lat, 'S');
-    pos.Lon = CoordAngle(lon, 'W');
-    TWayPoint& w = n >= 0 && n < plan.Count() ? plan[n] : plan.AddWayPoint();
-    w.Name = ident;
-    w.SetPos(pos);
+    return n;
 }
 
 } // namespace
 
 void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
     // The file is read into a plan of its own, so that a broken file leaves the user's plan as
-    // it was; the caller recomputes once at the end.
+    // it was; the caller recomputes once at the end. Waypoints are placed by their index,
+    // whatever the order of the lines; a repeated index replaces the earlier line.
     TWayPointList read(plan.Beacons(), plan.Grid());
+    std::map<int, TWaypointLine> lines;
     TVelParser p(in);
     bool fs2004 = false;
     std::string run, value;
-    do {
-        p.ReadRun(kAppVersionChars, run);
-        if (run == "AppVersion") {
-            p.ExpectSymbol('=');
-            p.SkipBlanks();
-            p.ReadValue(value);
-            if (value.empty()) RaiseRangeCheck();
-            if (value[0] == '9') fs2004 = true;
+    try {
+        do {
+            p.ReadRun(kAppVersionChars, run);
+            // The rest of the pass stays on the line the run began on.
+            p.KeepToLine(true);
+            if (run == "AppVersion") {
+                p.ExpectSymbol('=');
+                p.SkipBlanks();
+                p.ReadValue(value);
+                if (value.empty()) RaiseRangeCheck();
+                if (value[0] == '9') fs2004 = true;
+            }
+            p.ReadRun(kWaypointKeyChars, run);
+            if (run.empty()) {
+                p.SkipLine();
+            } else if (run == "waypoint") {
+                TWaypointLine w;
+                const int n = ReadWaypointLine(p, fs2004, w);
+                lines[n] = std::move(w);
+            }
+            // Any other run: the next pass goes on along the same line.
+        } while (!p.Eof());
+    } catch (EKestrunError& e) {
+        if (e.Line == 0) e.Line = p.Line();
+        throw;
+    }
+    for (const auto& [n, line] : lines) {
+        try {
+            TWayPoint& w = read.AddWayPoint();
+            w.Name = line.Ident;
+            w.SetPos(line.Pos);
+        } catch (EKestrunError& e) {
+            if (e.Line == 0) e.Line = line.Line;
+            throw;
         }
-        p.ReadRun(kWaypointKeyChars, run);
-        if (run.empty())
-            p.SkipLine();
-        else if (run == "waypoint")
-            ReadWaypointLine(p, fs2004, read);
-        // Any other run: the next pass goes on along the same line.
-    } while (!p.Eof());
+    }
     plan.TakeWayPointsFrom(read);
 }
 
 void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
-    auto in = OpenFileRead(path);
-    ImportFlightPlan(plan, *in);
+    const std::string bytes = ReadFileBytes(path);
+    try {
+        ImportFlightPlanBytes(plan, bytes, path);
+    } catch (EKestrunError& e) {
+        SetPlace(e, path.native());
+        throw;
+    }
 }
 
 } // namespace kestrun

@@ -1,5 +1,7 @@
 #include "files/velparser.h"
 
+#include <cstring>
+
 #include "base/cp1251.h"
 #include "base/error.h"
 
@@ -42,13 +44,55 @@ TVelParser::TVelParser(std::istream& stream) : Stream_(stream) {
     if (Stream_.fail()) Stream_.clear();
 }
 
+namespace {
+
+// Line ends among bytes [from, to) of a block, `prev` being the byte before `from`: a CR, and
+// an LF that no CR stands before.
+int CountLineEnds(const char* from, const char* to, unsigned char prev) {
+    if (from == to) return 0;
+    // Written without a value carried from byte to byte, so that the compiler can count many
+    // bytes at once: lines are counted for every block read.
+    int n = (*from == 13) + (*from == 10 && prev != 13);
+    for (const char* p = from + 1; p < to; ++p) n += (*p == 13) + ((*p == 10) & (p[-1] != 13));
+    return n;
+}
+
+} // namespace
+
 bool TVelParser::Refill() {
+    if (NulAhead_) RaiseNul();
+    if (Count_ > 0) {
+        // Lines are counted only when a block is left behind (or a line is asked for), so
+        // that reading stays a plain copy of bytes.
+        LinesBefore_ += CountLineEnds(Buffer_, Buffer_ + Count_, PrevLast_);
+        PrevLast_ = static_cast<unsigned char>(Buffer_[Count_ - 1]);
+    }
     Stream_.read(Buffer_, static_cast<std::streamsize>(kBlockSize));
     std::streamsize n = Stream_.gcount();
     if (n <= 0) return false;
     Count_ = static_cast<std::size_t>(n);
     Index_ = 1;
+    if (const void* nul = std::memchr(Buffer_, 0, Count_)) {
+        Count_ = static_cast<std::size_t>(static_cast<const char*>(nul) - Buffer_);
+        NulAhead_ = true;
+        if (Count_ == 0) RaiseNul();
+    }
+    if (AtStart_) {
+        AtStart_ = false;
+        // Editors put a byte-order mark in front of UTF-8 text; it is no part of the content.
+        if (Count_ >= 3 && std::memcmp(Buffer_, "\xEF\xBB\xBF", 3) == 0) Index_ = 4;
+        if (Index_ > Count_) return Refill();
+    }
     return true;
+}
+
+int TVelParser::Line() const {
+    const std::size_t read = Index_ > Count_ ? Count_ : Index_ - 1;
+    return 1 + LinesBefore_ + CountLineEnds(Buffer_, Buffer_ + read, PrevLast_);
+}
+
+void TVelParser::RaiseNul() const {
+    Raise(kMsgBadFormat);
 }
 
 void TVelParser::PushBack() {
@@ -63,10 +107,21 @@ void TVelParser::SkipBlanks() {
     for (;;) {
         unsigned char c = NextChar();
         if (c == 0) return;
+        if (OneLine_ && (c == 10 || c == 13)) {
+            PushBack();
+            return;
+        }
         if (c <= 32) continue;
         if (c == '#') {
-            SkipLine();
-            continue;
+            if (!OneLine_) {
+                SkipLine();
+                continue;
+            }
+            // The comment ends the record's line, not the record.
+            do c = NextChar();
+            while (c != 0 && c != 10 && c != 13);
+            PushBack();
+            return;
         }
         PushBack();
         return;
@@ -74,6 +129,7 @@ void TVelParser::SkipBlanks() {
 }
 
 void TVelParser::SkipLine() {
+    OneLine_ = false;
     unsigned char c;
     do {
         c = NextChar();
@@ -129,12 +185,31 @@ bool TVelParser::ReadKey(std::string& text) {
     return true;
 }
 
+bool TVelParser::CloseQuote() {
+    // The run stopped at a quote, a control byte or the end; a closing quote may follow
+    // control bytes such as tabs, but never the end of the line.
+    for (;;) {
+        unsigned char c = NextChar();
+        if (c == '"') return true;
+        if (c == 0) return false;
+        if (c == 10 || c == 13 || c > 32) {
+            PushBack();
+            return false;
+        }
+    }
+}
+
 bool TVelParser::ReadQuoted(std::string& text) {
     if (NextIs('"')) NextChar();
     ReadRun(QuotedChars, text);
-    if (!NextIs('"')) return false;
-    NextChar();
-    return true;
+    return CloseQuote();
+}
+
+void TVelParser::ReadQuotedField(std::string& text) {
+    const bool opened = NextIs('"');
+    if (opened) NextChar();
+    ReadRun(QuotedChars, text);
+    if (!CloseQuote() && opened) Raise(MsgExpectedSymbol('"'));
 }
 
 void TVelParser::ReadValue(std::string& text) {
@@ -151,12 +226,24 @@ void TVelParser::ReadValue(std::string& text) {
     text += '"';
 }
 
-void TVelParser::SkipPast(char c) {
+bool TVelParser::SkipPast(char c) {
     for (;;) {
         unsigned char b = NextChar();
-        if (!CanPushBack_) return;
-        if (b == static_cast<unsigned char>(c)) return;
+        if (!CanPushBack_) return false;
+        if (b == static_cast<unsigned char>(c)) return true;
+        if (OneLine_ && (b == 10 || b == 13)) {
+            PushBack();
+            return false;
+        }
     }
+}
+
+void TVelParser::SkipPastOnLine(char c) {
+    const bool oneLine = OneLine_;
+    OneLine_ = true;
+    const bool found = SkipPast(c);
+    OneLine_ = oneLine;
+    if (!found) Raise(MsgExpectedSymbol(c));
 }
 
 } // namespace kestrun

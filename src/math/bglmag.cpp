@@ -27,32 +27,46 @@ int Sign(int x) {
 void TMagDecGrid::LoadMagDecGrid(const std::filesystem::path& fileName) {
     // Opening comes first: a file that cannot be opened leaves the grid as it was.
     std::unique_ptr<std::ifstream> file = OpenFileRead(fileName);
-    char bytes[4096];
-    std::size_t done = 0; // grid bytes read so far
+    // The whole grid or nothing: an empty, truncated or header-only file would otherwise
+    // give declination 0 (or half a grid) everywhere without a word.
+    std::string bytes(kGridBytes, '\0');
     file->seekg(static_cast<std::streamoff>(kHeaderBytes));
-    while (done < kGridBytes && *file) {
-        const std::size_t want = std::min(sizeof bytes, kGridBytes - done);
-        file->read(bytes, static_cast<std::streamsize>(want));
-        const auto got = static_cast<std::size_t>(file->gcount());
-        // Little-endian 16-bit values; an odd last byte replaces the low byte of its value
-        // only, as a raw read into the grid's memory would.
-        for (std::size_t k = 0; k < got; ++k) {
-            const std::size_t pos = done + k;
-            auto& cell = Grid[pos / 2];
-            auto u = static_cast<std::uint16_t>(cell);
-            const auto b = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[k]));
-            u = pos % 2 == 0 ? static_cast<std::uint16_t>((u & 0xFF00u) | b)
-                             : static_cast<std::uint16_t>((u & 0x00FFu) | (b << 8));
-            cell = static_cast<std::int16_t>(u);
-        }
-        done += got;
-        if (got < want) break;
+    file->read(bytes.data(), static_cast<std::streamsize>(kGridBytes));
+    if (!*file || file->gcount() != static_cast<std::streamsize>(kGridBytes))
+        RaiseNamingFile(std::string(kMsgBadFormat) + " ", fileName);
+    // Little-endian 16-bit values in element order.
+    for (std::size_t k = 0; k < kValueCount; ++k) {
+        const auto lo = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * k]));
+        const auto hi = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * k + 1]));
+        Grid[k] = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
     }
+}
+
+std::optional<std::filesystem::path>
+LoadFirstMagDecGrid(TMagDecGrid& grid, const std::vector<std::filesystem::path>& candidates,
+                    std::vector<EKestrunError>& failures) {
+    for (const std::filesystem::path& path : candidates) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) continue;
+        try {
+            grid.LoadMagDecGrid(path);
+            return path;
+        } catch (const EKestrunError& e) {
+            // A broken file in the first place must not hide a good one in the next.
+            failures.push_back(e);
+        }
+    }
+    return std::nullopt;
 }
 
 double TMagDecGrid::MagDeclAt(const TGeoPoint& p) const {
     const double lon = static_cast<double>(Normalize2Pi(static_cast<double>(p.Lon)) * kRadToDeg);
-    const double lat = static_cast<double>(NormalizePi(static_cast<double>(p.Lat)) * kRadToDeg);
+    double lat = static_cast<double>(NormalizePi(static_cast<double>(p.Lat)) * kRadToDeg);
+    // A pole stored as 2pi minus 90 degrees (the South Pole as typed) or as 90 degrees comes
+    // back a hair beyond 90 from the conversions; it is the pole, not a latitude past it.
+    constexpr double kPoleSlack = 1e-9;
+    if (lat < -90 && lat >= -90 - kPoleSlack) lat = -90;
+    if (lat > 90 && lat <= 90 + kPoleSlack) lat = 90;
     // Written as negations so that a NaN fails the checks instead of indexing the grid.
     if (!(lon >= 0 && lon < 360)) Raise(MsgAssertion("bglmag", 63));
     if (!(lat >= -90 && lat <= 90)) Raise(MsgAssertion("bglmag", 65));

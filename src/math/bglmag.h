@@ -4,8 +4,11 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
+#include <vector>
 
+#include "base/error.h"
 #include "math/geopoint.h"
 
 namespace kestrun {
@@ -19,8 +22,9 @@ public:
     /// The grid value of 180 degrees: a value v stands for v * 180 / kHalfTurn degrees.
     static constexpr double kHalfTurn = 32768;
 
-    /// Reads up to 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
-    /// %s"; then the grid keeps its content. A short file fills only what it holds.
+    /// Reads the 130,320 bytes of grid from offset 136 of the file. Raises "Cannot open file
+    /// %s", and "Bad format! " with the path for a file too short to hold the header and the
+    /// whole grid; if an exception is thrown, the grid keeps its content.
     void LoadMagDecGrid(const std::filesystem::path& fileName);
 
     /// Declination at P in radians, positive east, interpolated bilinearly. Raises
@@ -33,5 +37,12 @@ public:
 
     std::array<std::int16_t, kValueCount> Grid{}; // all zero until loaded
 };
+
+/// Loads the first of the candidate files that exists and holds a grid; each one that exists
+/// but fails is added to `failures` (to be reported) and the next is tried. Returns the file
+/// loaded, or nothing when none was (the grid then keeps its content).
+std::optional<std::filesystem::path>
+LoadFirstMagDecGrid(TMagDecGrid& grid, const std::vector<std::filesystem::path>& candidates,
+                    std::vector<EKestrunError>& failures);
 
 } // namespace kestrun

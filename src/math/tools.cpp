@@ -41,6 +41,8 @@ public:
         while (Pos < Text.size() && Text[Pos] == ' ') ++Pos;
     }
 
+    std::size_t Position() const { return Pos; }
+
     char Next() {
         if (Pos >= Text.size()) RaiseRangeCheck();
         return Text[Pos++];
@@ -106,22 +108,46 @@ double ToDegrees(long double rad) {
 
 } // namespace
 
+bool IsHemisphereAngle(bool latitude, char letter, long double radians) {
+    letter = UpCase(letter);
+    if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
+    // The limit is computed as the angle is, so that 90 degrees (or 89 and 60 minutes) is
+    // exactly the pole; written so that a NaN fails too.
+    return radians >= 0 && radians <= DegMinToRad(latitude ? 90 : 180, 0);
+}
+
+bool IsStoredAngle(bool latitude, long double radians) {
+    if (!(radians >= 0 && radians <= DegMinToRad(360, 0))) return false;
+    return !(latitude && radians > DegMinToRad(90, 0) && radians < DegMinToRad(270, 0));
+}
+
+void RaiseBadAngle(bool latitude, std::string_view text) {
+    Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
+}
+
 long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes) {
     const long double min = StrToFloat(minutes);
     return DegMinToRad(StrToInt(degrees), min);
 }
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
-    TCoordReader r(Trim(text));
+    const std::string_view trimmed = Trim(text);
+    TCoordReader r(trimmed);
     r.SkipBlanks();
+    const std::size_t latStart = r.Position();
     const char ns = UpCase(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
     const Real lat = r.Angle();
+    const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
+    const std::size_t lonStart = r.Position();
     const char ew = UpCase(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
     const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.
+    if (!IsHemisphereAngle(true, ns, lat)) RaiseBadAngle(true, latText);
+    if (!IsHemisphereAngle(false, ew, lon))
+        RaiseBadAngle(false, trimmed.substr(lonStart, r.Position() - lonStart));
 
     TGeoPoint p;
     p.Lat = lat;
@@ -178,6 +204,40 @@ void SplitDegreesHundredths(double x, int& degrees, int& minutes, int& hundredth
     int seconds;
     SplitDegrees(x, degrees, minutes, seconds);
     hundredths = RoundToInt(Real(seconds) / 60 * 100);
+}
+
+namespace {
+
+// Southern and western values are kept as 2*pi minus their magnitude, as typed ones are.
+long double StoredAngle(long double deg) {
+    long double angle = DegMinToRad(deg < 0 ? -deg : deg, 0);
+    if (deg < 0) angle = Normalize2Pi(static_cast<double>(-angle));
+    return angle;
+}
+
+} // namespace
+
+TGeoPoint DegreesToGeoPoint(long double latDeg, long double lonDeg) {
+    return {StoredAngle(latDeg), StoredAngle(lonDeg)};
+}
+
+TLatLonDeg GeoPointToDegrees(const TGeoPoint& p) {
+    double lat = std::fmod(static_cast<double>(p.Lat * kRadToDeg), 360.0);
+    double lon = static_cast<double>(p.Lon * kRadToDeg);
+    if (lat > 180) lat -= 360;
+    if (lat < -180) lat += 360;
+    // Past a pole the meridian turns into its opposite.
+    if (lat > 90) {
+        lat = 180 - lat;
+        lon += 180;
+    } else if (lat < -90) {
+        lat = -180 - lat;
+        lon += 180;
+    }
+    lon = std::fmod(lon, 360.0);
+    if (lon >= 180) lon -= 360;
+    if (lon < -180) lon += 360;
+    return {lat, lon};
 }
 
 } // namespace kestrun

@@ -1,5 +1,7 @@
 #include "plan/rsbnlist.h"
 
+#include <cmath>
+
 #include "base/error.h"
 #include "base/numconv.h"
 #include "math/mathem.h"
@@ -17,6 +19,15 @@ char HemisphereLetter(const std::string& hemisphere) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// Refuses an angle that no position has: a hemisphere letter of the other axis or none of the
+// four, or a magnitude beyond the pole or beyond 180 degrees (the .cfg form writes western
+// longitudes as negative degrees under the letter E), or one that is not finite.
+void CheckAngle(bool latitude, const std::string& hemisphere, long double radians,
+                const std::string& degText, const std::string& minText) {
+    if (!IsHemisphereAngle(latitude, HemisphereLetter(hemisphere), std::fabs(radians)))
+        RaiseBadAngle(latitude, hemisphere + degText + "*" + minText);
+}
+
 } // namespace
 
 TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
@@ -28,8 +39,10 @@ TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_v
       LatDegrees(latDegrees), LatMinutes(latMinutes), LonHemisphere(lonHemisphere),
       LonDegrees(lonDegrees), LonMinutes(lonMinutes) {
     long double lat = DegMinTextsToRad(LatDegrees, LatMinutes);
+    CheckAngle(true, LatHemisphere, lat, LatDegrees, LatMinutes);
     if (HemisphereLetter(LatHemisphere) == 'S') lat = -lat;
     long double lon = DegMinTextsToRad(LonDegrees, LonMinutes);
+    CheckAngle(false, LonHemisphere, lon, LonDegrees, LonMinutes);
     if (HemisphereLetter(LonHemisphere) == 'W') lon = k2Pi - lon;
     // Not folded any further: southern latitudes stay negative, and so does a negative
     // degrees text; the distance and course functions take angles of any sign.

@@ -19,7 +19,9 @@ inline constexpr double kNearPointKm = 3.0;
 class TRSBNRec {
 public:
     /// Stores the ten texts and computes Position. Raises "'%s' is not a valid integer value",
-    /// "'%s' is not a valid floating point value" or "Range check error" (empty hemisphere).
+    /// "'%s' is not a valid floating point value" or "Range check error" (empty hemisphere),
+    /// and "'%s' is not a valid latitude" (or longitude) for a hemisphere letter other than
+    /// N, S (E, W) in either case or a position beyond a pole or beyond 180 degrees.
     TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
              std::string_view extra, std::string_view latHemisphere, std::string_view latDegrees,
              std::string_view latMinutes, std::string_view lonHemisphere,

@@ -434,6 +434,8 @@ void AppendProperty(std::string& out, std::string_view name) {
 } // namespace
 
 void TConfig::LoadFromString(std::string_view text) {
+    // Editors put a byte-order mark in front of UTF-8 text; it is no part of the settings.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     // Phase 1: the whole text must be well formed before any setting changes.
     TObjectText object = TObjectTextParser(text).ParseRoot();
 

@@ -103,8 +103,8 @@ bool TLanguageTexts::Set(std::string_view key, std::string value) {
 void TLanguageTexts::ReadLanguage(std::istream& in) {
     TVelParser parser(in);
     std::string key, value;
-    // The value is read as a quoted text even when the quotes are missing; the search for its
-    // closing quote then runs on to the next entry line, which SkipLine drops.
+    // The value is read as a quoted text even when the quotes are missing; its closing quote
+    // is looked for on its own line only, so an entry never takes the next one with it.
     while (!parser.Eof()) {
         parser.ReadKey(key); // whether "=" followed does not matter
         parser.ReadQuoted(value);

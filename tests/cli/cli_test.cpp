@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/cp1251.h"
 #include "settings/cfg.h"
@@ -214,7 +218,8 @@ TEST(Cli, FoldersNamedInAnyScript) {
         ASSERT_EQ(b.Status, 0) << b.Err;
         EXPECT_EQ(a.Out, b.Out);
         Result missing = RunCli({dir + "/none.rbf"}, cwd.Path);
-        EXPECT_EQ(missing.Err, "Cannot open file " + dir + "/none.rbf\n");
+        EXPECT_EQ(missing.Err, "kestrun-cli: Cannot open file " + dir +
+                                   "/none.rbf: No such file or directory\n");
     }
 }
 
@@ -235,20 +240,55 @@ TEST(Cli, ReadingAndWritingFailuresExitWithOne) {
         std::vector<std::string> args;
         std::string err;
     } cases[] = {
-        {{"x.pln"}, "Cannot open file x.pln\n"},
-        {{"--beacons", "none.csv", kPlan}, "Cannot open file none.csv\n"},
-        {{"--magdec", "none.bgl", kPlan}, "Cannot open file none.bgl\n"},
-        {{TestData("plans/broken.pln")}, "Ожидается символ \"*\"\n"},
+        {{"x.pln"}, "Cannot open file x.pln: No such file or directory\n"},
+        {{"--beacons", "none.csv", kPlan},
+         "Cannot open file none.csv: No such file or directory\n"},
+        {{"--magdec", "/dev/zero", kPlan}, "Cannot open file /dev/zero: not a regular file\n"},
+        {{TestData("plans/broken.pln")},
+         TestData("plans/broken.pln") + ":4: Ожидается символ \"*\"\n"},
         {{"--save", "/nonexistent/dir/p.rbf", kPlan},
-         "Cannot create file /nonexistent/dir/p.rbf\n"},
+         "Cannot create file /nonexistent/dir/p.rbf: No such file or directory\n"},
+        {{"--export", "/dev/full", kPlan},
+         "/dev/full: Stream write error: No space left on device\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
         Result r = RunCli(c.args, cwd.Path);
         EXPECT_EQ(r.Status, 1);
-        ASSERT_GE(r.Err.size(), c.err.size());
-        EXPECT_EQ(r.Err.substr(r.Err.size() - c.err.size()), c.err);
+        EXPECT_EQ(r.Err, "kestrun-cli: " + c.err);
     }
+}
+
+// Standard output that fails (a reader gone, a full disk): the files asked for are written all
+// the same, and the failure is reported with status 1.
+TEST(Cli, FailedStandardOutputIsReportedAfterTheFilesAreWritten) {
+    TempDir cwd;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]); // nobody will read
+    const std::string save = cwd.File("saved.rbf");
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fds[1], 1);
+        int err = ::open(cwd.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, 2);
+        ::execl(KESTRUN_CLI, KESTRUN_CLI, "--beacons", kBeacons.c_str(), "--save", save.c_str(),
+                kPlan.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadBytes(cwd.File("err")), "kestrun-cli: standard output: Stream write error: " +
+                                              std::string(std::strerror(EPIPE)) + "\n");
+    EXPECT_NE(ReadBytes(save).find("waypoint.2="), std::string::npos);
+
+    const std::string cmd = "cd " + Quote(cwd.Path) + " && " + Quote(KESTRUN_CLI) + " " +
+                            Quote(kPlan) + " >/dev/full 2>/dev/null";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
@@ -291,7 +331,7 @@ TEST(Cli, BeaconDatabaseNamedBySettingsInTheWorkingDirectory) {
     WriteBytes(cwd.File("RSBN.cfg"), "object TConfig\r\n  RSBNBeaconFile = 'gone.csv'\r\nend\r\n");
     Result missing = RunCli({kPlan}, cwd.Path);
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_NE(missing.Err.find("Cannot open file gone.csv\n"), std::string::npos) << missing.Err;
+    EXPECT_EQ(missing.Err, "kestrun-cli: Cannot open file gone.csv: No such file or directory\n");
 }
 
 TEST(Cli, PathsShowWhereEachFileIsFound) {
@@ -330,4 +370,54 @@ TEST(Cli, ExtensionInAnyLetterCase) {
     Result r = RunCli({"--beacons", kBeacons, "--table", "nvu", "ROUTE.PLN"}, cwd.Path);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Lines(r.Out)[0], "NVU");
+}
+
+// A broken magdec.bgl in the working directory is reported and does not hide the good one
+// beside the executable.
+TEST(Cli, BrokenDeclinationGridFoundByLookingIsReportedAndPassedOver) {
+    TempDir cwd;
+    WriteBytes(cwd.File("magdec.bgl"), "");
+    Result r = RunCli({"--table", "nvu", "--format", "csv", kPlan}, cwd.Path);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "kestrun-cli: warning: Bad format! " + cwd.File("magdec.bgl") +
+                         "; looking further\n");
+    EXPECT_EQ(CsvFields(Lines(r.Out)[1])[3], "12.2"); // the declination at UUEE, not 0.0
+    Result given = RunCli({"--magdec", cwd.File("magdec.bgl"), kPlan}, cwd.Path);
+    EXPECT_EQ(given.Status, 1);
+    EXPECT_EQ(given.Err, "kestrun-cli: Bad format! " + cwd.File("magdec.bgl") + "\n");
+}
+
+TEST(Cli, PlansOfTodaysSimulatorsAndTheirExports) {
+    TempDir cwd;
+    WriteBytes(cwd.File("ROUTE.FMS"), "I\r\n1100 Version\r\nADEP UUEE\r\nNUMENR 2\r\n"
+                                      "1 UUEE ADEP 630 55.972500 37.411333\r\n"
+                                      "1 URSS ADES 89 43.449667 39.954167\r\n");
+    WriteBytes(cwd.File("route.lnmpln"),
+               "<LittleNavmap><Flightplan><Waypoints>"
+               "<Waypoint><Ident>UUEE</Ident><Pos Lon=\"37.411333\" Lat=\"55.9725\"/></Waypoint>"
+               "<Waypoint><Ident>URSS</Ident><Pos Lon=\"39.954167\" Lat=\"43.449667\"/></Waypoint>"
+               "</Waypoints></Flightplan></LittleNavmap>");
+    for (const char* plan : {"ROUTE.FMS", "route.lnmpln"}) {
+        SCOPED_TRACE(plan);
+        Result r = RunCli(
+            {"--format", "json", "--export-gpx", "r.gpx", "--export-kml", "r.kml", plan}, cwd.Path);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        auto j = nlohmann::json::parse(r.Out);
+        ASSERT_EQ(j["waypoints"].size(), 2u);
+        EXPECT_EQ(j["waypoints"][1]["Name"], "URSS");
+        EXPECT_NEAR(j["waypoints"][1]["Pos"]["lat"].get<double>(), 43.449667 * kDeg, 1e-15);
+        EXPECT_NE(ReadBytes(cwd.File("r.gpx")).find("<rtept lat=\"43.449667\" lon=\"39.954167\">"),
+                  std::string::npos);
+        EXPECT_NE(ReadBytes(cwd.File("r.kml")).find("<name>UUEE - URSS</name>"), std::string::npos);
+    }
+}
+
+TEST(Cli, APlanWithoutWaypointsIsAFailure) {
+    TempDir cwd;
+    WriteBytes(cwd.File("other.pln"), "[FSCFP]\r\nWP=1,Fix,80VOR,TNT347008,46.15109,11.10340\r\n");
+    Result r = RunCli({"--export-gpx", "r.gpx", "other.pln"}, cwd.Path);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "kestrun-cli: No waypoint found in file other.pln\n");
+    EXPECT_FALSE(std::ifstream(cwd.File("r.gpx")));
 }

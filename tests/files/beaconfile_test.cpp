@@ -57,11 +57,58 @@ TEST(BeaconsCsv, LoadsEveryLayoutOfTheForm) {
     EXPECT_EQ(list[4].LonMinutes, "0.5");
 }
 
-TEST(BeaconsCsv, TrailingLineEndsAreNoRecord) {
+TEST(BeaconsCsv, TrailingLineEndsBlanksAndCommentsAreNoRecord) {
+    for (const char* file : {"tail_lineends.csv", "tail_blanks.csv", "tail_comment.csv"}) {
+        SCOPED_TRACE(file);
+        TRSBNList list;
+        LoadBeaconsCsv(list, Fixture(file));
+        ASSERT_EQ(list.Count(), 2);
+        EXPECT_EQ(list[1].Name, Cp("Внуково"));
+    }
+}
+
+// Files a person edited or a hostile one made: each fault reported on its line, nothing read
+// on into the next line, blank and comment lines anywhere, a byte-order mark passed over.
+TEST(BeaconsCsv, HostileAndEditedFiles) {
+    const std::string a = "\"1\",\"A\",\"AA\",\"\",\"N\",\"55\",\"0\",\"E\",\"37\",\"0\"\r\n";
+    struct Case {
+        std::string text, message;
+        int line, records;
+    } cases[] = {
+        {"\xEF\xBB\xBF" + a + "\t\r\n; note\r\n\r\n# note\r\n" + a + " \t", "", 0, 2},
+        {a + std::string("\"2\0\",", 5) + a, kMsgBadFormat, 2, 1},
+        {a + "\"2\",\"B,\"BB\",\"\",\"N\",\"55\",\"0\",\"E\",\"37\",\"0\"\r\n" + a,
+         MsgExpectedSymbol(','), 2, 1},
+        {a + "\"2\",\"B\r\n" + a, MsgExpectedSymbol('"'), 2, 1},
+        {"\r\n" + a + "\"2\",\"B\",\"BB\",\"\",\"N\",\"95\",\"0\",\"E\",\"37\",\"0\"\r\n",
+         MsgBadLatitude("N95*0"), 3, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        WriteBytes(dir.File("b.csv"), c.text);
+        TRSBNList list;
+        try {
+            LoadBeaconsCsv(list, dir.File("b.csv"));
+            EXPECT_EQ(c.message, "");
+        } catch (const EKestrunError& e) {
+            EXPECT_EQ(e.what(), c.message);
+            EXPECT_EQ(ErrorWhere(e), dir.File("b.csv") + ":" + std::to_string(c.line));
+        }
+        EXPECT_EQ(list.Count(), c.records);
+    }
+}
+
+// Guards against reserving record storage from a count of line ends: a valid file followed by
+// a flood of them once asked for gigabytes.
+TEST(BeaconsCsv, StorageIsReservedForRecordsTheFileCanHold) {
+    std::string text = "\"1\",\"A\",\"AA\",\"\",\"N\",\"55\",\"0\",\"E\",\"37\",\"0\"";
+    text += std::string(4 << 20, '\n');
+    std::istringstream in(text);
     TRSBNList list;
-    LoadBeaconsCsv(list, Fixture("tail_lineends.csv"));
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[1].Name, Cp("Внуково"));
+    LoadBeaconsCsv(list, in);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_LT(list.Records.capacity(), 16u);
 }
 
 TEST(BeaconsCsv, ErrorsKeepTheRecordsReadBefore) {
@@ -71,8 +118,6 @@ TEST(BeaconsCsv, ErrorsKeepTheRecordsReadBefore) {
         int recordsBefore;
     };
     const Case cases[] = {
-        {"tail_blanks.csv", MsgExpectedSymbol(','), 2},
-        {"tail_comment.csv", MsgExpectedSymbol(','), 2},
         {"empty.csv", MsgExpectedSymbol(','), 0},
         {"missing_comma.csv", MsgExpectedSymbol(','), 1},
         {"bad_degrees.csv", "'5x' is not a valid integer value", 1},
@@ -111,8 +156,8 @@ TEST(BeaconsCfg, LoadsRecordsAfterTheirEqualsSigns) {
     EXPECT_EQ(r.LonMinutes, "-24.68");
     EXPECT_NEAR(static_cast<double>(r.Position.Lat), Rad(55, 58.35), 1e-14);
     EXPECT_NEAR(static_cast<double>(r.Position.Lon), -Rad(37, 24.68), 1e-14);
-    // A comment line with "=" is a record. A single digit of hundredths reads as tenths: "5" is
-    // half a minute, "05" five hundredths.
+    // A comment line is passed over, "=" or not. A single digit of hundredths reads as tenths:
+    // "5" is half a minute, "05" five hundredths.
     EXPECT_EQ(list[1].Number, "7");
     EXPECT_EQ(list[1].Ident, "CMT");
     EXPECT_EQ(list[1].LatMinutes, ".5");
@@ -161,6 +206,35 @@ TEST(BeaconsCfg, Errors) {
     }
 }
 
+TEST(BeaconsCfg, HostileAndEditedFiles) {
+    struct Case {
+        std::string text, message;
+        int line, records;
+    } cases[] = {
+        {"\xEF\xBB\xBF# head\r\n[RSBN]\r\nA=1,50*00,010*00,0,Q\r\n  \t\r\n; end\r\n# end", "", 0,
+         1},
+        {"[RSBN]\r\nA=1,50*00,010*00,0,Q\r\nB=2,50*00,\r\n010*00,0,R\r\n", MsgExpectedSymbol('*'),
+         3, 1},
+        {"[RSBN]\r\nA=1,50*00,010*00,0,Q\r\n" + std::string("B=2,5\0", 7), kMsgBadFormat, 3, 1},
+        {"[RSBN]\r\nA=1,90*01,010*00,0,Q\r\n", MsgBadLatitude("N90*.01"), 2, 0},
+        {"[RSBN]\r\nA=1,50*00,-180*01,0,Q\r\n", MsgBadLongitude("E-180*-.01"), 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        WriteBytes(dir.File("b.cfg"), c.text);
+        TRSBNList list;
+        try {
+            LoadBeaconsCfg(list, dir.File("b.cfg"));
+            EXPECT_EQ(c.message, "");
+        } catch (const EKestrunError& e) {
+            EXPECT_EQ(e.what(), c.message);
+            EXPECT_EQ(ErrorWhere(e), dir.File("b.cfg") + ":" + std::to_string(c.line));
+        }
+        EXPECT_EQ(list.Count(), c.records);
+    }
+}
+
 TEST(BeaconsCfg, StreamReaderNamesThePathInItsMessage) {
     std::istringstream in("[NAVAIDS]\r\nA=1,50*00,010*00,0,Q\r\n");
     TRSBNList list;
@@ -183,7 +257,8 @@ TEST(LoadBeaconFile, ChoosesTheReaderByExtension) {
     EXPECT_EQ(list.Count(), 3);
 }
 
-TEST(LoadBeaconFile, OtherPathsChangeNothing) {
+// A file no reader knows is refused, naming it, instead of loading nothing in silence.
+TEST(LoadBeaconFile, OtherPathsAreRefusedAndChangeNothing) {
     for (const std::string& path :
          {Fixture("beacons.txt"), std::string(), std::string("no_extension"),
           Fixture("missing.ini"), std::string("dir.csv/file")}) {
@@ -191,7 +266,7 @@ TEST(LoadBeaconFile, OtherPathsChangeNothing) {
         TRSBNList list;
         LoadBeaconFile(list, Fixture("tail_lineends.csv"));
         list[0].Annotated = true;
-        EXPECT_NO_THROW(LoadBeaconFile(list, path));
+        EXPECT_EQ(MessageOf([&] { LoadBeaconFile(list, path); }), "Bad format! " + path);
         ASSERT_EQ(list.Count(), 2);
         EXPECT_TRUE(list[0].Annotated);
     }
@@ -200,7 +275,7 @@ TEST(LoadBeaconFile, OtherPathsChangeNothing) {
 // Guards against a failed reload leaving a half-filled list while the plan's waypoints still
 // hold indices into the old one.
 TEST(LoadBeaconFile, FailedReloadLeavesTheListUnchanged) {
-    const char* bad[] = {"bad_degrees.csv",  "tail_blanks.csv",       "empty.csv",
+    const char* bad[] = {"bad_degrees.csv",  "missing_comma.csv",     "empty.csv",
                          "no_such_file.csv", "empty_lon_degrees.cfg", "bad_section.cfg",
                          "no_such_file.cfg"};
     for (const char* file : bad) {

@@ -78,8 +78,7 @@ TEST(ImportFlightPlan, LayoutFlagNeedsAppVersionStartingWithNine) {
                  {"AppVersion=\"9.1\"\r\n", false}, // the quote is the first character
                  {"appversion=9.1\r\n", false},     // the key's capitalisation is exact
                  {"APPVERSION=9.1\r\n", false},
-                 {"", false},
-                 {"AppVersion=\r\n9\r\n", true}}; // an empty value takes the next line
+                 {"", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header);
         World w;
@@ -101,7 +100,7 @@ TEST(ImportFlightPlan, RepeatedIndicesAndCutIdentifiers) {
     World w;
     ImportFlightPlan(w.WayPointList, TestData("plans/indices.pln"));
     ASSERT_EQ(w.WayPointList.Count(), 3);
-    // waypoint.1 came first and was overwritten at once by waypoint.0, since index 0 existed.
+    // Placed by index: the later waypoint.1 replaced the first, waypoint.0 stands first.
     EXPECT_EQ(w.WayPointList[0].Name, "UUEE");
     EXPECT_NEAR(w.WayPointList[0].Pos.Lat, Rad(55, 58.35L), kAngleTolerance);
     EXPECT_EQ(w.WayPointList[1].Name, "AB"); // cut at the hyphen
@@ -134,8 +133,10 @@ TEST(ImportFlightPlan, ErrorMessages) {
         {"waypoint.0=A, A, N1* ', E1* 0',", "'' is not a valid floating point value"},
         {"waypoint.0=A, A, N1* 1.2.3', E1* 0',", "'1.2.3' is not a valid floating point value"},
         {"waypoint.0=A, A, N1* 0, E1* 0',", MsgExpectedSymbol('\'')},
-        {"waypoint.0=A, A", MsgExpectedSymbol('*')}, // the skip to a comma stops at the end
+        {"waypoint.0=A, A", MsgExpectedSymbol(',')}, // the skip to a comma stops at the end
         {"AppVersion=", "Range check error"},
+        // An empty value never takes the next line as its own.
+        {"AppVersion=\r\n9\r\nwaypoint.0=A, A, N1* 0', E1* 0',", "Range check error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -179,9 +180,55 @@ TEST(ImportFlightPlan, RealFs2004PlanFromTheSimulator) {
     EXPECT_EQ(w.WayPointList[5].Name, "PTH");
     EXPECT_EQ(w.WayPointList[12].Name, "EISG");
     EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[12].Pos.Lon), Folded(8, 35.95L));
-    // The XML plans of later simulators have no waypoint lines.
-    World x;
-    ImportFlightPlan(x.WayPointList, std::string(KESTRUN_SHARED_DATA) +
-                                         "/plans/IFR Zurich (LSZH) to Dublin (EIDW).pln");
-    EXPECT_EQ(x.WayPointList.Count(), 0);
+}
+
+// Hostile and hand-edited simulator plans: faults reported on their line, nothing read on into
+// the next line, waypoints placed by index, both poles, the letters and ranges of positions.
+TEST(ImportFlightPlan, HostileFiles) {
+    const std::string a = "waypoint.0=A, A, N53* 53.28', E27* 32.00', +0,\r\n";
+    struct Case {
+        std::string text, message;
+        int line;
+    } cases[] = {
+        {"[flightplan]\r\n" + std::string("waypoint.0=A\0", 13), kMsgBadFormat, 2},
+        {"AppVersion=\r\n" + a, kMsgRangeCheck, 1},
+        {a + "waypoint.1=B, A, N90* 00.01', E27* 32.00', +0,\r\n", MsgBadLatitude("N90* 00.01'"),
+         2},
+        {a + a + "waypoint.2=B, A, N1* 0', E180* 0.1', +0,", MsgBadLongitude("E180* 0.1'"), 3},
+        {"waypoint.0=B, A, X1* 0', E1* 0', +0,", MsgBadLatitude("X1* 0'"), 1},
+        {"waypoint.0=B, A, N1* 0', N1* 0', +0,", MsgBadLongitude("N1* 0'"), 1},
+        {"waypoint.0=B, A, N1* 99999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
+         "9999', E1* 0', +0,",
+         "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        WriteBytes(dir.File("x.pln"), c.text);
+        World w;
+        try {
+            ImportFlightPlan(w.WayPointList, dir.File("x.pln"));
+            ADD_FAILURE() << "imported";
+        } catch (const EKestrunError& e) {
+            if (!c.message.empty()) {
+                EXPECT_EQ(e.what(), c.message);
+            }
+            EXPECT_EQ(ErrorWhere(e), dir.File("x.pln") + ":" + std::to_string(c.line));
+        }
+    }
+
+    World w;
+    ImportText(w.WayPointList, "\xEF\xBB\xBFwaypoint.2=C, A, S90* 00.00', w180* 00.00', +0,\r\n"
+                               "waypoint.0=A, A, n90* 00.00', e0* 00.00', +0,\r\n"
+                               "waypoint.1=B, A, s89* 60.00', W1* 0', +0,\r\n");
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    EXPECT_EQ(w.WayPointList[0].Name, "A");
+    EXPECT_EQ(w.WayPointList[2].Name, "C");
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[2].Pos.Lat), Folded(90, 0));
+    EXPECT_DOUBLE_EQ(static_cast<double>(w.WayPointList[1].Pos.Lon), Folded(1, 0));
+    w.WayPointList.CalcPlan();
+    EXPECT_NEAR(w.WayPointList.TotalDist, static_cast<double>(kPiL) * 6378.137, 1e-6);
 }

@@ -87,7 +87,7 @@ TEST(PathNames, BeaconsGridModelAndLanguages) {
         EXPECT_GT(csv.Count(), 0);
         EXPECT_GT(cfg.Count(), 0);
 
-        std::string grid(TMagDecGrid::kHeaderBytes + 4, '\0');
+        std::string grid(TMagDecGrid::kHeaderBytes + 2 * TMagDecGrid::kValueCount, '\0');
         grid[TMagDecGrid::kHeaderBytes + 2] = 7; // longitude 0, latitude -89
         WriteFileAtomic(f.Dir / "magdec.bgl", grid);
         TMagDecGrid MagDecGrid;

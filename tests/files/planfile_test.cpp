@@ -8,6 +8,7 @@
 #include "base/cp1251.h"
 #include "files/velparser.h"
 #include "math/bglmag.h"
+#include "math/mathem.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -22,7 +23,7 @@ struct World {
     World() {
         BeaconList.Add("1", Cp("Москва"), "MSK", "", "N", "55", "58.0", "E", "37", "25.0");
         BeaconList.Add("2", Cp("Рязань"), "RZN", "", "N", "54", "38.0", "E", "39", "34.0");
-        BeaconList.Add("3", Cp("Рязань"), "RZ2", "", "N", "54", "30.0", "E", "39", "30.0");
+        BeaconList.Add("3", Cp("Рязань"), "RZ2", "", "N", "44", "30.0", "E", "39", "30.0");
     }
     TRSBNList BeaconList;
     TMagDecGrid MagDecGrid;
@@ -105,7 +106,8 @@ TEST(PlanFile, SupPointLine) {
         std::string text;
         TSupPointKind before, after;
     } cases[] = {{"SupPoint=Traverse\r\n" + wp, spEndWaypoint, spTraverse},
-                 {"SupPoint=traverse\r\n" + wp, spTraverse, spEndWaypoint},
+                 {"SupPoint=traverse\r\n" + wp, spEndWaypoint, spTraverse}, // any letter case
+                 {"\xEF\xBB\xBFSupPoint=TRAVERSE\r\n" + wp, spEndWaypoint, spTraverse}, // BOM
                  {"SupPoint=Traverse \r\n" + wp, spTraverse, spEndWaypoint}, // trailing blank
                  {"SupPoint=\"Traverse\"\r\n" + wp, spTraverse, spEndWaypoint},
                  {"SupPoint = Traverse\r\n" + wp, spEndWaypoint, spTraverse},
@@ -133,15 +135,19 @@ TEST(PlanFile, OpeningReplacesThePlan) {
 
 TEST(PlanFile, BeaconsAreFoundByExactNameAndMissingOnesReported) {
     World w;
-    std::istringstream in(Cp("waypoint.0=\"A\", N1*00.00’, E002*00.00’, \"Рязань\"\r\n"
+    std::istringstream in(Cp("waypoint.0=\"A\", N50*00.00’, E039*00.00’, \"Рязань\"\r\n"
                              "waypoint.1=\"B\", N2*00.00’, E003*00.00’, \"рязань\"\r\n"
                              "waypoint.2=\"C\", N3*00.00’, E004*00.00’, \"Нигде\"\r\n"
                              "waypoint.3=\"  D\", N4*00.00’, E005*00.00’, \"Москва\"\r\n"
-                             "waypoint.4=\"E\", N5*00.00’, E006*00.00’, \"X\"\r\n"
-                             "waypoint.4=\"F\", N5*00.00’, E006*00.00’, \"\"\r\n"));
+                             "waypoint.4=\"E\", N49*00.00’, E039*00.00’, \"Рязань\"\r\n"
+                             "waypoint.5=\"G\", N5*00.00’, E006*00.00’, \"X\"\r\n"
+                             "waypoint.5=\"F\", N5*00.00’, E006*00.00’, \"\"\r\n"));
     const std::vector<TMissingBeacon> missing = OpenPlanFile(w.WayPointList, in);
-    ASSERT_EQ(w.WayPointList.Count(), 5);
-    EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1);  // the first of two beacons of that name
+    ASSERT_EQ(w.WayPointList.Count(), 6);
+    // Of two beacons of that name, the one nearest the waypoint: 4.6 degrees to the north
+    // against 5.5 to the south, and 5.6 against 4.5 (the first of them is no better a guess).
+    EXPECT_EQ(w.WayPointList[0].BeaconIndex, 1);
+    EXPECT_EQ(w.WayPointList[4].BeaconIndex, 2);
     EXPECT_EQ(w.WayPointList[1].BeaconIndex, -1); // case matters
     EXPECT_EQ(w.WayPointList[2].BeaconIndex, -1);
     EXPECT_EQ(w.WayPointList[3].BeaconIndex, 0);
@@ -178,8 +184,7 @@ TEST(PlanFile, OddFilesOpenWithoutHanging) {
         {"SupPoint=Traverse\r\n", 0},
         {"# a comment\r\nPilot=me\r\nwaypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\r\n\r\n  \r\n",
          1},
-        {"waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"", 1},
-        {std::string("waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"\r\n\0junk", 28), 1}};
+        {"waypoint.0=\"A\", N1*0\x92, E2*0\x92, \"\"", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         World w;
@@ -204,7 +209,7 @@ TEST(PlanFile, BrokenFileLeavesPlanAndSupPointAsTheyWere) {
         {"waypoint.0=\"B\", N1 00.00\x92, E2*00.00\x92, \"\"", MsgExpectedSymbol('*')},
         {"waypoint.0=\"B\", N1*..\x92, E2*00.00\x92, \"\"",
          "'..' is not a valid floating point value"},
-        {"waypoint.0=\"B\"", MsgExpectedSymbol('*')},
+        {"waypoint.0=\"B\"", MsgExpectedSymbol(',')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -233,4 +238,92 @@ TEST(PlanFile, EmptyPlanAndFailedSave) {
     std::size_t entries = 0;
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path)) ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+// Hostile and hand-edited plan files: each fault is reported on its line, never read on into
+// the next line, and nothing is lost or misplaced silently.
+TEST(PlanFile, BrokenLinesAreReportedWithTheirPlace) {
+    const std::string a = Cp("waypoint.0=\"A\", N53*53.28’, E027*32.00’, \"\"\r\n");
+    struct Case {
+        std::string text, message;
+        int line;
+    } cases[] = {
+        {"SupPoint=Traverse\r\n" + std::string("waypoint.0=\"A\0", 14), kMsgBadFormat, 2},
+        // A name without quotes, or an empty value, does not take the next line with it.
+        {a + Cp("waypoint.1=UMMS, N53*53.28’, E027*32.00’, \"\"\r\n") + a, MsgExpectedSymbol(','),
+         2},
+        {Cp("waypoint.0=\"UMMS, N53*53.28’, E027*32.00’, \r\n") + a, MsgExpectedSymbol('"'), 1},
+        {"waypoint.0=\r\n" + a, MsgExpectedSymbol(','), 1},
+        {a + Cp("waypoint.1=\"B\", N100*00.00’, E000*00.00’, \"\"\r\n"),
+         MsgBadLatitude(Cp("N100*00.00’")), 2},
+        {Cp("\r\n\r\nwaypoint.1=\"B\", N269*59.00’, E000*00.00’, \"\"\r\n"),
+         MsgBadLatitude(Cp("N269*59.00’")), 3},
+        {Cp("waypoint.1=\"B\", N0*00.00’, E360*00.01’, \"\"\r\n"),
+         MsgBadLongitude(Cp("E360*00.01’")), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        WriteBytes(dir.File("p.rbf"), c.text);
+        World w;
+        try {
+            OpenPlanFile(w.WayPointList, dir.File("p.rbf"));
+            ADD_FAILURE() << "opened";
+        } catch (const EKestrunError& e) {
+            EXPECT_EQ(e.what(), c.message);
+            EXPECT_EQ(ErrorWhere(e), dir.File("p.rbf") + ":" + std::to_string(c.line));
+        }
+    }
+}
+
+TEST(PlanFile, WaypointsArePlacedByTheirIndex) {
+    auto line = [](int n, const char* name) {
+        return "waypoint." + std::to_string(n) + "=\"" + name +
+               "\", N1*00.00\x92, E2*00.00\x92, \"\"\r\n";
+    };
+    struct Case {
+        std::string text, names;
+    } cases[] = {
+        {line(1, "B") + line(0, "A") + line(2, "C"), "ABC"},
+        {line(0, "A") + line(5, "C") + line(1, "B"), "ABC"},
+        {line(0, "A") + line(1, "B") + line(0, "Z"), "ZB"}, // a repeated index replaces
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        OpenText(w.WayPointList, c.text);
+        std::string names;
+        for (int i = 0; i < w.WayPointList.Count(); ++i) names += w.WayPointList[i].Name;
+        EXPECT_EQ(names, c.names);
+    }
+}
+
+TEST(PlanFile, PolesAndTheLastMeridianOpenAndCompute) {
+    World w;
+    // The South Pole as the plan file writes it (270 degrees), the North Pole, and a longitude
+    // a hair below 360 degrees as it is written.
+    OpenText(w.WayPointList, Cp("waypoint.0=\"S\", N270*00.00’, E000*00.00’, \"\"\r\n"
+                                "waypoint.1=\"N\", N90*00.00’, E360*00.00’, \"\"\r\n"
+                                "waypoint.2=\"E\", N10*00.00’, E359*59.99’, \"\"\r\n"));
+    ASSERT_EQ(w.WayPointList.Count(), 3);
+    w.WayPointList.CalcPlan();
+    EXPECT_EQ(w.WayPointList[1].Pos.Lon, 0);
+    const double pi = static_cast<double>(kPi);
+    EXPECT_NEAR(w.WayPointList.TotalDist, pi * 6378.137 + 80 * pi / 180 * 6378.137, 1e-6);
+    EXPECT_EQ(Cp("S90°00.00’ E000°00.00’"), GeoPointToStr(w.WayPointList[0].Pos));
+}
+
+TEST(PlanFile, BeaconsWithoutANameTravelByTheirIdentifier) {
+    World a;
+    a.BeaconList.Add("7", "", "ABC", "", "N", "50", "0", "E", "30", "0");
+    AddPoint(a.WayPointList, "P", Cp("N50°10.00’ E030°00.00’"));
+    AddPoint(a.WayPointList, "Q", Cp("N51°10.00’ E030°00.00’"));
+    a.WayPointList[0].SetBeacon(3);
+    const std::string text = FormatPlanFile(a.WayPointList);
+    EXPECT_NE(text.find("\"ABC\"\r\n"), std::string::npos) << text;
+    World b;
+    b.BeaconList.Add("7", "", "ABC", "", "N", "50", "0", "E", "30", "0");
+    OpenText(b.WayPointList, text);
+    EXPECT_EQ(b.WayPointList[0].BeaconIndex, 3);
+    EXPECT_EQ(FormatPlanFile(b.WayPointList), text);
 }

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "base/error.h"
+#include "testutil.h"
 
 namespace kestrun {
 namespace {
+
+using test::MessageOf;
 
 // "Ожидается символ " in code page 1251, typed as bytes so the check does not depend on the
 // conversion table.
@@ -143,8 +146,8 @@ TEST(VelParser, ReadValue) {
         {"unquoted keeps # = and quotes", "a#b=\"c\"\r\nnext", "a#b=\"c\"", "\r\nnext"},
         {"unquoted ends at a tab", "ab\tc", "ab", "\tc"},
         {"quoted keeps ; and #, drops leading blanks", "\"  x;#y \"z", "\"x;#y \"", "z"},
-        // Looking for the closing quote skips the line end.
-        {"missing closing quote", "\"abc\r\nx", "\"abc\"", "x"},
+        // A quote on the next line never closes the text: it belongs to that line.
+        {"missing closing quote", "\"abc\r\n\"x", "\"abc\"", "\r\n\"x"},
         {"Cyrillic", "\xCF\xF3\xEB\xEA\xEE\xE2\xEE;", "\xCF\xF3\xEB\xEA\xEE\xE2\xEE", ";"},
     };
     for (const Case& c : cases) {
@@ -331,22 +334,73 @@ TEST(VelParser, ReadsAfterEndOfInputStayAtTheEnd) {
     }
 }
 
-TEST(VelParser, NulByteLooksLikeEndButCanBeGivenBack) {
-    TInput in(std::string("a\0b", 3));
+// What hostile and edited files put in the way: NUL bytes, byte-order marks, lines ended in
+// three ways, values that do not close on their line.
+TEST(VelParser, NulByteIsAFormatErrorOnItsLine) {
+    TInput in(std::string("a\r\nb\0c", 6));
     EXPECT_EQ(in.Parser.NextChar(), 'a');
-    EXPECT_EQ(in.Parser.NextChar(), 0);
-    EXPECT_TRUE(in.Parser.Eof());
-    in.Parser.PushBack();
-    EXPECT_TRUE(in.Parser.Eof()); // a push-back does not change the current character
-    EXPECT_EQ(in.Parser.NextChar(), 0);
+    in.Parser.SkipLine();
     EXPECT_EQ(in.Parser.NextChar(), 'b');
-    EXPECT_FALSE(in.Parser.Eof());
+    try {
+        in.Parser.NextChar();
+        ADD_FAILURE() << "a NUL byte read as text";
+    } catch (const EKestrunError& e) {
+        EXPECT_STREQ(e.what(), "Bad format!");
+        EXPECT_EQ(in.Parser.Line(), 2);
+    }
+    // A NUL as the first byte of a block.
+    TInput block(std::string(TVelParser::kBlockSize, 'x') + '\0');
+    EXPECT_EQ(MessageOf([&] {
+                  while (block.Parser.NextChar() != 0) {
+                  }
+              }),
+              kMsgBadFormat);
+}
 
-    // SkipBlanks stops at a NUL byte without giving it back.
-    TInput blanks(std::string(" \0x", 3));
-    blanks.Parser.SkipBlanks();
-    EXPECT_TRUE(blanks.Parser.Eof());
-    EXPECT_EQ(blanks.Parser.NextChar(), 'x');
+TEST(VelParser, ByteOrderMarkIsPassedOverAndLinesAreCounted) {
+    TInput bom("\xEF\xBB\xBFkey");
+    std::string text;
+    bom.Parser.ReadRun(TVelParser::KeyChars, text);
+    EXPECT_EQ(text, "key");
+    TInput onlyBom("\xEF\xBB\xBF");
+    EXPECT_EQ(onlyBom.Parser.NextChar(), 0);
+
+    // CR LF, LF and CR each end one line, also where CR LF straddles a block boundary.
+    std::string lines = "1\r\n2\n3\r4" + std::string(TVelParser::kBlockSize - 9, ' ') + "\r\n5";
+    ASSERT_EQ(lines[TVelParser::kBlockSize - 1], '\r');
+    TInput in(lines);
+    EXPECT_EQ(in.Parser.Line(), 1);
+    for (int line = 1; line <= 4; ++line) {
+        SCOPED_TRACE(line);
+        in.Parser.SkipBlanks();
+        EXPECT_EQ(in.Parser.Line(), line);
+        EXPECT_EQ(in.Parser.NextChar(), '0' + line);
+        in.Parser.SkipLine();
+    }
+    EXPECT_EQ(in.Parser.Line(), 5);
+}
+
+TEST(VelParser, WithinALineNothingReadsPastItsEnd) {
+    TInput blanks("  # note\r\nx");
+    blanks.Parser.KeepToLine(true);
+    std::string text = "old";
+    blanks.Parser.ReadRun(TVelParser::KeyChars, text);
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(blanks.Parser.NextIs('x'));
+    blanks.Parser.SkipLine(); // ends the line and KeepToLine with it
+    EXPECT_TRUE(blanks.Parser.NextIs('x'));
+
+    TInput skip("a b\r\n, c");
+    skip.Parser.KeepToLine(true);
+    EXPECT_FALSE(skip.Parser.SkipPast(','));
+    EXPECT_EQ(MessageOf([&] { skip.Parser.SkipPastOnLine(','); }), kExpectedPrefix + "\",\"");
+    EXPECT_EQ(skip.Parser.Line(), 1);
+
+    TInput field("\"abc\r\n\"x\"");
+    EXPECT_EQ(MessageOf([&] { field.Parser.ReadQuotedField(text); }), kExpectedPrefix + "\"\"\"");
+    TInput bare("abc,");
+    bare.Parser.ReadQuotedField(text); // a text without quotes has none to close
+    EXPECT_EQ(text, "abc,");
 }
 
 TEST(VelParser, OnlyOneByteGoesBack) {

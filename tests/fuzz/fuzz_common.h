@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -21,6 +22,22 @@ template <class F> void Expect(F&& read) {
     } catch (const EKestrunError&) {
         // The reader's own report of a broken file.
     }
+}
+
+/// Runs a reader; true when it accepted the input, false when it reported it broken.
+template <class F> bool Accepts(F&& read) {
+    try {
+        read();
+        return true;
+    } catch (const EKestrunError&) {
+        return false;
+    }
+}
+
+/// Ends the run as a crash: what the reader accepted did not come back the same through the
+/// writer and the reader again.
+[[noreturn]] inline void RoundTripBroken() {
+    std::abort();
 }
 
 } // namespace kestrun::fuzz

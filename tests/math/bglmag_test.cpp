@@ -82,22 +82,38 @@ TEST(MagDecGrid, LoadsTheWholeFileInElementOrder) {
     EXPECT_EQ(grid->At(359, 90), values.back());
 }
 
-TEST(MagDecGrid, ShortFileFillsOnlyWhatItHolds) {
+// Guards against a broken grid giving declination 0 (or half a grid) without a word.
+TEST(MagDecGrid, FileTooShortForTheGridIsRefusedAndKeepsTheGrid) {
     auto grid = std::make_unique<TMagDecGrid>();
     grid->Grid.fill(77);
-    TempFile file(BglBytes({-1, 2, 0x1234}) + "\xAB"); // three values and half of a fourth
-    grid->LoadMagDecGrid(file.Path);
-    EXPECT_EQ(grid->Grid[0], -1);
-    EXPECT_EQ(grid->Grid[1], 2);
-    EXPECT_EQ(grid->Grid[2], 0x1234);
-    EXPECT_EQ(grid->Grid[3], 0x00AB); // low byte replaced, high byte of 77 (0) kept
-    EXPECT_EQ(grid->Grid[4], 77);
-    EXPECT_EQ(grid->Grid.back(), 77);
+    const std::string whole = BglBytes(std::vector<std::int16_t>(TMagDecGrid::kValueCount, 1));
+    for (const std::string& bytes :
+         {std::string(), std::string(100, 'x'), whole.substr(0, TMagDecGrid::kHeaderBytes),
+          whole.substr(0, whole.size() - 1)}) {
+        SCOPED_TRACE(bytes.size());
+        TempFile file(bytes);
+        EXPECT_EQ(MessageOf([&] { grid->LoadMagDecGrid(file.Path); }), "Bad format! " + file.Path);
+        EXPECT_EQ(grid->Grid[0], 77);
+        EXPECT_EQ(grid->Grid.back(), 77);
+    }
+}
 
-    TempFile headerOnly(std::string(100, 'x')); // shorter than the header: nothing changes
-    grid->LoadMagDecGrid(headerOnly.Path);
-    EXPECT_EQ(grid->Grid[0], -1);
-    EXPECT_EQ(grid->Grid[4], 77);
+// Found by looking: a broken file in one place is reported and the next place tried.
+TEST(MagDecGrid, FirstGoodFileOfTheCandidatesIsLoaded) {
+    TempFile empty("");
+    TempFile good(BglBytes(std::vector<std::int16_t>(TMagDecGrid::kValueCount, 3)));
+    auto grid = std::make_unique<TMagDecGrid>();
+    std::vector<EKestrunError> failures;
+    const auto loaded = LoadFirstMagDecGrid(
+        *grid, {empty.Path + ".missing", empty.Path, good.Path, empty.Path}, failures);
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->native(), good.Path);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_STREQ(failures[0].what(), ("Bad format! " + empty.Path).c_str());
+    EXPECT_EQ(grid->Grid[0], 3);
+    failures.clear();
+    EXPECT_FALSE(LoadFirstMagDecGrid(*grid, {empty.Path}, failures).has_value());
+    EXPECT_EQ(failures.size(), 1u);
 }
 
 TEST(MagDecGrid, MissingFileRaisesAndKeepsTheGrid) {

@@ -122,13 +122,17 @@ TEST(Tools, AcceptedTexts) {
         {"N55°58.35’E037°24.68’", 55 + 58.35 / 60, 37 + 24.68 / 60},
         {"N55°58.35’ E037°24.68’ and anything after", 55 + 58.35 / 60, 37 + 24.68 / 60},
         {"n1°.5’ e2°3.’", 1 + 0.5 / 60, 2 + 3 / 60.0},
-        {"N99°75.00’ E400°00.00’", 99 + 75 / 60.0, 400}, // no range check
+        // Minutes of 60 or more stand as written while the whole stays in range.
+        {"S89°60.00’ W179°60.00’", -90, -180},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const TGeoPoint p = StrToGeoPoint(T(c.text));
-        EXPECT_NEAR(static_cast<double>(p.Lat), c.latDeg * kPiD / 180, 1e-15);
-        EXPECT_NEAR(static_cast<double>(p.Lon), c.lonDeg * kPiD / 180, 1e-15);
+        // Southern and western values are kept as 2pi minus their magnitude.
+        const double lat = c.latDeg < 0 ? 360 + c.latDeg : c.latDeg;
+        const double lon = c.lonDeg < 0 ? 360 + c.lonDeg : c.lonDeg;
+        EXPECT_NEAR(static_cast<double>(p.Lat), lat * kPiD / 180, 1e-14);
+        EXPECT_NEAR(static_cast<double>(p.Lon), lon * kPiD / 180, 1e-14);
     }
 }
 
@@ -164,6 +168,13 @@ TEST(Tools, RejectedTexts) {
         {"N55°58.35’ E", range},
         {"N55°58.35’ E037°", range},
         {"N55°58.35’ E037°24.68", range}, // ends before the longitude's closing mark
+        // Beyond a pole or beyond 180 degrees: refused, naming the value.
+        {"N89° 75.00’ E000°00.00’", bad},
+        {"N89°75.00’ E000°00.00’", MsgBadLatitude(T("N89°75.00’"))},
+        {"s91°00.00’ E000°00.00’", MsgBadLatitude(T("s91°00.00’"))},
+        {"N00°00.00’  W180°00.01’", MsgBadLongitude(T("W180°00.01’"))},
+        {"N00°00.00’ E400°00.00’", MsgBadLongitude(T("E400°00.00’"))},
+        {"N2147483647°59.99’ E000°00.00’", MsgBadLatitude(T("N2147483647°59.99’"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -276,9 +287,6 @@ TEST(Tools, FormattersAcceptAnyAngle) {
         EXPECT_NO_THROW(WayPointLatStr(p));
         EXPECT_NO_THROW(WayPointLonStr(p));
     }
-    // The largest degrees the parser takes.
-    const TGeoPoint big = StrToGeoPoint(T("N2147483647°59.99’ E2147483647°59.99’"));
-    EXPECT_NO_THROW(GeoPointToStr(big));
     int d, m, s;
     SplitDegrees(1e300, d, m, s);
     EXPECT_EQ(d, 2147483647);

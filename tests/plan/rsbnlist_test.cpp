@@ -29,7 +29,8 @@ TEST(RSBNRec, PositionFromTheTenTexts) {
         {"S", "33", "52.5", "E", "151", "12.6", -Rad(33, 52.5), Rad(151, 12.6)},
         {"s", "33", "52.5", "w", "151", "12.6", -Rad(33, 52.5), 2 * kPiD - Rad(151, 12.6)},
         {"South", "1", "0", "West", "2", "0", -Rad(1), 2 * kPiD - Rad(2)},
-        {"X", "-5", "30", "Q", "-10", "45", Rad(-5, 30), Rad(-10, 45)},
+        {"N", "-5", "30", "E", "-10", "45", Rad(-5, 30), Rad(-10, 45)}, // as .cfg files give
+        {"S", "89", "60", "W", "179", "60.0", -Rad(90), kPiD},          // 60 minutes stand
         {"N", " +7 ", "1e1", "E", "0", ".5", Rad(7, 10), Rad(0, 0.5)},
         {"n", "0", "0", "e", "0", "0", 0, 0},
     };
@@ -61,6 +62,13 @@ TEST(RSBNRec, ConversionErrorsAndTheListStaysClean) {
         // The minutes are converted before the degrees, the latitude before the longitude.
         {"N", "x", "y", "E", "37", "0", "'y' is not a valid floating point value"},
         {"", "55", "0", "E", "bad", "0", "Range check error"},
+        // Letters of neither hemisphere, positions beyond a pole or 180 degrees, no number.
+        {"X", "-5", "30", "E", "-10", "45", MsgBadLatitude("X-5*30")},
+        {"N", "5", "30", "N", "10", "45", MsgBadLongitude("N10*45")},
+        {"N", "95", "0", "E", "10", "0", MsgBadLatitude("N95*0")},
+        {"S", "89", "75.00", "E", "10", "0", MsgBadLatitude("S89*75.00")},
+        {"N", "5", "0", "E", "-180", "-0.01", MsgBadLongitude("E-180*-0.01")},
+        {"N", "5", "1e4000", "E", "10", "0", MsgBadLatitude("N5*1e4000")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

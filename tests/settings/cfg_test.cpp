@@ -166,6 +166,8 @@ TEST(Config, ReadingValidFiles) {
          })},
         {"only some properties", Body("  Language = 'x'\r\n"),
          with([](TExpect& e) { e.Language = "x"; })},
+        {"a byte-order mark in front", "\xEF\xBB\xBF" + Body("  Language = 'x'\r\n"),
+         with([](TExpect& e) { e.Language = "x"; })},
         {"the last of a repeated property wins", Body("  Language = 'a'\r\n  Language = 'b'\r\n"),
          with([](TExpect& e) { e.Language = "b"; })},
         {"SupPointDef 257", Body("  SupPointDef = 257\r\n"),

@@ -1,0 +1,150 @@
+// Importing a 10,000-waypoint XML flight plan (FSX/MSFS layout) against pugixml's own parse of
+// the same bytes: the import must cost at most twice the parse. The import parses, reads every
+// waypoint's name and position, converts the name to the program's code page and looks up the
+// declination of each waypoint; the recomputation of the plan is not part of it (the caller runs
+// it once, as after any import). The file pair does the same from a file on disk: pugixml's
+// load_file against the program's import of the file (ImportFlightPlan recognises the kind).
+//
+// As in the import benchmark, the second pair keeps freed memory in the process (as a
+// long-running program's heap does), so that the page faults of memory handed back to the
+// kernel and taken again do not weigh on one side more than on the other.
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "files/fpimport.h"
+#include "files/fsxplan.h"
+#include "math/bglmag.h"
+#include "plan/fltpln.h"
+#include "plan/rsbnlist.h"
+
+using namespace kestrun;
+
+namespace {
+
+// Waypoints as MSFS 2020 writes them, positions in degrees, minutes and seconds.
+std::string GeneratePlan(int count) {
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<int> lat(0, 70), lon(0, 179), min(0, 59);
+    std::uniform_real_distribution<double> sec(0, 59.99);
+    std::string text = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                       "<SimBase.Document Type=\"AceXML\" version=\"1,0\">\r\n"
+                       "    <FlightPlan.FlightPlan>\r\n";
+    char wp[512];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(wp, sizeof wp,
+                      "        <ATCWaypoint id=\"WP%d\">\r\n"
+                      "            <ATCWaypointType>Intersection</ATCWaypointType>\r\n"
+                      "            <WorldPosition>%c%d\xC2\xB0 %d' %.2f\",%c%d\xC2\xB0 %d' "
+                      "%.2f\",+000000.00</WorldPosition>\r\n"
+                      "            <ICAO>\r\n"
+                      "                <ICAORegion>UU</ICAORegion>\r\n"
+                      "                <ICAOIdent>WP%d</ICAOIdent>\r\n"
+                      "            </ICAO>\r\n"
+                      "        </ATCWaypoint>\r\n",
+                      i, i % 3 ? 'N' : 'S', lat(rng), min(rng), sec(rng), i % 5 ? 'E' : 'W',
+                      lon(rng), min(rng), sec(rng), i);
+        text += wp;
+    }
+    return text + "    </FlightPlan.FlightPlan>\r\n</SimBase.Document>\r\n";
+}
+
+const std::string& Plan() {
+    static const std::string text = GeneratePlan(10000);
+    return text;
+}
+
+void BM_PugixmlParse(benchmark::State& state) {
+    const std::string& text = Plan();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size());
+        benchmark::DoNotOptimize(r.status);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+
+void BM_ImportFsxPlan(benchmark::State& state) {
+    const std::string& text = Plan();
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
+        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    for (auto _ : state) {
+        TWayPointList plan(beacons, grid);
+        ImportFsxPlan(plan, text, "bench.pln");
+        benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+
+void KeepFreedMemory() {
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
+
+void BM_PugixmlParse_ReusedMemory(benchmark::State& state) {
+    KeepFreedMemory();
+    BM_PugixmlParse(state);
+}
+
+void BM_ImportFsxPlan_ReusedMemory(benchmark::State& state) {
+    KeepFreedMemory();
+    BM_ImportFsxPlan(state);
+}
+
+// The plan written once to a file of the system's temporary folder, removed at exit.
+const std::filesystem::path& PlanFile() {
+    struct TFile {
+        std::filesystem::path Path =
+            std::filesystem::temp_directory_path() / "kestrun-xmlplan-bench.pln";
+        TFile() { std::ofstream(Path, std::ios::binary) << Plan(); }
+        ~TFile() {
+            std::error_code ec;
+            std::filesystem::remove(Path, ec);
+        }
+    };
+    static const TFile file;
+    return file.Path;
+}
+
+void BM_PugixmlLoadFile(benchmark::State& state) {
+    const std::filesystem::path& path = PlanFile();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        pugi::xml_parse_result r = doc.load_file(path.c_str());
+        benchmark::DoNotOptimize(r.status);
+    }
+}
+
+void BM_ImportFlightPlanFile(benchmark::State& state) {
+    const std::filesystem::path& path = PlanFile();
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
+        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    for (auto _ : state) {
+        TWayPointList plan(beacons, grid);
+        ImportFlightPlan(plan, path);
+        benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PugixmlParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFsxPlan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlParse_ReusedMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFsxPlan_ReusedMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlLoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFlightPlanFile)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

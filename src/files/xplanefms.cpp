@@ -1,0 +1,112 @@
+#include "files/xplanefms.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/cp1251.h"
+#include "base/error.h"
+#include "base/numconv.h"
+#include "files/planimport.h"
+#include "math/tools.h"
+#include "plan/fltpln.h"
+
+namespace kestrun {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::vector<std::string_view> Tokens(std::string_view line) {
+    std::vector<std::string_view> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        if (i > start) tokens.push_back(line.substr(start, i - start));
+    }
+    return tokens;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsWayPointType(std::string_view t) {
+    return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
+}
+
+} // namespace
+
+void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
+                     const std::filesystem::path& file) {
+    std::string_view text = SkipByteOrderMark(bytes);
+    // Read into a plan of its own: a refused file leaves the user's plan as it was.
+    TWayPointList read(plan.Beacons(), plan.Grid());
+    bool v1100 = false;
+    int lineNo = 0;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
+        std::size_t eol = text.find_first_of("\r\n", from);
+        if (eol == std::string_view::npos) eol = text.size();
+        std::vector<std::string_view> t = Tokens(text.substr(from, eol - from));
+        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+        ++lineNo;
+        if (lineNo == 1) {
+            if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
+                RaiseOnLine(file, 1,
+                            "Not an X-Plane flight plan: the first line must be \"I\" or \"A\"");
+            continue;
+        }
+        if (lineNo == 2) {
+            std::optional<long double> version;
+            if (t.size() == 2 && SameText(t[1], "version")) version = ParseDecimal(t[0]);
+            if (!version || (*version != 3 && *version < 1100))
+                RaiseOnLine(file, 2,
+                            "Not an X-Plane flight plan: the second line must be \"3 version\" "
+                            "or \"1100 Version\"");
+            v1100 = *version >= 1100;
+            continue;
+        }
+        // The two numbers after the "3 version" header, the keyword lines of the 1100 header
+        // (CYCLE, ADEP, NUMENR, ...) and blank lines carry no waypoint.
+        if (t.empty() || (!v1100 && t.size() == 1 && read.Count() == 0) ||
+            (v1100 && IsLetter(t[0][0])))
+            continue;
+        //   11 MODAU 0 49.815000 8.811944                    (3 version)
+        //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)
+        //   |  |   |    |            |         |
+        //   type ident via altitude  latitude  longitude
+        const std::size_t fields = v1100 ? 6 : 5;
+        if (t.size() != fields)
+            RaiseOnLine(file, lineNo,
+                        Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
+                                       "latitude longitude), this one %d"
+                                     : "A waypoint line has 5 fields (type ident altitude "
+                                       "latitude longitude), this one %d",
+                               {static_cast<long long>(t.size())}));
+        if (!IsWayPointType(t[0]))
+            RaiseOnLine(file, lineNo,
+                        Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
+                               {std::string_view(Utf8ToCp1251(t[0]))}));
+        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
+        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
+        if (!lat || !(std::fabs(*lat) <= 90))
+            RaiseOnLine(file, lineNo, MsgBadLatitude(Utf8ToCp1251(t[fields - 2])));
+        if (!lon || !(std::fabs(*lon) <= 180))
+            RaiseOnLine(file, lineNo, MsgBadLongitude(Utf8ToCp1251(t[fields - 1])));
+        TWayPoint& w = read.AddWayPoint();
+        w.Name = Utf8ToCp1251(t[1]);
+        w.SetPos(DegreesToGeoPoint(*lat, *lon));
+    }
+    if (lineNo < 2)
+        RaiseOnLine(file, lineNo + 1, "Not an X-Plane flight plan: the header is missing");
+    TakeImportedWayPoints(plan, read, file);
+}
+
+} // namespace kestrun
