@@ -7,6 +7,7 @@
 //   open               false          the plan file          the plan file
 //   save, save as      false          the file written       the file written
 //   print, exports     unchanged      unchanged              unchanged
+//   (the exports: navigator's helper, PDF, GPX, KML)
 //
 // A reader or writer that raises ends the command at that step: the readers leave the plan as
 // it was, and the steps after the failing one (row counts, names, modified mark) do not run.
@@ -18,6 +19,8 @@
 #include <filesystem>
 
 #include "files/fpimport.h"
+#include "files/gpxexport.h"
+#include "files/kmlexport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "ui/fm_main.h"
@@ -89,10 +92,17 @@ QString RbfFilter() {
 }
 
 TFileDialogSpec odFltPln() {
-    // Every kind of flight plan the import reads; it tells them apart by their content.
+    // Every kind of flight plan the import reads, each as its own entry, and all of them; the
+    // import tells them apart by their content. The original's entry comes first.
+    const QString pln = QStringLiteral("*.pln"), fms = QStringLiteral("*.fms"),
+                  lnm = QStringLiteral("*.lnmpln");
     return {"odFltPln",
             QStringLiteral("Импортировать флайт-план из MSFS2004"),
-            {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {QStringLiteral("*.pln")})},
+            {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {pln}),
+             Filter(QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)"), {pln}),
+             Filter(QStringLiteral("X-Plane flight plan (*.fms)"), {fms}),
+             Filter(QStringLiteral("Little Navmap flight plan (*.lnmpln)"), {lnm}),
+             Filter(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)"), {pln, fms, lnm})},
             QString()};
 }
 
@@ -250,7 +260,30 @@ void TfmMain::mExportPDFClick() {
     ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
 }
 
-void TfmMain::mExportGPXClick() {}
-void TfmMain::mExportKMLClick() {}
+void TfmMain::mExportGPXClick() {
+    const TFileDialogSpec spec{
+        "sdExportGPX",
+        QStringLiteral("Export GPX"),
+        {Filter(QStringLiteral("GPX route (*.gpx)"), {QStringLiteral("*.gpx")})},
+        QStringLiteral("gpx"),
+        true};
+    const QString name =
+        AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("gpx")));
+    if (name.isEmpty()) return;
+    ExportGpx(World.WayPointList, Path(name));
+}
+
+void TfmMain::mExportKMLClick() {
+    const TFileDialogSpec spec{
+        "sdExportKML",
+        QStringLiteral("Export KML"),
+        {Filter(QStringLiteral("KML file (*.kml)"), {QStringLiteral("*.kml")})},
+        QStringLiteral("kml"),
+        true};
+    const QString name =
+        AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("kml")));
+    if (name.isEmpty()) return;
+    ExportKml(World.WayPointList, Path(name));
+}
 
 } // namespace kestrun

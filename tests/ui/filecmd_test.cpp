@@ -49,6 +49,7 @@ private slots:
     void exportPdf();
     void fileFromCommandLine();
     void printPreviewAndCancelledPrint();
+    void otherFormatsAndExports();
 };
 
 void TestFileCommands::importSaveOpenExport() {
@@ -140,7 +141,9 @@ void TestFileCommands::failedImportAndOpenChangeNothing() {
     answers.File(Q(badRbf));
     Shortcut(p, Qt::Key_O);
     QCOMPARE(p.Messages.size(), 2);
-    QCOMPARE(p.Messages[0], QStringLiteral("Ожидается символ \"*\""));
+    // The message, and the place on a second line.
+    QCOMPARE(p.Messages[0],
+             QStringLiteral("Ожидается символ \"*\"\n") + Q(broken) + QStringLiteral(":4"));
     QCOMPARE(p.Plan().Count(), 3);
     QCOMPARE(p.Main().sgRSBN->model()->rowCount(), 3);
     QCOMPARE(p.Main().sgRSBN->model()->index(1, kName).data().toString(), shown);
@@ -213,6 +216,39 @@ void TestFileCommands::printPreviewAndCancelledPrint() {
     Shortcut(p, Qt::Key_P);
     QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("PrintDialog"));
     QVERIFY(p.Messages.isEmpty());
+    QCOMPARE(answers.Unexpected, 0);
+}
+
+void TestFileCommands::otherFormatsAndExports() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    const std::string fms = p.Work.File("route.FMS");
+    Copy(std::string(KESTRUN_SHARED_DATA) + "/plans/modern/UUEE-UWKD-xp11.fms", fms);
+    answers.File(Q(fms));
+    Shortcut(p, Qt::Key_I);
+    QVERIFY(p.Plan().Count() > 2);
+    QCOMPARE(p.Status(0), Q(fms));
+    // One entry per kind, then all of them.
+    const QStringList filters = answers.Seen.back().Filters;
+    QCOMPARE(filters.size(), 5);
+    QVERIFY(filters.last().startsWith(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)")));
+    for (const char* n : {"a.Pln", "b.lnmPLN", "c.txt"})
+        QFile(Q(p.Work.File(n))).open(QIODevice::WriteOnly);
+    QCOMPARE(Matched(filters.last(), Q(p.Work.Path)),
+             (QStringList{QStringLiteral("a.Pln"), QStringLiteral("b.lnmPLN"),
+                          QStringLiteral("route.FMS")}));
+
+    // GPX and KML beside the imported file, offered with its name.
+    answers.File(Q(p.Work.File("route.gpx")));
+    p.Main().mExportGPXClick();
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("route.gpx"));
+    answers.File(Q(p.Work.File("route.kml")));
+    p.Main().mExportKMLClick();
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("route.kml"));
+    QVERIFY(ReadBytes(p.Work.File("route.gpx")).find("<rtept") != std::string::npos);
+    QVERIFY(ReadBytes(p.Work.File("route.kml")).find("<kml") != std::string::npos);
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
     QCOMPARE(answers.Unexpected, 0);
 }
 
