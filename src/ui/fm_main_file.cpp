@@ -33,6 +33,16 @@ namespace kestrun {
 
 namespace {
 
+/// Runs a command: an error ends it at the failing step and its message is shown as the
+/// default handler shows it, without unwinding through Qt's own frames on the way.
+template <class F> void RunCommand(F&& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
 std::filesystem::path Path(const QString& fileName) {
     return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
 }
@@ -177,13 +187,17 @@ void OpenRSBN(TfmMain& m, const QString& name) {
 } // namespace
 
 void TfmMain::mImportFPClick() {
-    const QString name = AskFileName(this, odFltPln(), QString());
-    if (!name.isEmpty()) ImportFP(*this, name);
+    RunCommand([&] {
+        const QString name = AskFileName(this, odFltPln(), QString());
+        if (!name.isEmpty()) ImportFP(*this, name);
+    });
 }
 
 void TfmMain::mOpenRSBNClick() {
-    const QString name = AskFileName(this, odRSBNFile(), PlanFileName);
-    if (!name.isEmpty()) OpenRSBN(*this, name);
+    RunCommand([&] {
+        const QString name = AskFileName(this, odRSBNFile(), PlanFileName);
+        if (!name.isEmpty()) OpenRSBN(*this, name);
+    });
 }
 
 void TfmMain::OpenFile(const QString& fileName) {
@@ -195,41 +209,49 @@ void TfmMain::OpenFile(const QString& fileName) {
 }
 
 void TfmMain::mSaveRSBNClick() {
-    if (PlanFileName.isEmpty()) {
-        mSaveRSBN_asClick();
-        return;
-    }
-    SavePlanFile(World.WayPointList, Path(PlanFileName));
-    CurrentFileName = PlanFileName;
-    World.WayPointList.PlanModified = false;
-    RefreshTotals();
+    RunCommand([&] {
+        if (PlanFileName.isEmpty()) {
+            mSaveRSBN_asClick();
+            return;
+        }
+        SavePlanFile(World.WayPointList, Path(PlanFileName));
+        CurrentFileName = PlanFileName;
+        World.WayPointList.PlanModified = false;
+        RefreshTotals();
+    });
 }
 
 void TfmMain::mSaveRSBN_asClick() {
-    const QString name = AskFileName(this, SaveDialog(), PlanFileName);
-    if (name.isEmpty()) return;
-    // Later saves go to the file written, never to a second file named as typed ("plan.").
-    const QString target = PlanFileTarget(name);
-    SavePlanFile(World.WayPointList, Path(target));
-    PlanFileName = target;
-    World.WayPointList.PlanModified = false;
-    CurrentFileName = target;
-    RefreshTotals();
+    RunCommand([&] {
+        const QString name = AskFileName(this, SaveDialog(), PlanFileName);
+        if (name.isEmpty()) return;
+        // Later saves go to the file written, never to a second file named as typed ("plan.").
+        const QString target = PlanFileTarget(name);
+        SavePlanFile(World.WayPointList, Path(target));
+        PlanFileName = target;
+        World.WayPointList.PlanModified = false;
+        CurrentFileName = target;
+        RefreshTotals();
+    });
 }
 
 void TfmMain::mExportClick() {
-    const QString name =
-        AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
-    if (name.isEmpty()) return;
-    ExportNaviHelper(World.WayPointList, Path(name));
+    RunCommand([&] {
+        const QString name =
+            AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
+        if (name.isEmpty()) return;
+        ExportNaviHelper(World.WayPointList, Path(name));
+    });
 }
 
 void TfmMain::mPrintClick() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    if (dialog.exec() != QDialog::Accepted) return;
-    PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName);
+    RunCommand([&] {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        if (dialog.exec() != QDialog::Accepted) return;
+        PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName);
+    });
 }
 
 void TfmMain::mPrintPreviewClick() {
@@ -248,42 +270,48 @@ void TfmMain::mPrintPreviewClick() {
 }
 
 void TfmMain::mExportPDFClick() {
-    const TFileDialogSpec spec{
-        "sdExportPDF",
-        QStringLiteral("Export PDF"),
-        {Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
-        QStringLiteral("pdf"),
-        true};
-    const QString name =
-        AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("pdf")));
-    if (name.isEmpty()) return;
-    ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportPDF",
+            QStringLiteral("Export PDF"),
+            {Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
+            QStringLiteral("pdf"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("pdf")));
+        if (name.isEmpty()) return;
+        ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
+    });
 }
 
 void TfmMain::mExportGPXClick() {
-    const TFileDialogSpec spec{
-        "sdExportGPX",
-        QStringLiteral("Export GPX"),
-        {Filter(QStringLiteral("GPX route (*.gpx)"), {QStringLiteral("*.gpx")})},
-        QStringLiteral("gpx"),
-        true};
-    const QString name =
-        AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("gpx")));
-    if (name.isEmpty()) return;
-    ExportGpx(World.WayPointList, Path(name));
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportGPX",
+            QStringLiteral("Export GPX"),
+            {Filter(QStringLiteral("GPX route (*.gpx)"), {QStringLiteral("*.gpx")})},
+            QStringLiteral("gpx"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("gpx")));
+        if (name.isEmpty()) return;
+        ExportGpx(World.WayPointList, Path(name));
+    });
 }
 
 void TfmMain::mExportKMLClick() {
-    const TFileDialogSpec spec{
-        "sdExportKML",
-        QStringLiteral("Export KML"),
-        {Filter(QStringLiteral("KML file (*.kml)"), {QStringLiteral("*.kml")})},
-        QStringLiteral("kml"),
-        true};
-    const QString name =
-        AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("kml")));
-    if (name.isEmpty()) return;
-    ExportKml(World.WayPointList, Path(name));
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportKML",
+            QStringLiteral("Export KML"),
+            {Filter(QStringLiteral("KML file (*.kml)"), {QStringLiteral("*.kml")})},
+            QStringLiteral("kml"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("kml")));
+        if (name.isEmpty()) return;
+        ExportKml(World.WayPointList, Path(name));
+    });
 }
 
 } // namespace kestrun
