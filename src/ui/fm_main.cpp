@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -74,6 +75,7 @@ bool IsZeroTemplate(const std::string& text) {
     return false;
 }
 
+// A name keeps everything as typed but the Latin letters, which become capitals.
 std::string UpperLatin(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -487,6 +489,12 @@ void TfmMain::mExitClick() {
 
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) FormActivate();
+    // The messages of the start-up wait until the window is on the screen; not until its
+    // activation, which a desktop without a window manager never gives.
+    if (e->type() == QEvent::Show && !MessagesQueued_) {
+        MessagesQueued_ = true;
+        QTimer::singleShot(0, this, &TfmMain::ShowPendingMessages);
+    }
     return QMainWindow::event(e);
 }
 
@@ -495,7 +503,6 @@ void TfmMain::FormActivate() {
     FirstActivation_ = false;
     World.WayPointList.PlanModified = false;
     RefreshTotals();
-    ShowPendingMessages();
 }
 
 void TfmMain::ShowPendingMessages() {

@@ -34,8 +34,8 @@ class TfmHelp;
 class TfmMain : public QMainWindow, public IPlanGridHandler {
     Q_OBJECT
 public:
-    /// Creates the window and runs its creation steps. A step that fails leaves its message for
-    /// the first activation and the creation goes on with the next step.
+    /// Creates the window and runs its creation steps. A step that fails leaves its message,
+    /// shown once the window is on the screen, and the creation goes on with the next step.
     explicit TfmMain(TKestrunWorld& world, QWidget* parent = nullptr);
     ~TfmMain() override;
 
@@ -146,13 +146,14 @@ private:
     void CreateMenu();
     void FormCreate();
     void FormActivate();
-    /// Runs one creation step; a failure is kept for the first activation.
+    /// Runs one creation step; a failure is kept until the window is shown.
     void Step(const std::function<void()>& step);
     void CommitBeacon(int item);
     void ShowPendingMessages();
 
     bool FirstActivation_ = true;
     bool ExitConfirmed_ = false;
+    bool MessagesQueued_ = false;
     bool Committing_ = false;
     int PickerRow_ = 0;
     std::vector<QString> PendingMessages_;

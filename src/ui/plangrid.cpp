@@ -75,13 +75,6 @@ QString CoordEditMask() {
     return QStringLiteral("a00°00.00’ a000°00.00’;0");
 }
 
-QString UpperLatin(const QString& text) {
-    QString s = text;
-    for (QChar& c : s)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-    return s;
-}
-
 bool IsLowerLatinKey(const QKeyEvent& event) {
     const QString t = event.text();
     return t.size() == 1 && t[0] >= QLatin1Char('a') && t[0] <= QLatin1Char('z');

@@ -136,10 +136,7 @@ protected:
 /// degree sign, point, closing mark and blank as fixed characters; untyped positions show "0".
 QString CoordEditMask();
 
-/// A letter a to z turned into A to Z; every other character unchanged.
-QString UpperLatin(const QString& text);
-
-/// Whether a key event is a typed letter a to z, and the same event with it upper-cased.
+/// Whether a key event types one of the letters a to z.
 bool IsLowerLatinKey(const QKeyEvent& event);
 
 } // namespace kestrun

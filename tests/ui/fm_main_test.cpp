@@ -230,6 +230,15 @@ void TestMain::insertDeleteAppendKeys() {
     QCOMPARE(n->Row(), 4);
     QCOMPARE(p.Status(2), QString());
 
+    // Down inside the editor of the last row: the name is taken, then a row appended.
+    TProgram::Select(r, 4, kName);
+    TProgram::Type(QStringLiteral("d"));
+    TProgram::Key(Qt::Key_Down);
+    QCOMPARE(p.Plan()[3].Name, std::string("D"));
+    QCOMPARE(p.Plan().Count(), 5);
+    QCOMPARE(r->Row(), 5);
+    QVERIFY(!r->EditorOpen());
+
     TProgram::Select(r, 1, 1);
     TProgram::Key(Qt::Key_Up); // swallowed on the first row
     QCOMPARE(r->Row(), 1);

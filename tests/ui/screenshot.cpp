@@ -17,13 +17,14 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker]]\n");
+        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
-    // "picker": the beacon picker dropped down over the second leg.
-    const bool picker = argc > 3 && std::string(argv[3]) == "picker";
+    // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab.
+    const std::string mode = argc > 3 ? argv[3] : "";
+    const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
 
     TKestrunWorld world(TFileLocations::FromProcess());
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     m.mAutoSelectClick();
     m.show();
     QTimer::singleShot(800, [&] {
+        if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
         m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
         if (picker) m.cbRSBN->showPopup();
