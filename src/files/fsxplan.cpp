@@ -195,7 +195,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = WayPointName(wp, parts.Icao);
+        w.Name = PlanName(WayPointName(wp, parts.Icao));
         w.SetPos(*pos);
     }
     if (unplaced > 0) RaiseNoPositions(unplaced, total, file);

@@ -23,10 +23,10 @@ class TWayPointList;
 
 /// Replaces the plan's waypoints by the ATCWaypoints of an XML flight plan held in memory, in
 /// order: Name the ICAOIdent of the waypoint's ICAO element when it has one, else its id
-/// attribute (in code page 1251); Pos from WorldPosition (southern and western values 2*pi
-/// minus their magnitude, as every import keeps them). `file` names the file in messages.
-/// Refuses malformed XML (with the line), a plan without waypoints, a waypoint whose position
-/// cannot be read, and a plan whose waypoints carry no position (MSFS 2024 may write only
+/// attribute (in code page 1251, kept by PlanName); Pos from WorldPosition (southern and western
+/// values 2*pi minus their magnitude, as every import keeps them). `file` names the file in
+/// messages. Refuses malformed XML (with the line), a plan without waypoints, a waypoint whose
+/// position cannot be read, and a plan whose waypoints carry no position (MSFS 2024 may write only
 /// identifiers, which cannot be placed without the simulator's navigation database). Beacons
 /// and leg values are not set: the caller recomputes. If an exception is thrown, the plan is
 /// unchanged.

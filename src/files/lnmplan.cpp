@@ -31,7 +31,7 @@ void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::files
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, line, MsgBadLongitude(XmlText1251(lonText)));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = XmlText1251(wp.child_value("Ident"));
+        w.Name = PlanName(XmlText1251(wp.child_value("Ident")));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     TakeImportedWayPoints(plan, read, file);

@@ -19,7 +19,7 @@ namespace kestrun {
 class TWayPointList;
 
 /// Replaces the plan's waypoints by the Waypoints of a Little Navmap plan held in memory, in
-/// order: Name the Ident (in code page 1251, empty when the waypoint has none), Pos from the
+/// order: Name the Ident (code page 1251, PlanName; empty when there is none), Pos from the
 /// Lat and Lon of Pos in decimal degrees (southern and western values 2*pi minus their
 /// magnitude). `file` names the file in messages. Refuses malformed XML (with the line), a
 /// plan without waypoints, and a waypoint without a readable position ("'%s' is not a valid

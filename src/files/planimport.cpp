@@ -119,6 +119,18 @@ void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
     plan.TakeWayPointsFrom(read);
 }
 
+std::string PlanName(std::string cp1251) {
+    for (char& c : cp1251) {
+        if (c == '"') c = '\'';
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    }
+    // The plan file's reader passes over blanks before a name, and takes "#" there for the
+    // start of a comment.
+    const std::size_t first = cp1251.find_first_not_of(" #");
+    if (first == std::string::npos) return {};
+    return cp1251.substr(first, cp1251.find_last_not_of(' ') - first + 1);
+}
+
 std::optional<long double> ParseDecimal(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);

@@ -44,6 +44,12 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
 void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
                            const std::filesystem::path& file);
 
+/// A waypoint's name from a plan of another program, as the plan keeps names: a double quote
+/// becomes an apostrophe, a control character a blank, and blanks around the name and a "#"
+/// before it go, since the plan file writes each name in double quotes on one line and reads
+/// it back without leading blanks, taking a leading "#" for a comment.
+std::string PlanName(std::string cp1251);
+
 /// A plain decimal number: optional sign, digits with at most one "." (blanks around ignored),
 /// converted as StrToFloat converts it; nothing when the text is not one or is longer than
 /// kMaxDecimalLength characters.

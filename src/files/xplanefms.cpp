@@ -101,7 +101,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, lineNo, MsgBadLongitude(Utf8ToCp1251(t[fields - 1])));
         TWayPoint& w = read.AddWayPoint();
-        w.Name = Utf8ToCp1251(t[1]);
+        w.Name = PlanName(Utf8ToCp1251(t[1]));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     if (lineNo < 2)

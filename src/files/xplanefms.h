@@ -20,9 +20,9 @@ namespace kestrun {
 class TWayPointList;
 
 /// Replaces the plan's waypoints by the waypoint lines of an X-Plane flight plan held in memory,
-/// in order: Name the ident (in code page 1251), Pos from the latitude and longitude in decimal
-/// degrees (southern and western values 2*pi minus their magnitude). The counts in the header
-/// are not relied on: every waypoint line counts. Waypoint types: 1 airport, 2 NDB, 3 VOR,
+/// in order: Name the ident (code page 1251, PlanName), Pos from the latitude and longitude in
+/// decimal degrees (southern and western values 2*pi minus their magnitude). The counts in the
+/// header are not relied on: every waypoint line counts. Waypoint types: 1 airport, 2 NDB, 3 VOR,
 /// 11 fix, 28 latitude/longitude point. `file` names the file in messages. Refuses, with
 /// the line, a header of neither layout, a waypoint line with another number of fields or
 /// another type, and a position that is not a number or lies beyond 90 or 180 degrees; and a

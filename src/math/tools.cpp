@@ -95,9 +95,11 @@ bool FoldAngle(double& a) {
     return false;
 }
 
-std::string FormatAngle(std::string_view fmt, double a) {
+// `wrapTurn`: a whole turn (360 degrees after the carries) is written as 0.
+std::string FormatAngle(std::string_view fmt, double a, bool wrapTurn = false) {
     int d, m, h;
     SplitDegreesHundredths(a, d, m, h);
+    if (wrapTurn && d == 360 && m == 0 && h == 0) d = 0;
     return Format(
         fmt, {static_cast<long long>(d), static_cast<long long>(m), static_cast<long long>(h)});
 }
@@ -172,7 +174,9 @@ std::string WayPointLatStr(const TGeoPoint& p) {
 }
 
 std::string WayPointLonStr(const TGeoPoint& p) {
-    return FormatAngle("E%3.3d*%2.2d.%2.2d\x92", ToDegrees(p.Lon));
+    // A longitude a hair below 360 degrees rounds to a whole turn: it is the meridian 0, and
+    // written so it reads back as the same text.
+    return FormatAngle("E%3.3d*%2.2d.%2.2d\x92", ToDegrees(p.Lon), true);
 }
 
 void SplitDegrees(double x, int& degrees, int& minutes, int& seconds) {

@@ -144,15 +144,3 @@ TEST(FileIO, AtomicWriteTakesLongNamesAndFoldersThatRefuseNewFiles) {
     EXPECT_EQ(ReadFileBytes(file), "new");
     EXPECT_EQ(EntriesIn(dir.path), 2u);
 }
-
-TEST(FileIO, FailuresNameTheFileAndTheReason) {
-    TempDir dir;
-    const std::string nowhere = dir.path + "/none/x.rbf";
-    try {
-        WriteFileAtomic(nowhere, "x");
-        ADD_FAILURE();
-    } catch (const EKestrunError& e) {
-        EXPECT_EQ(ErrorText(e), "Cannot create file " + nowhere);
-        EXPECT_EQ(ErrorWhere(e), nowhere + ": " + std::strerror(ENOENT));
-    }
-}

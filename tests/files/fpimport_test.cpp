@@ -197,12 +197,6 @@ TEST(ImportFlightPlan, HostileFiles) {
         {a + a + "waypoint.2=B, A, N1* 0', E180* 0.1', +0,", MsgBadLongitude("E180* 0.1'"), 3},
         {"waypoint.0=B, A, X1* 0', E1* 0', +0,", MsgBadLatitude("X1* 0'"), 1},
         {"waypoint.0=B, A, N1* 0', N1* 0', +0,", MsgBadLongitude("N1* 0'"), 1},
-        {"waypoint.0=B, A, N1* 99999999999999999999999999999999999999999999999999999999999"
-         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
-         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
-         "999999999999999999999999999999999999999999999999999999999999999999999999999999999999"
-         "9999', E1* 0', +0,",
-         "", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -213,9 +207,7 @@ TEST(ImportFlightPlan, HostileFiles) {
             ImportFlightPlan(w.WayPointList, dir.File("x.pln"));
             ADD_FAILURE() << "imported";
         } catch (const EKestrunError& e) {
-            if (!c.message.empty()) {
-                EXPECT_EQ(e.what(), c.message);
-            }
+            EXPECT_EQ(e.what(), c.message);
             EXPECT_EQ(ErrorWhere(e), dir.File("x.pln") + ":" + std::to_string(c.line));
         }
     }

@@ -311,6 +311,16 @@ TEST(PlanFile, PolesAndTheLastMeridianOpenAndCompute) {
     const double pi = static_cast<double>(kPi);
     EXPECT_NEAR(w.WayPointList.TotalDist, pi * 6378.137 + 80 * pi / 180 * 6378.137, 1e-6);
     EXPECT_EQ(Cp("S90°00.00’ E000°00.00’"), GeoPointToStr(w.WayPointList[0].Pos));
+
+    // A longitude a hair west of Greenwich is written as the meridian 0, and reads back as the
+    // same text (a whole turn, E360*00.00’, would come back as E000*00.00’).
+    World a;
+    AddPoint(a.WayPointList, "W", Cp("N10°00.00’ W000°00.001’"));
+    const std::string text = FormatPlanFile(a.WayPointList);
+    EXPECT_NE(text.find(Cp("E000*00.00’")), std::string::npos) << text;
+    World b;
+    OpenText(b.WayPointList, text);
+    EXPECT_EQ(FormatPlanFile(b.WayPointList), text);
 }
 
 TEST(PlanFile, BeaconsWithoutANameTravelByTheirIdentifier) {

@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <fstream>
+#include <sstream>
 
 #include "files/fpimport.h"
+#include "files/planfile.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
@@ -144,4 +146,22 @@ TEST(ImportFlightPlanFile, KindByContentThenByExtensionInAnyCase) {
         SCOPED_TRACE(c.Name);
         EXPECT_EQ(DetectPlanFormat(c.Name, c.Bytes), c.Format);
     }
+}
+
+// Names of other programs may hold what the plan file cannot: they are kept so that a saved
+// plan opens with the same names.
+TEST(ImportFlightPlanFile, NamesSurviveSavingThePlan) {
+    World w;
+    ImportFlightPlanBytes(w.WayPointList,
+                          "<LittleNavmap><Flightplan><Waypoints>"
+                          "<Waypoint><Ident>&quot;A&quot;&#9;B</Ident><Pos Lat=\"1\" Lon=\"2\"/>"
+                          "</Waypoint><Waypoint><Ident> #C </Ident><Pos Lat=\"1\" Lon=\"3\"/>"
+                          "</Waypoint></Waypoints></Flightplan></LittleNavmap>",
+                          "x.lnmpln");
+    std::istringstream saved(FormatPlanFile(w.WayPointList));
+    World back;
+    OpenPlanFile(back.WayPointList, saved);
+    ASSERT_EQ(back.WayPointList.Count(), 2);
+    EXPECT_EQ(back.WayPointList[0].Name, "'A' B");
+    EXPECT_EQ(back.WayPointList[1].Name, "C");
 }
