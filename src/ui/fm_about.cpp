@@ -7,15 +7,32 @@ namespace kestrun {
 
 TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmAbout"));
+    // A frame without any title-bar button and without a title.
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
+    setWindowTitle(QString());
     setFixedSize(290, 149);
-    auto* name = new QLabel(QStringLiteral("Kestrun"), this);
-    name->move(104, 32);
-    auto* author = new QLabel(QStringLiteral("The Kestrun developers, 2026"), this);
-    author->move(64, 64);
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
-    close->setObjectName(QStringLiteral("BitBtn1"));
-    close->setGeometry(96, 104, 97, 25);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    move(475, 451);
+
+    Label1 = new QLabel(QStringLiteral("Kestrun"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(104, 32);
+    Label2 = new QLabel(QStringLiteral("The Kestrun developers, 2025-2026"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(64, 64);
+
+    BitBtn1 = new QPushButton(QStringLiteral("Закрыть"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(96, 104, 97, 25);
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmAbout::BitBtn1Click);
+}
+
+void TfmAbout::BitBtn1Click() {
+    accept();
 }
 
 } // namespace kestrun

@@ -1,7 +1,10 @@
-// The About window.
+// The About window: the program's name and its author line.
 #pragma once
 
 #include <QDialog>
+
+class QLabel;
+class QPushButton;
 
 namespace kestrun {
 
@@ -9,6 +12,12 @@ class TfmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit TfmAbout(QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* BitBtn1 = nullptr; // "Закрыть"
+
+    void BitBtn1Click();
 };
 
 } // namespace kestrun

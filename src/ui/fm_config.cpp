@@ -1,25 +1,219 @@
 #include "ui/fm_config.h"
 
-#include <QDialogButtonBox>
-#include <QVBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <filesystem>
+#include <vector>
 
+#include "files/beaconfile.h"
+#include "settings/langs.h"
 #include "ui/fm_main.h"
+#include "ui/qtext.h"
 #include "ui/world.h"
 
 namespace kestrun {
+
+namespace {
+
+QString OsText(const std::string& s) {
+    return QString::fromStdString(s); // names of files are the operating system's (UTF-8)
+}
+
+} // namespace
 
 TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     : QDialog(&main), World(world), Main(main) {
     setObjectName(QStringLiteral("fmConfig"));
     setWindowTitle(QStringLiteral("Configure"));
-    auto* layout = new QVBoxLayout(this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(493, 228);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    move(659, 262);
 
-    Main.SelectSupportPoint(World.Config.SupPointDef >= 1 ? 1 : 0);
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setGeometry(8, 16, 473, 153);
+
+    lbInterfaceLanguage = new QLabel(QStringLiteral("Язык интерфейса"), Panel1);
+    lbInterfaceLanguage->setObjectName(QStringLiteral("lbInterfaceLanguage"));
+    lbInterfaceLanguage->move(8, 8);
+
+    cbLanguage = new QComboBox(Panel1);
+    cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
+    cbLanguage->setEditable(true); // a name can also be typed
+    cbLanguage->setInsertPolicy(QComboBox::NoInsert);
+    cbLanguage->setGeometry(8, 24, 145, 21);
+
+    edRSBNFilePath = new QLineEdit(Panel1);
+    edRSBNFilePath->setObjectName(QStringLiteral("edRSBNFilePath"));
+    edRSBNFilePath->setGeometry(176, 24, 241, 21);
+
+    btPathFinder = new QPushButton(QStringLiteral("..."), Panel1);
+    btPathFinder->setObjectName(QStringLiteral("btPathFinder"));
+    btPathFinder->setGeometry(424, 24, 25, 25);
+    btPathFinder->setAutoDefault(false);
+    connect(btPathFinder, &QPushButton::clicked, this, &TfmConfig::btPathFinderClick);
+
+    cbViewSPPanel = new QCheckBox(QStringLiteral("Показывать панель выбора опорной точки"), Panel1);
+    cbViewSPPanel->setObjectName(QStringLiteral("cbViewSPPanel"));
+    cbViewSPPanel->setGeometry(16, 120, 254, 17);
+    // The caption is kept whole in the room left of the radio group: where this font is wider
+    // than the one the window was laid out for, the caption's own font is made smaller.
+    for (QFont f = cbViewSPPanel->font();
+         cbViewSPPanel->sizeHint().width() > cbViewSPPanel->width() && f.pointSizeF() > 6;) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        cbViewSPPanel->setFont(f);
+    }
+    connect(cbViewSPPanel, &QCheckBox::toggled, this, [this] { cbViewSPPanelClick(); });
+
+    rgSupportPoint = new QGroupBox(QStringLiteral("Положение опорной точки"), Panel1);
+    rgSupportPoint->setObjectName(QStringLiteral("rgSupportPoint"));
+    rgSupportPoint->setGeometry(274, 97, 185, 40);
+    auto* rgLayout = new QHBoxLayout(rgSupportPoint);
+    rgLayout->setContentsMargins(6, 0, 6, 0);
+    rgSupportPointItems = new QButtonGroup(rgSupportPoint);
+    const QString items[2] = {QStringLiteral("К(П)ПМ"), QStringLiteral("Траверз")};
+    for (int i = 0; i < 2; ++i) {
+        auto* rb = new QRadioButton(items[i], rgSupportPoint);
+        rb->setObjectName(QStringLiteral("rgSupportPoint_%1").arg(i));
+        rgSupportPointItems->addButton(rb, i);
+        rgLayout->addWidget(rb);
+    }
+    rgSupportPointItems->button(0)->setChecked(true);
+    connect(rgSupportPointItems, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) rgSupportPointClick(id);
+    });
+
+    BitBtn1 = new QPushButton(QStringLiteral("Ok"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(136, 184, 100, 25);
+    BitBtn1->setAutoDefault(false);
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmConfig::BitBtn1Click);
+
+    // Enter cancels: Cancel is the default button.
+    BitBtn3 = new QPushButton(QStringLiteral("Cancel"), this);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn3->setGeometry(256, 184, 100, 25);
+    BitBtn3->setDefault(true);
+    connect(BitBtn3, &QPushButton::clicked, this, &TfmConfig::BitBtn3Click);
+
+    // FormCreate: the controls' changes run their click rules, as a click would.
+    cbViewSPPanel->setChecked(World.Config.ViewSPPanel);
+    rgSupportPointItems->button(World.Config.SupPointDef >= 1 ? 1 : 0)->setChecked(true);
     World.WayPointList.PlanModified = false;
+}
+
+void TfmConfig::showEvent(QShowEvent* event) {
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+void TfmConfig::keyPressEvent(QKeyEvent* event) {
+    // No button answers Esc.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfmConfig::FormActivate() {
+    lbInterfaceLanguage->setText(ToQ(World.Texts.Get("sInterface_Language")));
+    lbInterfaceLanguage->adjustSize();
+
+    std::vector<std::string> names;
+    ListLanguageFiles(names, World.LanguageDir());
+    QStringList list;
+    for (const std::string& n : names) list << OsText(n);
+    std::sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    cbLanguage->clear();
+    cbLanguage->addItems(list);
+    const QString current = OsText(World.Config.Language);
+    const int found = current.isEmpty() ? -1 : cbLanguage->findText(current, Qt::MatchFixedString);
+    cbLanguage->setCurrentIndex(found);
+    if (found < 0) cbLanguage->setEditText(QString());
+
+    edRSBNFilePath->setText(OsText(World.Config.RSBNBeaconFile));
+    edRSBNFilePath->setCursorPosition(0);
+}
+
+void TfmConfig::btPathFinderClick() {
+    const std::filesystem::path saved(World.Config.RSBNBeaconFile);
+    QString folder;
+    if (saved.empty()) {
+        // Where the shipped database lies: beside the executable or in the installed data.
+        const auto shipped = World.Locations.Find(TDataFile::DefaultBeacons);
+        folder = OsText((shipped ? shipped->parent_path() : World.Locations.ExeDir()).string());
+    } else {
+        folder = OsText(saved.parent_path().string());
+        // The shipped database's name exactly, letter case counting.
+        BeaconFilterIndex = saved.filename() == "rsbn_cis_fs2004.csv" ? 0 : 1;
+    }
+    QFileDialog d(this);
+    d.setObjectName(QStringLiteral("odRSBNFilePath"));
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setOption(QFileDialog::ReadOnly, false);
+    d.setFileMode(QFileDialog::ExistingFile);
+    d.setAcceptMode(QFileDialog::AcceptOpen);
+    const QStringList filters{QStringLiteral("*.csv (*.[cC][sS][vV])"),
+                              QStringLiteral("*.cfg (*.[cC][fF][gG])")};
+    d.setOption(QFileDialog::HideNameFilterDetails);
+    d.setNameFilters(filters);
+    d.selectNameFilter(filters[BeaconFilterIndex]);
+    d.setDirectory(folder);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return;
+    BeaconFilterIndex = std::max<int>(0, static_cast<int>(filters.indexOf(d.selectedNameFilter())));
+    edRSBNFilePath->setText(d.selectedFiles().constFirst());
+}
+
+void TfmConfig::cbViewSPPanelClick() {
+    Main.ShowSupportPointPanel(cbViewSPPanel->isChecked());
+    World.Config.SetViewSPPanel(cbViewSPPanel->isChecked());
+}
+
+void TfmConfig::rgSupportPointClick(int item) {
+    World.Config.SetSupPointDef(static_cast<std::uint8_t>(item));
+    // Runs the main window's click rule when its selection changes.
+    Main.SelectSupportPoint(item);
+}
+
+void TfmConfig::BitBtn1Click() {
+    // Ok closes the window whatever the steps below do; a failing step skips the later ones
+    // and its message reaches the default error handler.
+    accept();
+    const QString language = cbLanguage->currentText();
+    World.Config.Language = language.toStdString();
+    World.Config.RSBNBeaconFile = edRSBNFilePath->text().toStdString();
+    // Written back to the file the settings were read from (or the user's configuration
+    // folder), never beside the executable, which a user may not write to.
+    World.Config.SaveToFile(World.Locations.ConfigFile());
+    LoadBeaconFile(World.BeaconList, std::filesystem::path(World.Config.RSBNBeaconFile));
+    Main.BeaconsReloaded();
+    World.WayPointList.AutoSelectBeacons();
+    World.WayPointList.CalcPlan();
+    Main.RefreshTotals();
+    Main.ApplyLanguage(language.toStdString() + ".lng");
+}
+
+void TfmConfig::BitBtn3Click() {
+    reject();
 }
 
 } // namespace kestrun

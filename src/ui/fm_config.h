@@ -1,7 +1,19 @@
-// The settings window.
+// The settings window: the interface language, the beacon database, the support-point panel and
+// the default support point. The check box and the radio group take effect at once; Ok writes
+// RSBN.cfg back where it was read, reloads the beacons, chooses them anew, recomputes and
+// applies the language; Cancel drops only the typed language and beacon path.
 #pragma once
 
 #include <QDialog>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace kestrun {
 
@@ -11,12 +23,43 @@ class TfmMain;
 class TfmConfig : public QDialog {
     Q_OBJECT
 public:
-    /// Creation selects the default support point of the settings in the main window (which
-    /// sets the plan's support-point kind) and clears the modified mark.
+    /// Creation selects the settings' panel state and default support point (both take effect
+    /// in the main window through the controls' click rules) and clears the modified mark.
     TfmConfig(TKestrunWorld& world, TfmMain& main);
 
     TKestrunWorld& World;
     TfmMain& Main;
+
+    QFrame* Panel1 = nullptr;
+    QLabel* lbInterfaceLanguage = nullptr;
+    QComboBox* cbLanguage = nullptr;
+    QLineEdit* edRSBNFilePath = nullptr;
+    QPushButton* btPathFinder = nullptr;
+    QCheckBox* cbViewSPPanel = nullptr;
+    QGroupBox* rgSupportPoint = nullptr;
+    QButtonGroup* rgSupportPointItems = nullptr;
+    QPushButton* BitBtn1 = nullptr; // Ok
+    QPushButton* BitBtn3 = nullptr; // Cancel, the default button
+
+    /// Picks the beacon file: the dialog opens in the saved file's folder with the "*.csv"
+    /// entry for the shipped database's name and "*.cfg" for any other.
+    void btPathFinderClick();
+    void cbViewSPPanelClick();
+    void rgSupportPointClick(int item);
+    /// Ok: the nine steps, which run even when nothing was changed.
+    void BitBtn1Click();
+    void BitBtn3Click();
+
+    /// The filter entry the beacon file dialog uses next (0 "*.csv", 1 "*.cfg"); it stays as
+    /// it was when no beacon file is saved.
+    int BeaconFilterIndex = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormActivate();
 };
 
 } // namespace kestrun

@@ -1,8 +1,9 @@
 #include "ui/fm_help.h"
 
+#include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QStringList>
 
 #include "base/fileio.h"
 #include "ui/qtext.h"
@@ -12,25 +13,74 @@ namespace kestrun {
 
 TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmHelp"));
-    resize(459, 384);
-    auto* layout = new QVBoxLayout(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString());
+    setFixedSize(459, 384);
+    // The windows are laid out in pixels for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    move(341, 103);
+
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setPlainText(QStringLiteral(
-        "Простой Kestrun.\n\nПо введенному или импортированному из FS2004 флайт-плану, "
-        "калькулятор\nрасчитывает навигационные элементы для полетов по маякам РСБН.\n\n"));
-    layout->addWidget(Memo1);
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
-    close->setObjectName(QStringLiteral("BitBtn1"));
-    layout->addWidget(close, 0, Qt::AlignHCenter);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    try {
-        if (auto found = world.Locations.Find(TDataFile::Help))
-            Memo1->setPlainText(ToQ(ReadFileBytes(*found)));
-    } catch (const std::exception&) {
-        // an unreadable help file leaves the built-in text
+    Memo1->setGeometry(0, 0, 459, 337);
+    Memo1->setReadOnly(true); // so Enter inserts no line break either
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setPlainText(BuiltInText());
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 337, 459, 47);
+    BitBtn1 = new QPushButton(QStringLiteral("Закрыть"), Panel1);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(184, 16, 89, 25);
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmHelp::BitBtn1Click);
+
+    // FormCreate: the help file replaces the whole text, also when it is empty; a file that
+    // cannot be read leaves the built-in text, without a message. It is not read again.
+    if (auto found = world.Locations.Find(TDataFile::Help)) {
+        try {
+            Memo1->setPlainText(HelpFileText(*found));
+        } catch (const std::exception&) {
+        }
     }
+}
+
+void TfmHelp::BitBtn1Click() {
+    close();
+}
+
+QString TfmHelp::BuiltInText() {
+    return QStringList{QStringLiteral("Простой Kestrun."),
+                       QString(),
+                       QStringLiteral("По введенному или импортированному из FS2004 "
+                                      "флайт-плану, калькулятор"),
+                       QStringLiteral("расчитывает навигационные элементы для полетов по "
+                                      "маякам РСБН."),
+                       QString(),
+                       QString()}
+        .join(QLatin1Char('\n'));
+}
+
+QString TfmHelp::HelpFileText(const std::filesystem::path& path) {
+    const std::string bytes = ReadFileBytes(path);
+    // Lines end at CR LF, LF or CR; a final line end starts no further line.
+    QStringList lines;
+    std::string line;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            lines << ToQ(line);
+            line.clear();
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines << ToQ(line);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace kestrun

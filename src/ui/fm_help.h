@@ -1,9 +1,14 @@
-// The help window: the text of "RSBNHelp.txt", or a short built-in text.
+// The help window: the text of "RSBNHelp.txt", found by the file-location rules when the window
+// is created, or a short built-in text.
 #pragma once
 
 #include <QDialog>
+#include <QString>
+#include <filesystem>
 
 class QPlainTextEdit;
+class QPushButton;
+class QFrame;
 
 namespace kestrun {
 
@@ -15,6 +20,16 @@ public:
     TfmHelp(TKestrunWorld& world, QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPushButton* BitBtn1 = nullptr; // "Закрыть"
+
+    void BitBtn1Click();
+
+    /// The six lines shown when no help file can be read.
+    static QString BuiltInText();
+    /// The lines of a code page 1251 text file, split at CR LF, LF or CR, joined with "\n";
+    /// raises when the file cannot be read.
+    static QString HelpFileText(const std::filesystem::path& path);
 };
 
 } // namespace kestrun

@@ -114,6 +114,9 @@ public:
     void mExportClick();
     void mExportGPXClick();
     void mExportKMLClick();
+    /// Opens a file named on the command line (as the desktop passes it): a plan file (.rbf in
+    /// any letter case) is opened, any other file imported as a flight plan.
+    void OpenFile(const QString& fileName);
 
     // ---- grid editing and the beacon picker ----
     QString GridGetEditText(TPlanGrid& grid, int col, int row) override;

@@ -1,85 +1,317 @@
-// The main window's file commands: import, open, save, save as, print and the exports.
+// The main window's file commands: import, open, save, save as, print, print preview and the
+// exports. Each asks for a file name, hands it to the core's reader or writer and then brings
+// the window's state up to date:
+//
+//   command            PlanModified   CurrentFileName        PlanFileName (the save dialog's)
+//   import             true           the imported file      emptied
+//   open               false          the plan file          the plan file
+//   save, save as      false          the file written       the file written
+//   print, exports     unchanged      unchanged              unchanged
+//   (the exports: navigator's helper, PDF, GPX, KML)
+//
+// A reader or writer that raises ends the command at that step: the readers leave the plan as
+// it was, and the steps after the failing one (row counts, names, modified mark) do not run.
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <filesystem>
 
 #include "files/fpimport.h"
+#include "files/gpxexport.h"
+#include "files/kmlexport.h"
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "ui/fm_main.h"
+#include "ui/printplan.h"
+#include "ui/qtext.h"
+#include "ui/uierror.h"
 #include "ui/world.h"
 
 namespace kestrun {
 
 namespace {
 
+/// Runs a command: an error ends it at the failing step and its message is shown as the
+/// default handler shows it, without unwinding through Qt's own frames on the way.
+template <class F> void RunCommand(F&& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
 std::filesystem::path Path(const QString& fileName) {
     return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
+}
+
+/// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
+/// Linux are case-sensitive, and Windows tools write extensions in capitals.
+QString AnyCase(const QString& pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+/// A dialog filter shown as `shown` ("RSBN file (*.rbf)") that matches `patterns` in any letter
+/// case. The dialog hides the last parenthesised group, which holds the working patterns.
+QString Filter(const QString& shown, const QStringList& patterns) {
+    QStringList any;
+    for (const QString& p : patterns) any << AnyCase(p);
+    return shown + QStringLiteral(" (") + any.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+struct TFileDialogSpec {
+    const char* Name; // object name, as the window names its dialogs
+    QString Title;
+    QStringList Filters;
+    QString DefaultSuffix;
+    bool Save = false;
+};
+
+/// Runs a file dialog; the chosen file's full name, or an empty text when it was cancelled.
+/// The dialog appends DefaultSuffix to a name typed without any "." (as "route" -> route.RBF).
+QString AskFileName(QWidget* parent, const TFileDialogSpec& spec, const QString& initial) {
+    QFileDialog d(parent, spec.Title);
+    d.setObjectName(QString::fromLatin1(spec.Name));
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setOption(QFileDialog::HideNameFilterDetails);
+    d.setOption(QFileDialog::DontConfirmOverwrite);
+    d.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    d.setNameFilters(spec.Filters);
+    d.setDefaultSuffix(spec.DefaultSuffix);
+    if (!initial.isEmpty()) {
+        const QFileInfo info(initial);
+        if (info.path() != QStringLiteral(".")) d.setDirectory(info.absolutePath());
+        d.selectFile(info.fileName());
+    }
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
+    return d.selectedFiles().constFirst();
+}
+
+QString RbfFilter() {
+    return Filter(QStringLiteral("RSBN file (*.rbf)"), {QStringLiteral("*.rbf")});
+}
+
+TFileDialogSpec odFltPln() {
+    // Every kind of flight plan the import reads, each as its own entry, and all of them; the
+    // import tells them apart by their content. The original's entry comes first.
+    const QString pln = QStringLiteral("*.pln"), fms = QStringLiteral("*.fms"),
+                  lnm = QStringLiteral("*.lnmpln");
+    return {"odFltPln",
+            QStringLiteral("Импортировать флайт-план из MSFS2004"),
+            {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {pln}),
+             Filter(QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)"), {pln}),
+             Filter(QStringLiteral("X-Plane flight plan (*.fms)"), {fms}),
+             Filter(QStringLiteral("Little Navmap flight plan (*.lnmpln)"), {lnm}),
+             Filter(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)"), {pln, fms, lnm})},
+            QString()};
+}
+
+TFileDialogSpec odRSBNFile() {
+    return {"odRSBNFile",
+            QStringLiteral("Открыть флайт-план с РСБН"),
+            {RbfFilter()},
+            QStringLiteral("RBF")};
+}
+
+TFileDialogSpec SaveDialog() {
+    return {"SaveDialog",
+            QStringLiteral("Сохранить флайт-план с РСБН"),
+            {RbfFilter()},
+            QStringLiteral("RBF"),
+            true};
+}
+
+TFileDialogSpec sdExportToNaviHelper() {
+    return {"sdExportToNaviHelper",
+            QStringLiteral("Сохранение флайт-плана для Штурманского помощника"),
+            {Filter(QStringLiteral("navi_helper.txt"), {QStringLiteral("navi_helper.txt")})},
+            QStringLiteral("txt"),
+            true};
+}
+
+/// The name a plan is written to: a name typed with a final "." gets the default extension
+/// ("plan." is written as plan.RBF).
+QString PlanFileTarget(const QString& chosen) {
+    return chosen.endsWith(QLatin1Char('.')) ? chosen + QStringLiteral("RBF") : chosen;
+}
+
+/// One line per waypoint whose beacon the database lacks.
+QString MissingBeaconsText(const std::vector<TMissingBeacon>& missing) {
+    QStringList lines;
+    for (const TMissingBeacon& m : missing)
+        lines << QStringLiteral("Waypoint %1 \"%2\": beacon \"%3\" is not in the beacon database; "
+                                "the leg has no beacon")
+                     .arg(m.WayPoint + 1)
+                     .arg(ToQ(m.Name), ToQ(m.BeaconName));
+    return lines.join(QLatin1Char('\n'));
+}
+
+/// A file name for an export beside the current file: "route.rbf" -> "route.pdf".
+QString ExportName(const QString& current, const QString& suffix) {
+    if (current.isEmpty()) return QStringLiteral("plan.") + suffix;
+    const QFileInfo info(current);
+    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+void ImportFP(TfmMain& m, const QString& name) {
+    ImportFlightPlan(m.World.WayPointList, Path(name));
+    m.PlanFileName.clear(); // the next save asks for a name
+    m.SetGridRowCounts();
+    m.CurrentFileName = name;
+    m.World.WayPointList.CalcPlan();
+    m.RefreshTotals();
+}
+
+void OpenRSBN(TfmMain& m, const QString& name) {
+    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, Path(name));
+    m.PlanFileName = name;
+    m.SetGridRowCounts();
+    m.World.WayPointList.CalcPlan();
+    m.World.WayPointList.PlanModified = false;
+    m.CurrentFileName = m.PlanFileName;
+    m.RefreshTotals();
+    // A later save would drop these names for good, so the user hears of them now.
+    if (!missing.empty()) ReportMessage(MissingBeaconsText(missing));
 }
 
 } // namespace
 
 void TfmMain::mImportFPClick() {
-    const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Импортировать флайт-план из MSFS2004"), QString(),
-        QStringLiteral("FS 2004 flight plane (*.pln *.PLN)"));
-    if (name.isEmpty()) return;
-    ImportFlightPlan(World.WayPointList, Path(name));
-    PlanFileName.clear();
-    SetGridRowCounts();
-    CurrentFileName = name;
-    World.WayPointList.CalcPlan();
-    RefreshTotals();
+    RunCommand([&] {
+        const QString name = AskFileName(this, odFltPln(), QString());
+        if (!name.isEmpty()) ImportFP(*this, name);
+    });
 }
 
 void TfmMain::mOpenRSBNClick() {
-    const QString name =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Открыть флайт-план с РСБН"), QString(),
-                                     QStringLiteral("RSBN file (*.rbf *.RBF)"));
-    if (name.isEmpty()) return;
-    OpenPlanFile(World.WayPointList, Path(name));
-    PlanFileName = name;
-    SetGridRowCounts();
-    World.WayPointList.CalcPlan();
-    World.WayPointList.PlanModified = false;
-    CurrentFileName = PlanFileName;
-    RefreshTotals();
+    RunCommand([&] {
+        const QString name = AskFileName(this, odRSBNFile(), PlanFileName);
+        if (!name.isEmpty()) OpenRSBN(*this, name);
+    });
+}
+
+void TfmMain::OpenFile(const QString& fileName) {
+    const QString name = QFileInfo(fileName).absoluteFilePath();
+    if (name.endsWith(QStringLiteral(".rbf"), Qt::CaseInsensitive))
+        OpenRSBN(*this, name);
+    else
+        ImportFP(*this, name);
 }
 
 void TfmMain::mSaveRSBNClick() {
-    if (PlanFileName.isEmpty()) {
-        mSaveRSBN_asClick();
-        return;
-    }
-    SavePlanFile(World.WayPointList, Path(PlanFileName));
-    CurrentFileName = PlanFileName;
-    World.WayPointList.PlanModified = false;
-    RefreshTotals();
+    RunCommand([&] {
+        if (PlanFileName.isEmpty()) {
+            mSaveRSBN_asClick();
+            return;
+        }
+        SavePlanFile(World.WayPointList, Path(PlanFileName));
+        CurrentFileName = PlanFileName;
+        World.WayPointList.PlanModified = false;
+        RefreshTotals();
+    });
 }
 
 void TfmMain::mSaveRSBN_asClick() {
-    const QString name =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить флайт-план с РСБН"),
-                                     PlanFileName, QStringLiteral("RSBN file (*.rbf *.RBF)"));
-    if (name.isEmpty()) return;
-    SavePlanFile(World.WayPointList,
-                 Path(name.endsWith(QLatin1Char('.')) ? name + QStringLiteral("RBF") : name));
-    PlanFileName = name;
-    World.WayPointList.PlanModified = false;
-    CurrentFileName = name;
-    RefreshTotals();
+    RunCommand([&] {
+        const QString name = AskFileName(this, SaveDialog(), PlanFileName);
+        if (name.isEmpty()) return;
+        // Later saves go to the file written, never to a second file named as typed ("plan.").
+        const QString target = PlanFileTarget(name);
+        SavePlanFile(World.WayPointList, Path(target));
+        PlanFileName = target;
+        World.WayPointList.PlanModified = false;
+        CurrentFileName = target;
+        RefreshTotals();
+    });
 }
 
 void TfmMain::mExportClick() {
-    const QString name = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранение флайт-плана для Штурманского помощника"),
-        QStringLiteral("navi_helper.txt"), QStringLiteral("navi_helper.txt (navi_helper.txt)"));
-    if (name.isEmpty()) return;
-    ExportNaviHelper(World.WayPointList, Path(name));
+    RunCommand([&] {
+        const QString name =
+            AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
+        if (name.isEmpty()) return;
+        ExportNaviHelper(World.WayPointList, Path(name));
+    });
 }
 
-void TfmMain::mPrintClick() {}
-void TfmMain::mPrintPreviewClick() {}
-void TfmMain::mExportPDFClick() {}
-void TfmMain::mExportGPXClick() {}
-void TfmMain::mExportKMLClick() {}
+void TfmMain::mPrintClick() {
+    RunCommand([&] {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        if (dialog.exec() != QDialog::Accepted) return;
+        PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName);
+    });
+}
+
+void TfmMain::mPrintPreviewClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
+        // The preview paints from inside its own drawing, where an error cannot travel on.
+        try {
+            PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName);
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+    });
+    preview.exec();
+}
+
+void TfmMain::mExportPDFClick() {
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportPDF",
+            QStringLiteral("Export PDF"),
+            {Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
+            QStringLiteral("pdf"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("pdf")));
+        if (name.isEmpty()) return;
+        ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
+    });
+}
+
+void TfmMain::mExportGPXClick() {
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportGPX",
+            QStringLiteral("Export GPX"),
+            {Filter(QStringLiteral("GPX route (*.gpx)"), {QStringLiteral("*.gpx")})},
+            QStringLiteral("gpx"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("gpx")));
+        if (name.isEmpty()) return;
+        ExportGpx(World.WayPointList, Path(name));
+    });
+}
+
+void TfmMain::mExportKMLClick() {
+    RunCommand([&] {
+        const TFileDialogSpec spec{
+            "sdExportKML",
+            QStringLiteral("Export KML"),
+            {Filter(QStringLiteral("KML file (*.kml)"), {QStringLiteral("*.kml")})},
+            QStringLiteral("kml"),
+            true};
+        const QString name =
+            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("kml")));
+        if (name.isEmpty()) return;
+        ExportKml(World.WayPointList, Path(name));
+    });
+}
 
 } // namespace kestrun

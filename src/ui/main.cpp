@@ -1,5 +1,6 @@
 // The desktop program's entry: the world, the splash window, the four windows, the event loop.
 #include <QThread>
+#include <QTimer>
 
 #include "ui/fm_splash.h"
 #include "ui/startup.h"
@@ -31,5 +32,16 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     splash.reset();
     windows.fmMain->show();
+    // A file handed over by the desktop ("kestrun route.pln"), opened once the window is up.
+    if (argc > 1) {
+        const QString file = QString::fromLocal8Bit(argv[1]);
+        QTimer::singleShot(0, windows.fmMain.get(), [&windows, file] {
+            try {
+                windows.fmMain->OpenFile(file);
+            } catch (const std::exception& e) {
+                ReportError(e);
+            }
+        });
+    }
     return app.exec();
 }

@@ -1,0 +1,256 @@
+// The file commands driven through their menu shortcuts, with every dialog answered as a user
+// would: what each dialog shows, what each command writes, and the state it leaves.
+#include <QDir>
+#include <QFile>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QToolButton>
+
+#include "filedialogs.h"
+#include "plan/fltpln.h"
+#include "uitest.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void Copy(const std::string& from, const std::string& to) {
+    QFile::remove(Q(to));
+    QVERIFY(QFile::copy(Q(from), Q(to)));
+}
+
+// The menu's shortcut, as typed into the active main window.
+void Shortcut(TProgram& p, Qt::Key key) {
+    p.Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    QTest::keyClick(&p.Main(), key, Qt::ControlModifier);
+}
+
+// The names of `dir` that the filter's working patterns (its last parenthesised group) match.
+QStringList Matched(const QString& filter, const QString& dir) {
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const QString patterns = filter.mid(open + 1, filter.size() - open - 2);
+    return QDir(dir).entryList(patterns.split(QLatin1Char(' ')), QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestFileCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void importSaveOpenExport();
+    void failedImportAndOpenChangeNothing();
+    void openNamesMissingBeacons();
+    void exportPdf();
+    void fileFromCommandLine();
+    void printPreviewAndCancelledPrint();
+    void otherFormatsAndExports();
+};
+
+void TestFileCommands::importSaveOpenExport() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    TfmMain& m = p.Main();
+    const std::string pln = p.Work.File("route.PLN");
+    Copy(TestData("plans/fs2004.pln"), pln);
+
+    // Import: the plan, "*", the .PLN name; the filter takes the extension in any case.
+    answers.File(Q(pln));
+    Shortcut(p, Qt::Key_I);
+    QCOMPARE(answers.Seen.back().Title, QStringLiteral("Импортировать флайт-план из MSFS2004"));
+    QCOMPARE(answers.Seen.back().DefaultSuffix, QString());
+    const QString plnFilter = answers.Seen.back().Filters.constFirst();
+    for (const char* n : {"a.pln", "b.Pln", "c.txt"})
+        QFile(Q(p.Work.File(n))).open(QIODevice::WriteOnly);
+    QCOMPARE(Matched(plnFilter, Q(p.Work.Path)),
+             (QStringList{QStringLiteral("a.pln"), QStringLiteral("b.Pln"),
+                          QStringLiteral("route.PLN")}));
+    const int count = p.Plan().Count();
+    QVERIFY(count >= 2);
+    QCOMPARE(m.sgRSBN->model()->rowCount(), count);
+    QCOMPARE(p.Status(0), Q(pln));
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+
+    // The first save asks; "plan." is written as plan.RBF, where later saves go too.
+    answers.File(Q(p.Work.File("plan.")));
+    Shortcut(p, Qt::Key_S);
+    QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("SaveDialog"));
+    QCOMPARE(answers.Seen.back().Title, QStringLiteral("Сохранить флайт-план с РСБН"));
+    QCOMPARE(answers.Seen.back().DefaultSuffix, QStringLiteral("RBF"));
+    const QString rbf = Q(p.Work.File("plan.RBF"));
+    QVERIFY(QFile::exists(rbf));
+    QVERIFY(!QFile::exists(Q(p.Work.File("plan."))));
+    QCOMPARE(p.Status(0), rbf);
+    QCOMPARE(p.Status(2), QString());
+    m.mAutoSelectClick();
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+    const qint64 before = QFileInfo(rbf).size();
+    Shortcut(p, Qt::Key_S); // no dialog now
+    QCOMPARE(answers.Seen.size(), std::size_t(2));
+    QCOMPARE(p.Status(2), QString());
+    QVERIFY(QFileInfo(rbf).size() > before); // beacon names were written
+
+    // Save as, cancelled: nothing changes.
+    m.mAutoSelectClick();
+    answers.File(QString());
+    m.mSaveRSBN_asClick();
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+    QCOMPARE(p.Status(0), rbf);
+
+    // Open: the plan file's name, no "*".
+    answers.File(rbf);
+    Shortcut(p, Qt::Key_O);
+    QCOMPARE(answers.Seen.back().Title, QStringLiteral("Открыть флайт-план с РСБН"));
+    QCOMPARE(p.Plan().Count(), count);
+    QCOMPARE(p.Status(0), rbf);
+    QCOMPARE(p.Status(2), QString());
+
+    // Export: offers navi_helper.txt, changes neither the mark nor the name.
+    m.mAutoSelectClick();
+    answers.File(Q(p.Work.File("navi_helper.txt")));
+    m.sbExportToNH->click();
+    QCOMPARE(answers.Seen.back().Title,
+             QStringLiteral("Сохранение флайт-плана для Штурманского помощника"));
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("navi_helper.txt"));
+    QVERIFY(QFileInfo(Q(p.Work.File("navi_helper.txt"))).size() > 0);
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+    QCOMPARE(p.Status(0), rbf);
+    QCOMPARE(answers.Unexpected, 0);
+    QVERIFY(p.Messages.isEmpty());
+}
+
+void TestFileCommands::failedImportAndOpenChangeNothing() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    TypeRoute(p);
+    const QString shown = p.Main().sgRSBN->model()->index(1, kName).data().toString();
+    const std::string broken = p.Work.File("broken.pln");
+    Copy(TestData("plans/broken.pln"), broken);
+    const std::string badRbf = p.Work.File("bad.rbf");
+    Copy(TestData("plans/broken.pln"), badRbf);
+
+    answers.File(Q(broken));
+    Shortcut(p, Qt::Key_I);
+    answers.File(Q(badRbf));
+    Shortcut(p, Qt::Key_O);
+    QCOMPARE(p.Messages.size(), 2);
+    // The message, and the place on a second line.
+    QCOMPARE(p.Messages[0],
+             QStringLiteral("Ожидается символ \"*\"\n") + Q(broken) + QStringLiteral(":4"));
+    QCOMPARE(p.Plan().Count(), 3);
+    QCOMPARE(p.Main().sgRSBN->model()->rowCount(), 3);
+    QCOMPARE(p.Main().sgRSBN->model()->index(1, kName).data().toString(), shown);
+    QCOMPARE(p.Status(0), QString());
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+}
+
+void TestFileCommands::openNamesMissingBeacons() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    answers.File(Q(TestData("planfile/three-endwaypoint.rbf")));
+    Shortcut(p, Qt::Key_O);
+    QCOMPARE(p.Plan().Count(), 3);
+    QCOMPARE(p.Messages,
+             QStringList{QStringLiteral("Waypoint 2 \"Точка 1\": beacon \"Рязань\" is not in the "
+                                        "beacon database; the leg has no beacon")});
+}
+
+void TestFileCommands::exportPdf() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    TypeRoute(p);
+    answers.File(Q(p.Work.File("route")));
+    p.Main().mExportPDFClick();
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("plan.pdf"));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {Q(p.Work.File("route.pdf")), QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    QVERIFY2(pdf.contains(QStringLiteral("3. UMMS N53*52.90’ E027*32.30’")), qPrintable(pdf));
+    QVERIFY(pdf.contains(p.Main().windowTitle().simplified()));
+    QVERIFY(pdf.contains(QStringLiteral("page 1 of 1")));
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+}
+
+void TestFileCommands::fileFromCommandLine() {
+    TProgram p;
+    p.Start();
+    p.Main().OpenFile(Q(TestData("planfile/three-traverse.rbf")));
+    QCOMPARE(p.Plan().Count(), 3);
+    QCOMPARE(p.Plan().SupPoint, spTraverse);
+    QCOMPARE(p.Status(2), QString());
+    // Any other name is imported; a relative one is taken from the working folder.
+    Copy(TestData("plans/fs2002.pln"), p.Work.File("r.PLN"));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(Q(p.Work.Path));
+    p.Main().OpenFile(QStringLiteral("r.PLN"));
+    QDir::setCurrent(cwd);
+    QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+}
+
+void TestFileCommands::printPreviewAndCancelledPrint() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    TypeRoute(p);
+    for (int i = 0; i < 57; ++i) p.Plan().AppendWayPoint(); // 60 rows: more than one page
+    int pages = 0;
+    answers.Custom([&](QDialog* d) {
+        if (auto* w = d->findChild<QPrintPreviewWidget*>()) pages = w->pageCount();
+        d->reject();
+    });
+    p.Main().mPrintPreviewClick();
+    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+    // A cancelled print dialog prints nothing and says nothing.
+    answers.Custom([](QDialog* d) { d->reject(); });
+    Shortcut(p, Qt::Key_P);
+    QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("PrintDialog"));
+    QVERIFY(p.Messages.isEmpty());
+    QCOMPARE(answers.Unexpected, 0);
+}
+
+void TestFileCommands::otherFormatsAndExports() {
+    TProgram p;
+    p.Start();
+    TDialogAnswers answers;
+    const std::string fms = p.Work.File("route.FMS");
+    Copy(std::string(KESTRUN_SHARED_DATA) + "/plans/modern/UUEE-UWKD-xp11.fms", fms);
+    answers.File(Q(fms));
+    Shortcut(p, Qt::Key_I);
+    QVERIFY(p.Plan().Count() > 2);
+    QCOMPARE(p.Status(0), Q(fms));
+    // One entry per kind, then all of them.
+    const QStringList filters = answers.Seen.back().Filters;
+    QCOMPARE(filters.size(), 5);
+    QVERIFY(filters.last().startsWith(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)")));
+    for (const char* n : {"a.Pln", "b.lnmPLN", "c.txt"})
+        QFile(Q(p.Work.File(n))).open(QIODevice::WriteOnly);
+    QCOMPARE(Matched(filters.last(), Q(p.Work.Path)),
+             (QStringList{QStringLiteral("a.Pln"), QStringLiteral("b.lnmPLN"),
+                          QStringLiteral("route.FMS")}));
+
+    // GPX and KML beside the imported file, offered with its name.
+    answers.File(Q(p.Work.File("route.gpx")));
+    p.Main().mExportGPXClick();
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("route.gpx"));
+    answers.File(Q(p.Work.File("route.kml")));
+    p.Main().mExportKMLClick();
+    QCOMPARE(answers.Seen.back().Initial, QStringLiteral("route.kml"));
+    QVERIFY(ReadBytes(p.Work.File("route.gpx")).find("<rtept") != std::string::npos);
+    QVERIFY(ReadBytes(p.Work.File("route.kml")).find("<kml") != std::string::npos);
+    QCOMPARE(p.Status(2), QStringLiteral("*"));
+    QCOMPARE(answers.Unexpected, 0);
+}
+
+KESTRUN_UI_TEST_MAIN(TestFileCommands)
+#include "filecmd_test.moc"

@@ -1,0 +1,202 @@
+// The settings, About and Help windows as the user meets them: Ok's steps, Cancel, the controls
+// that take effect at once, the beacon file picker's folder and filter, Enter, the help text.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "filedialogs.h"
+#include "plan/fltpln.h"
+#include "settings/cfg.h"
+#include "uitest.h"
+
+using namespace kestrun;
+using namespace kestrun::test;
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+const std::string kShipped = std::string(KESTRUN_RUN_DIR) + "/rsbn_cis_fs2004.csv";
+
+TConfig Settings(const std::string& beacons, std::uint8_t supPoint = 0) {
+    TConfig c{std::filesystem::path(kShipped)};
+    c.RSBNBeaconFile = beacons;
+    c.SupPointDef = supPoint;
+    return c;
+}
+
+} // namespace
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void okWithUnchangedSettings();
+    void checkBoxAndCancel();
+    void defaultSupportPointAtCreation();
+    void enterCancels();
+    void beaconPickerFolderAndFilter();
+    void helpText();
+};
+
+void TestConfig::okWithUnchangedSettings() {
+    TProgram p;
+    p.WriteConfig(Settings(kShipped));
+    p.Start();
+    TypeRoute(p);
+    const std::string cfg = p.Work.File("RSBN.cfg");
+    WriteBytes(cfg, "stale"); // Ok must write the settings over it
+    // A beacon chosen by hand that the automatic choice would not make: the last of the list.
+    const int hand = p.World->BeaconList.Count() - 1;
+    p.Plan()[0].SetBeacon(hand);
+    p.Plan().CalcPlan();
+    p.World->BeaconList.Records.pop_back(); // the reload must bring it back
+    p.Plan().PlanModified = false;
+
+    TDialogAnswers answers;
+    answers.Custom([&](QDialog*) { QTest::mouseClick(p.W->fmConfig->BitBtn1, Qt::LeftButton); });
+    p.Main().mSettingsClick();
+    QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("fmConfig"));
+    QVERIFY(p.Messages.isEmpty());
+
+    // Written back where it was read, with the settings as they stand.
+    TConfig again{std::filesystem::path(kShipped)};
+    again.LoadFromFile(cfg);
+    QCOMPARE(again.RSBNBeaconFile, kShipped);
+    QCOMPARE(ReadBytes(cfg), p.World->Config.SaveToString());
+    QVERIFY(!QFile::exists(QStringLiteral(KESTRUN_RUN_DIR "/RSBN.cfg")));
+    QCOMPARE(p.World->BeaconList.Count(), hand + 1);
+    // The beacons were chosen anew: a second automatic choice changes nothing.
+    QVERIFY(p.Plan()[0].BeaconIndex != hand);
+    std::vector<int> chosen;
+    for (int i = 0; i < p.Plan().Count(); ++i) chosen.push_back(p.Plan()[i].BeaconIndex);
+    p.Plan().AutoSelectBeacons();
+    for (int i = 0; i < p.Plan().Count(); ++i) QCOMPARE(p.Plan()[i].BeaconIndex, chosen[i]);
+    QCOMPARE(p.Status(2), QStringLiteral("*")); // recomputed
+}
+
+void TestConfig::checkBoxAndCancel() {
+    TProgram p;
+    p.WriteConfig(Settings(kShipped));
+    p.Start();
+    TfmConfig& c = *p.W->fmConfig;
+    const QByteArray before = [&] {
+        QFile f(Q(p.Work.File("RSBN.cfg")));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QVERIFY(!p.Main().rgSupportPoint->isVisibleTo(&p.Main()));
+    TDialogAnswers answers;
+    answers.Custom([&](QDialog*) {
+        c.cbViewSPPanel->click();
+        c.edRSBNFilePath->setText(QStringLiteral("/elsewhere/beacons.cfg"));
+        QTest::mouseClick(c.BitBtn3, Qt::LeftButton);
+    });
+    p.Main().mSettingsClick();
+    QVERIFY(p.Main().rgSupportPoint->isVisibleTo(&p.Main())); // at once, kept by Cancel
+    QVERIFY(p.World->Config.ViewSPPanel);
+    QCOMPARE(p.World->Config.RSBNBeaconFile, kShipped);
+    QFile f(Q(p.Work.File("RSBN.cfg")));
+    f.open(QIODevice::ReadOnly);
+    QCOMPARE(f.readAll(), before);
+    // Opened again, the field shows the saved path.
+    QString shown;
+    answers.Custom([&](QDialog* d) {
+        shown = c.edRSBNFilePath->text();
+        d->reject();
+    });
+    p.Main().mSettingsClick();
+    QCOMPARE(shown, Q(kShipped));
+}
+
+void TestConfig::defaultSupportPointAtCreation() {
+    for (std::uint8_t def : {0, 1, 7}) {
+        TProgram p;
+        p.WriteConfig(Settings(kShipped, def));
+        p.Start();
+        const int item = def >= 1 ? 1 : 0;
+        QCOMPARE(p.W->fmConfig->rgSupportPointItems->checkedId(), item);
+        QCOMPARE(p.Main().rgSupportPointItems->checkedId(), item);
+        QCOMPARE(static_cast<int>(p.Plan().SupPoint), item);
+        QCOMPARE(p.Status(2), QString());
+    }
+}
+
+void TestConfig::enterCancels() {
+    TProgram p;
+    p.WriteConfig(Settings(kShipped));
+    p.Start();
+    TfmConfig& c = *p.W->fmConfig;
+    int result = -1;
+    TDialogAnswers answers;
+    answers.Custom([&](QDialog*) {
+        c.edRSBNFilePath->setFocus();
+        c.edRSBNFilePath->setText(QStringLiteral("typed.csv"));
+        QTest::keyClick(c.edRSBNFilePath, Qt::Key_Return);
+    });
+    p.Main().mSettingsClick();
+    result = c.result();
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(p.World->Config.RSBNBeaconFile, kShipped);
+}
+
+void TestConfig::beaconPickerFolderAndFilter() {
+    TempDir other;
+    struct Case {
+        std::string saved;
+        QString folder, filter;
+    } cases[] = {
+        {kShipped, QStringLiteral(KESTRUN_RUN_DIR), QStringLiteral("*.csv")},
+        {other.File("RSBN_CIS_FS2004.CSV"), Q(other.Path), QStringLiteral("*.cfg")},
+        {other.File("beacons.cfg"), Q(other.Path), QStringLiteral("*.cfg")},
+    };
+    for (const Case& k : cases) {
+        TProgram p;
+        p.WriteConfig(Settings(kShipped));
+        p.Start();
+        p.World->Config.RSBNBeaconFile = k.saved;
+        QString folder, filter;
+        TDialogAnswers answers;
+        answers.Custom([&](QDialog* d) {
+            auto* f = qobject_cast<QFileDialog*>(d);
+            folder = f->directory().absolutePath();
+            filter = f->selectedNameFilter();
+            d->reject();
+        });
+        p.W->fmConfig->btPathFinderClick();
+        QCOMPARE(folder, QDir(k.folder).absolutePath());
+        QVERIFY2(filter.startsWith(k.filter), qPrintable(filter));
+    }
+}
+
+void TestConfig::helpText() {
+    struct Case {
+        const char* name;
+        const char* bytes; // RSBNHelp.txt in the working folder; nullptr: none anywhere
+        QString shown;
+    } cases[] = {
+        {"file", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nline 2\rline 3\n\nend\r\n",
+         QStringLiteral("Привет\nline 2\nline 3\n\nend")},
+        {"empty file", "", QString()},
+        {"no file", nullptr, TfmHelp::BuiltInText()},
+    };
+    for (const Case& c : cases) {
+        TempDir exe; // no RSBNHelp.txt beside the executable
+        TProgram p(exe.Path);
+        if (c.bytes) WriteBytes(p.Work.File("RSBNHelp.txt"), c.bytes);
+        p.Start();
+        QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
+    }
+    QCOMPARE(TfmHelp::BuiltInText().count(QLatin1Char('\n')), 5); // six lines
+}
+
+KESTRUN_UI_TEST_MAIN(TestConfig)
+#include "fm_config_test.moc"
