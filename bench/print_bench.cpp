@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <numbers>
 
 #include "files/beaconfile.h"
 #include "math/bglmag.h"
@@ -29,7 +30,7 @@ void BM_ExportPdf200(benchmark::State& state) {
         TWayPoint& w = plan.AddWayPoint();
         w.Name = "WP" + std::to_string(i + 1);
         TGeoPoint p{b.Position.Lat + 0.001L, b.Position.Lon + 0.002L};
-        if (p.Lat < 0) p.Lat += 2 * 3.14159265358979323846L;
+        if (p.Lat < 0) p.Lat += 2 * std::numbers::pi_v<long double>;
         w.SetPos(p);
     }
     plan.AutoSelectBeacons();

@@ -11,7 +11,7 @@
 namespace kestrun::test {
 namespace {
 
-constexpr double kRad = 3.14159265358979323846 / 180.0;
+constexpr double kRad = kDeg;
 
 std::vector<std::string> Row(const TWayPointList& plan, int index) {
     std::vector<std::string> row;
