@@ -19,6 +19,7 @@
 #include "settings/langs.h"
 #include "ui/fm_main.h"
 #include "ui/qtext.h"
+#include "ui/supportpoint.h"
 #include "ui/world.h"
 
 namespace kestrun {
@@ -81,19 +82,8 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     }
     connect(cbViewSPPanel, &QCheckBox::toggled, this, [this] { cbViewSPPanelClick(); });
 
-    rgSupportPoint = new QGroupBox(QStringLiteral("Положение опорной точки"), Panel1);
-    rgSupportPoint->setObjectName(QStringLiteral("rgSupportPoint"));
+    rgSupportPoint = NewSupportPointGroup(Panel1, rgSupportPointItems);
     rgSupportPoint->setGeometry(274, 97, 185, 40);
-    auto* rgLayout = new QHBoxLayout(rgSupportPoint);
-    rgLayout->setContentsMargins(6, 0, 6, 0);
-    rgSupportPointItems = new QButtonGroup(rgSupportPoint);
-    const QString items[2] = {QStringLiteral("К(П)ПМ"), QStringLiteral("Траверз")};
-    for (int i = 0; i < 2; ++i) {
-        auto* rb = new QRadioButton(items[i], rgSupportPoint);
-        rb->setObjectName(QStringLiteral("rgSupportPoint_%1").arg(i));
-        rgSupportPointItems->addButton(rb, i);
-        rgLayout->addWidget(rb);
-    }
     rgSupportPointItems->button(0)->setChecked(true);
     connect(rgSupportPointItems, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked) rgSupportPointClick(id);

@@ -35,6 +35,7 @@
 #include "ui/fm_help.h"
 #include "ui/picker.h"
 #include "ui/qtext.h"
+#include "ui/supportpoint.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
 
@@ -277,19 +278,8 @@ void TfmMain::CreateControls() {
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* panelLayout = new QHBoxLayout(Panel1);
     panelLayout->setContentsMargins(1, 0, 1, 0); // the group at (2, 1) inside the bevel
-    rgSupportPoint = new QGroupBox(QStringLiteral("Положение опорной точки"), Panel1);
-    rgSupportPoint->setObjectName(QStringLiteral("rgSupportPoint"));
+    rgSupportPoint = NewSupportPointGroup(Panel1, rgSupportPointItems);
     rgSupportPoint->setFixedSize(185, 40);
-    auto* rgLayout = new QHBoxLayout(rgSupportPoint);
-    rgLayout->setContentsMargins(6, 0, 6, 0);
-    rgSupportPointItems = new QButtonGroup(rgSupportPoint);
-    const QString items[2] = {QStringLiteral("К(П)ПМ"), QStringLiteral("Траверз")};
-    for (int i = 0; i < 2; ++i) {
-        auto* rb = new QRadioButton(items[i], rgSupportPoint);
-        rb->setObjectName(QStringLiteral("rgSupportPoint_%1").arg(i));
-        rgSupportPointItems->addButton(rb, i);
-        rgLayout->addWidget(rb);
-    }
     connect(rgSupportPointItems, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked) rgSupportPointClick(id);
     });

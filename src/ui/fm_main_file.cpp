@@ -68,7 +68,7 @@ QString Filter(const QString& shown, const QStringList& patterns) {
     return shown + QStringLiteral(" (") + any.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
-struct TFileDialogSpec {
+struct TFileDialogForm {
     const char* Name; // object name, as the window names its dialogs
     QString Title;
     QStringList Filters;
@@ -78,16 +78,16 @@ struct TFileDialogSpec {
 
 /// Runs a file dialog; the chosen file's full name, or an empty text when it was cancelled.
 /// The dialog appends DefaultSuffix to a name typed without any "." (as "route" -> route.RBF).
-QString AskFileName(QWidget* parent, const TFileDialogSpec& spec, const QString& initial) {
-    QFileDialog d(parent, spec.Title);
-    d.setObjectName(QString::fromLatin1(spec.Name));
+QString AskFileName(QWidget* parent, const TFileDialogForm& form, const QString& initial) {
+    QFileDialog d(parent, form.Title);
+    d.setObjectName(QString::fromLatin1(form.Name));
     d.setOption(QFileDialog::DontUseNativeDialog);
     d.setOption(QFileDialog::HideNameFilterDetails);
     d.setOption(QFileDialog::DontConfirmOverwrite);
-    d.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    d.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    d.setNameFilters(spec.Filters);
-    d.setDefaultSuffix(spec.DefaultSuffix);
+    d.setAcceptMode(form.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(form.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    d.setNameFilters(form.Filters);
+    d.setDefaultSuffix(form.DefaultSuffix);
     if (!initial.isEmpty()) {
         const QFileInfo info(initial);
         if (info.path() != QStringLiteral(".")) d.setDirectory(info.absolutePath());
@@ -101,7 +101,7 @@ QString RbfFilter() {
     return Filter(QStringLiteral("RSBN file (*.rbf)"), {QStringLiteral("*.rbf")});
 }
 
-TFileDialogSpec odFltPln() {
+TFileDialogForm odFltPln() {
     // Every kind of flight plan the import reads, each as its own entry, and all of them; the
     // import tells them apart by their content. The original's entry comes first.
     const QString pln = QStringLiteral("*.pln"), fms = QStringLiteral("*.fms"),
@@ -116,14 +116,14 @@ TFileDialogSpec odFltPln() {
             QString()};
 }
 
-TFileDialogSpec odRSBNFile() {
+TFileDialogForm odRSBNFile() {
     return {"odRSBNFile",
             QStringLiteral("Открыть флайт-план с РСБН"),
             {RbfFilter()},
             QStringLiteral("RBF")};
 }
 
-TFileDialogSpec SaveDialog() {
+TFileDialogForm SaveDialog() {
     return {"SaveDialog",
             QStringLiteral("Сохранить флайт-план с РСБН"),
             {RbfFilter()},
@@ -131,7 +131,7 @@ TFileDialogSpec SaveDialog() {
             true};
 }
 
-TFileDialogSpec sdExportToNaviHelper() {
+TFileDialogForm sdExportToNaviHelper() {
     return {"sdExportToNaviHelper",
             QStringLiteral("Сохранение флайт-плана для Штурманского помощника"),
             {Filter(QStringLiteral("navi_helper.txt"), {QStringLiteral("navi_helper.txt")})},
@@ -161,6 +161,14 @@ QString ExportName(const QString& current, const QString& suffix) {
     if (current.isEmpty()) return QStringLiteral("plan.") + suffix;
     const QFileInfo info(current);
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+/// Asks where an export with the extension ext goes, offering the plan's own name with it.
+QString AskExportName(QWidget* parent, const char* name, const QString& title, const QString& shown,
+                      const QString& ext, const QString& current) {
+    const TFileDialogForm form{
+        name, title, {Filter(shown, {QStringLiteral("*.") + ext})}, ext, true};
+    return AskFileName(parent, form, ExportName(current, ext));
 }
 
 void ImportFP(TfmMain& m, const QString& name) {
@@ -271,14 +279,9 @@ void TfmMain::mPrintPreviewClick() {
 
 void TfmMain::mExportPDFClick() {
     RunCommand([&] {
-        const TFileDialogSpec spec{
-            "sdExportPDF",
-            QStringLiteral("Export PDF"),
-            {Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
-            QStringLiteral("pdf"),
-            true};
-        const QString name =
-            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("pdf")));
+        const QString name = AskExportName(this, "sdExportPDF", QStringLiteral("Export PDF"),
+                                           QStringLiteral("PDF file (*.pdf)"),
+                                           QStringLiteral("pdf"), CurrentFileName);
         if (name.isEmpty()) return;
         ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
     });
@@ -286,14 +289,9 @@ void TfmMain::mExportPDFClick() {
 
 void TfmMain::mExportGPXClick() {
     RunCommand([&] {
-        const TFileDialogSpec spec{
-            "sdExportGPX",
-            QStringLiteral("Export GPX"),
-            {Filter(QStringLiteral("GPX route (*.gpx)"), {QStringLiteral("*.gpx")})},
-            QStringLiteral("gpx"),
-            true};
-        const QString name =
-            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("gpx")));
+        const QString name = AskExportName(this, "sdExportGPX", QStringLiteral("Export GPX"),
+                                           QStringLiteral("GPX route (*.gpx)"),
+                                           QStringLiteral("gpx"), CurrentFileName);
         if (name.isEmpty()) return;
         ExportGpx(World.WayPointList, Path(name));
     });
@@ -301,14 +299,9 @@ void TfmMain::mExportGPXClick() {
 
 void TfmMain::mExportKMLClick() {
     RunCommand([&] {
-        const TFileDialogSpec spec{
-            "sdExportKML",
-            QStringLiteral("Export KML"),
-            {Filter(QStringLiteral("KML file (*.kml)"), {QStringLiteral("*.kml")})},
-            QStringLiteral("kml"),
-            true};
-        const QString name =
-            AskFileName(this, spec, ExportName(CurrentFileName, QStringLiteral("kml")));
+        const QString name = AskExportName(this, "sdExportKML", QStringLiteral("Export KML"),
+                                           QStringLiteral("KML file (*.kml)"),
+                                           QStringLiteral("kml"), CurrentFileName);
         if (name.isEmpty()) return;
         ExportKml(World.WayPointList, Path(name));
     });

@@ -19,15 +19,15 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|splash]]\n");
+        std::fprintf(
+            stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|splash|config]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
     // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
-    // editor; "splash": the splash window alone.
+    // editor; "splash": the splash window alone; "config": the settings window alone.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
@@ -56,6 +56,14 @@ int main(int argc, char** argv) {
     }
     m.show();
     m.activateWindow();
+    if (mode == "config") {
+        windows.fmConfig->show();
+        QTimer::singleShot(800, [&] {
+            const QPixmap shot = windows.fmConfig->grab();
+            QApplication::exit(shot.save(out, "PNG") ? 0 : 1);
+        });
+        return app.exec();
+    }
     QTimer::singleShot(800, [&] {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();

@@ -1,0 +1,15 @@
+// The support-point selector, which the main window and the settings window both show.
+#pragma once
+
+class QButtonGroup;
+class QGroupBox;
+class QWidget;
+
+namespace kestrun {
+
+/// The radio group "Положение опорной точки" (object name rgSupportPoint) with its two items
+/// side by side: "К(П)ПМ" (id 0, the leg's end waypoint) and "Траверз" (id 1). `items`
+/// receives the buttons' group; nothing is checked and nothing is connected.
+QGroupBox* NewSupportPointGroup(QWidget* parent, QButtonGroup*& items);
+
+} // namespace kestrun
