@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "benchgrid.h"
 #include "files/fpimport.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
@@ -44,8 +45,7 @@ void ImportAndCalcPlan(benchmark::State& state) {
     const std::string text = GeneratePlan(count);
     TRSBNList beacons;
     TMagDecGrid grid;
-    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
-        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    bench::FillBenchGrid(grid);
     for (auto _ : state) {
         TWayPointList plan(beacons, grid);
         std::istringstream in(text);

@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 
+#include "benchgrid.h"
 #include "files/fpimport.h"
 #include "files/fsxplan.h"
 #include "math/bglmag.h"
@@ -76,8 +77,7 @@ void BM_ImportFsxPlan(benchmark::State& state) {
     const std::string& text = Plan();
     TRSBNList beacons;
     TMagDecGrid grid;
-    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
-        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    bench::FillBenchGrid(grid);
     for (auto _ : state) {
         TWayPointList plan(beacons, grid);
         ImportFsxPlan(plan, text, "bench.pln");
@@ -129,8 +129,7 @@ void BM_ImportFlightPlanFile(benchmark::State& state) {
     const std::filesystem::path& path = PlanFile();
     TRSBNList beacons;
     TMagDecGrid grid;
-    for (std::size_t i = 0; i < grid.Grid.size(); ++i)
-        grid.Grid[i] = static_cast<std::int16_t>(i % 2000);
+    bench::FillBenchGrid(grid);
     for (auto _ : state) {
         TWayPointList plan(beacons, grid);
         ImportFlightPlan(plan, path);
