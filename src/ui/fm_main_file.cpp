@@ -192,6 +192,15 @@ void OpenRSBN(TfmMain& m, const QString& name) {
     if (!missing.empty()) ReportMessage(MissingBeaconsText(missing));
 }
 
+/// Writes the plan file; from then on it is the plan's file and the plan counts as saved.
+void SaveRSBN(TfmMain& m, const QString& name) {
+    SavePlanFile(m.World.WayPointList, Path(name));
+    m.PlanFileName = name;
+    m.CurrentFileName = name;
+    m.World.WayPointList.PlanModified = false;
+    m.RefreshTotals();
+}
+
 } // namespace
 
 void TfmMain::mImportFPClick() {
@@ -222,10 +231,7 @@ void TfmMain::mSaveRSBNClick() {
             mSaveRSBN_asClick();
             return;
         }
-        SavePlanFile(World.WayPointList, Path(PlanFileName));
-        CurrentFileName = PlanFileName;
-        World.WayPointList.PlanModified = false;
-        RefreshTotals();
+        SaveRSBN(*this, PlanFileName);
     });
 }
 
@@ -234,12 +240,7 @@ void TfmMain::mSaveRSBN_asClick() {
         const QString name = AskFileName(this, SaveDialog(), PlanFileName);
         if (name.isEmpty()) return;
         // Later saves go to the file written, never to a second file named as typed ("plan.").
-        const QString target = PlanFileTarget(name);
-        SavePlanFile(World.WayPointList, Path(target));
-        PlanFileName = target;
-        World.WayPointList.PlanModified = false;
-        CurrentFileName = target;
-        RefreshTotals();
+        SaveRSBN(*this, PlanFileTarget(name));
     });
 }
 
