@@ -32,16 +32,24 @@ std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path) {
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
     auto in = OpenFileRead(path);
-    // Read straight into a string of the file's size (a regular file's, as opened): through a
-    // string stream the bytes were copied twice and the buffer regrown, which cost as much
+    // Read straight into a string of the file's size (a regular file's, as opened): the stream
+    // hands a read this large to the system without copying it through its own buffer. Through
+    // a string stream or a chunk buffer the bytes were copied more than once, which cost as much
     // as parsing a large XML plan.
     std::string bytes;
-    const std::streamoff size = in->rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
-    in->rdbuf()->pubseekoff(0, std::ios::beg, std::ios::in);
-    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+    std::streambuf& buf = *in->rdbuf();
+    const std::streamoff size = buf.pubseekoff(0, std::ios::end, std::ios::in);
+    buf.pubseekoff(0, std::ios::beg, std::ios::in);
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        const std::streamsize got = buf.sgetn(bytes.data(), static_cast<std::streamsize>(size));
+        bytes.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    }
+    // A file that grew since its size was taken, or whose size the system does not tell, is
+    // read on to its end.
     char chunk[65536];
-    while (in->read(chunk, sizeof chunk) || in->gcount() > 0)
-        bytes.append(chunk, static_cast<std::size_t>(in->gcount()));
+    for (std::streamsize n; (n = buf.sgetn(chunk, sizeof chunk)) > 0;)
+        bytes.append(chunk, static_cast<std::size_t>(n));
     return bytes;
 }
 

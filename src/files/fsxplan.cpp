@@ -1,7 +1,6 @@
 #include "files/fsxplan.h"
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "base/error.h"
@@ -26,102 +25,118 @@ struct TDecimal {
     long double Value() const { return static_cast<long double>(Mantissa) / kPow10[Scale]; }
 };
 
-// A left-to-right reader of one WorldPosition text.
-class TPosCursor {
+// A left-to-right reader of one WorldPosition text. The import reads one per waypoint, so it
+// works on raw pointers and reports failure by its result rather than through optionals.
+class TPosScanner {
 public:
-    explicit TPosCursor(std::string_view text) : S_(text) {}
+    explicit TPosScanner(std::string_view text)
+        : P_(text.data()), End_(text.data() + text.size()) {}
 
     void SkipBlanks() {
         // Most bytes are no blank: one comparison tells.
-        while (I_ < S_.size() && static_cast<unsigned char>(S_[I_]) <= ' ' &&
-               (S_[I_] == ' ' || S_[I_] == '\t' || S_[I_] == '\r' || S_[I_] == '\n'))
-            ++I_;
+        while (P_ != End_ && static_cast<unsigned char>(*P_) <= ' ' &&
+               (*P_ == ' ' || *P_ == '\t' || *P_ == '\r' || *P_ == '\n'))
+            ++P_;
     }
     bool Take(char what) {
         SkipBlanks();
-        if (I_ >= S_.size() || S_[I_] != what) return false;
-        ++I_;
+        if (P_ == End_ || *P_ != what) return false;
+        ++P_;
         return true;
     }
     // One of the letters (upper or lower case); returns it in upper case, or 0.
     char TakeLetter(char a, char b) {
         SkipBlanks();
-        if (I_ >= S_.size()) return 0;
-        char c = S_[I_];
+        if (P_ == End_) return 0;
+        char c = *P_;
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (c != a && c != b) return 0;
-        ++I_;
+        ++P_;
         return c;
     }
-    // Digits with at most one decimal separator, "." or ",", as an integer over a power of
-    // ten: exact for up to 19 digits.
-    std::optional<TDecimal> Number() {
+    // Digits with at most one decimal separator, "." or ",", between digits, as an integer
+    // over a power of ten: exact for up to 19 digits; more are refused.
+    bool Number(TDecimal& d) {
         SkipBlanks();
-        // Worked on a local copy of the position, which the compiler keeps in a register.
-        const std::size_t size = S_.size();
-        std::size_t i = I_;
-        TDecimal d;
-        int digits = 0;
-        bool point = false;
-        for (; i < size; ++i) {
-            const char c = S_[i];
-            if (IsDigit(c)) {
-                if (++digits > 19) return std::nullopt;
-                d.Mantissa = d.Mantissa * 10 + static_cast<unsigned>(c - '0');
-                d.Scale += point;
-            } else if ((c == '.' || c == ',') && !point && digits > 0 && i + 1 < size &&
-                       IsDigit(S_[i + 1])) {
-                point = true;
-            } else {
-                break;
-            }
+        const char* p = P_;
+        unsigned long long mantissa = 0;
+        const char* first = p;
+        while (p != End_ && IsDigit(*p))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p == first) return false;
+        int digits = static_cast<int>(p - first);
+        int scale = 0;
+        if (End_ - p > 1 && (*p == '.' || *p == ',') && IsDigit(p[1])) {
+            const char* fraction = ++p;
+            while (p != End_ && IsDigit(*p))
+                mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+            scale = static_cast<int>(p - fraction);
+            digits += scale;
         }
-        I_ = i;
-        if (digits == 0) return std::nullopt;
-        return d;
+        P_ = p;
+        if (digits > 19) return false;
+        d.Mantissa = mantissa;
+        d.Scale = scale;
+        return true;
     }
     bool TakeDegreeSign() {
         // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
         SkipBlanks();
-        const std::string_view rest = S_.substr(I_);
-        const std::size_t n = rest.starts_with("\xC2\xB0")                        ? 2
-                              : rest.starts_with('\xB0') || rest.starts_with('*') ? 1
-                                                                                  : 0;
-        I_ += n;
-        return n > 0;
+        if (P_ == End_) return false;
+        if (*P_ == '\xB0' || *P_ == '*') {
+            ++P_;
+            return true;
+        }
+        if (*P_ == '\xC2' && End_ - P_ > 1 && P_[1] == '\xB0') {
+            P_ += 2;
+            return true;
+        }
+        return false;
     }
 
 private:
-    std::string_view S_;
-    std::size_t I_ = 0;
+    const char* P_;
+    const char* End_;
 };
 
-//   N53° 38' 1.22"   (one coordinate; the caller reads the comma between the two)
-std::optional<long double> ReadDms(TPosCursor& c, char positive, char negative) {
-    char letter = c.TakeLetter(positive, negative);
-    if (!letter) return std::nullopt;
-    auto deg = c.Number();
-    if (!deg || !c.TakeDegreeSign()) return std::nullopt;
-    auto min = c.Number();
-    if (!min || !c.Take('\'')) return std::nullopt;
-    auto sec = c.Number();
-    if (!sec || !c.Take('"')) return std::nullopt;
-    long double value;
-    if (deg->Scale == 0 && min->Scale == 0 && sec->Scale <= 12 && deg->Mantissa <= 360 &&
-        min->Mantissa <= 60 && sec->Mantissa < 60'000'000'000'000) {
+// One coordinate as written: degrees, minutes and seconds.
+struct TDms {
+    TDecimal Deg, Min, Sec;
+};
+
+//   N53° 38' 1.22"   (one coordinate, after its letter; the caller reads the comma between
+//   the two). False when the text is no such coordinate. Only integers here: the conversion
+//   comes once both coordinates are read.
+bool ReadDms(TPosScanner& c, TDms& dms) {
+    return c.Number(dms.Deg) && c.TakeDegreeSign() && c.Number(dms.Min) && c.Take('\'') &&
+           c.Number(dms.Sec) && c.Take('"');
+}
+
+long double DmsDegrees(const TDms& dms) {
+    const TDecimal &deg = dms.Deg, &min = dms.Min, &sec = dms.Sec;
+    if (deg.Scale == 0 && min.Scale == 0 && sec.Scale <= 12 && deg.Mantissa <= 360 &&
+        min.Mantissa <= 60 && sec.Mantissa < 60'000'000'000'000) {
         // Whole degrees and minutes, as every writer puts them: the angle in units of the
         // seconds' last digit is an exact integer, and one division rounds it once.
-        unsigned long long unitsPerSecond = 1;
-        for (int i = 0; i < sec->Scale; ++i) unitsPerSecond *= 10;
+        static constexpr unsigned long long kUnitsPerSecond[] = {1ULL,
+                                                                 10ULL,
+                                                                 100ULL,
+                                                                 1'000ULL,
+                                                                 10'000ULL,
+                                                                 100'000ULL,
+                                                                 1'000'000ULL,
+                                                                 10'000'000ULL,
+                                                                 100'000'000ULL,
+                                                                 1'000'000'000ULL,
+                                                                 10'000'000'000ULL,
+                                                                 100'000'000'000ULL,
+                                                                 1'000'000'000'000ULL};
         unsigned long long units =
-            (deg->Mantissa * 60 + min->Mantissa) * 60 * unitsPerSecond + sec->Mantissa;
+            (deg.Mantissa * 60 + min.Mantissa) * 60 * kUnitsPerSecond[sec.Scale] + sec.Mantissa;
         // Below 2^63 by the bounds above: loaded as a signed integer, which needs no fix-up.
-        value =
-            static_cast<long double>(static_cast<long long>(units)) / (3600 * kPow10[sec->Scale]);
-    } else {
-        value = (sec->Value() / 60 + min->Value()) / 60 + deg->Value();
+        return static_cast<long double>(static_cast<long long>(units)) / (3600 * kPow10[sec.Scale]);
     }
-    return letter == negative ? -value : value;
+    return (sec.Value() / 60 + min.Value()) / 60 + deg.Value();
 }
 
 std::string Field(std::string_view text, std::size_t& from) {
@@ -139,9 +154,13 @@ struct TAtcWaypoint {
     const char* Ident = "";
 };
 
-// Element names are told apart by their first letter before they are compared whole.
+// Compared here, byte by byte, rather than through strcmp: the import compares a handful of
+// short names per waypoint, and the call costs more than the comparison. Stops at the first
+// difference, so never reads past the end of `name`.
 bool IsNamed(const char* name, const char* wanted) {
-    return name[0] == wanted[0] && std::strcmp(name, wanted) == 0;
+    for (; *wanted; ++name, ++wanted)
+        if (*name != *wanted) return false;
+    return *name == 0;
 }
 
 TAtcWaypoint Parts(const pugi::xml_node& wp) {
@@ -173,22 +192,31 @@ std::string_view WayPointName(const pugi::xml_node& wp, const TAtcWaypoint& part
 } // namespace
 
 std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
-    std::optional<long double> lat, lon;
-    if (TPosCursor probe(text); probe.TakeLetter('N', 'S')) {
+    long double lat, lon;
+    TPosScanner c(text);
+    if (char ns = c.TakeLetter('N', 'S')) {
         //   N53° 38' 1.22",E9° 59' 6.80",+000040.75
         //   |               |             |
         //   latitude        longitude     altitude (not used)
-        TPosCursor c(text);
-        lat = ReadDms(c, 'N', 'S');
-        if (lat && c.Take(',')) lon = ReadDms(c, 'E', 'W');
+        TDms a, b;
+        char ew = 0;
+        if (!ReadDms(c, a) || !c.Take(',') || !(ew = c.TakeLetter('E', 'W')) || !ReadDms(c, b))
+            return std::nullopt;
+        lat = DmsDegrees(a);
+        lon = DmsDegrees(b);
+        if (ns == 'S') lat = -lat;
+        if (ew == 'W') lon = -lon;
     } else {
         //   54.285833 , -130.444678,+116.0
         std::size_t from = 0;
-        lat = ParseDecimal(Field(text, from));
-        lon = ParseDecimal(Field(text, from));
+        std::optional<long double> la = ParseDecimal(Field(text, from));
+        std::optional<long double> lo = ParseDecimal(Field(text, from));
+        if (!la || !lo) return std::nullopt;
+        lat = *la;
+        lon = *lo;
     }
-    if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) return std::nullopt;
-    return DegreesToGeoPoint(*lat, *lon);
+    if (!(std::fabs(lat) <= 90) || !(std::fabs(lon) <= 180)) return std::nullopt;
+    return DegreesToGeoPoint(lat, lon);
 }
 
 void RaiseNoPositions(int unplaced, int total, const std::filesystem::path& file) {
@@ -207,8 +235,9 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
     TWayPointList read(plan.Beacons(), plan.Grid());
     int total = 0, unplaced = 0;
     std::string name;
-    for (const pugi::xml_node& wp :
-         doc.child("SimBase.Document").child("FlightPlan.FlightPlan").children("ATCWaypoint")) {
+    const pugi::xml_node route = doc.child("SimBase.Document").child("FlightPlan.FlightPlan");
+    for (pugi::xml_node wp = route.first_child(); wp; wp = wp.next_sibling()) {
+        if (!IsNamed(wp.name(), "ATCWaypoint")) continue;
         ++total;
         const TAtcWaypoint parts = Parts(wp);
         const pugi::xml_node& position = parts.Position;

@@ -96,16 +96,4 @@ void TraversePoint(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& p, T
     t = TraverseOf(ua.Cross(ub), UnitVector(p));
 }
 
-double Normalize2Pi(double x) {
-    if (x < 0) return static_cast<double>(x + k2Pi);
-    if (x > k2Pi) return static_cast<double>(x - k2Pi);
-    return x;
-}
-
-double NormalizePi(double x) {
-    if (x > kPi) return static_cast<double>(x - k2Pi);
-    if (x < -kPi) return static_cast<double>(x + k2Pi);
-    return x;
-}
-
 } // namespace kestrun

@@ -26,10 +26,19 @@ double CourseRelTo(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& r);
 /// the segment); latitude in [-pi/2, pi/2], longitude in [0, 2pi).
 void TraversePoint(const TGeoPoint& a, const TGeoPoint& b, const TGeoPoint& p, TGeoPoint& t);
 
-/// x brought into [0, 2pi] by at most one whole turn.
-double Normalize2Pi(double x);
+/// x brought into [0, 2pi] by at most one whole turn. Inline: every declination lookup and
+/// every leg takes it.
+inline double Normalize2Pi(double x) {
+    if (x < 0) return static_cast<double>(x + k2Pi);
+    if (x > k2Pi) return static_cast<double>(x - k2Pi);
+    return x;
+}
 /// x brought into [-pi, pi] by at most one whole turn.
-double NormalizePi(double x);
+inline double NormalizePi(double x) {
+    if (x > kPi) return static_cast<double>(x - k2Pi);
+    if (x < -kPi) return static_cast<double>(x + k2Pi);
+    return x;
+}
 
 // The same functions on unit vectors, for callers that use the vectors of one position many
 // times (the plan computes each waypoint's vectors once per pass). Results are bit-identical to

@@ -210,21 +210,6 @@ void SplitDegreesHundredths(double x, int& degrees, int& minutes, int& hundredth
     hundredths = RoundToInt(Real(seconds) / 60 * 100);
 }
 
-namespace {
-
-// Southern and western values are kept as 2*pi minus their magnitude, as typed ones are.
-long double StoredAngle(long double deg) {
-    long double angle = DegMinToRad(deg < 0 ? -deg : deg, 0);
-    if (deg < 0) angle = Normalize2Pi(static_cast<double>(-angle));
-    return angle;
-}
-
-} // namespace
-
-TGeoPoint DegreesToGeoPoint(long double latDeg, long double lonDeg) {
-    return {StoredAngle(latDeg), StoredAngle(lonDeg)};
-}
-
 TLatLonDeg GeoPointToDegrees(const TGeoPoint& p) {
     double lat = std::fmod(static_cast<double>(p.Lat * kRadToDeg), 360.0);
     double lon = static_cast<double>(p.Lon * kRadToDeg);

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "math/angles.h"
 #include "math/geopoint.h"
+#include "math/mathem.h"
 
 namespace kestrun {
 
@@ -48,7 +50,15 @@ void SplitDegreesHundredths(double x, int& degrees, int& minutes, int& hundredth
 
 /// Signed decimal degrees (north and east positive) in the form the plan keeps imported
 /// positions: radians, southern latitudes and western longitudes as 2*pi minus their magnitude.
-TGeoPoint DegreesToGeoPoint(long double latDeg, long double lonDeg);
+/// Inline: the importers convert every waypoint through it.
+inline TGeoPoint DegreesToGeoPoint(long double latDeg, long double lonDeg) {
+    auto stored = [](long double deg) {
+        const long double angle = DegMinToRad(deg < 0 ? -deg : deg, 0);
+        return deg < 0 ? static_cast<long double>(Normalize2Pi(static_cast<double>(-angle)))
+                       : angle;
+    };
+    return {stored(latDeg), stored(lonDeg)};
+}
 
 /// Signed decimal degrees of a position in any stored form, on the globe's usual ranges:
 /// latitude in [-90, 90], longitude in [-180, 180). A latitude past a pole (a typed N95 degrees)
