@@ -150,34 +150,52 @@ std::string Field(std::string_view text, std::size_t& from) {
 // The parts of an ATCWaypoint that the plan takes, found in one pass over its children (and
 // over those of its ICAO element).
 struct TAtcWaypoint {
-    pugi::xml_node Position, Icao;
+    pugi::xml_node Position; // null when the waypoint has none
+    bool HasPosition = false;
     const char* Ident = "";
 };
 
-// Compared here, byte by byte, rather than through strcmp: the import compares a handful of
-// short names per waypoint, and the call costs more than the comparison. Stops at the first
-// difference, so never reads past the end of `name`.
-bool IsNamed(const char* name, const char* wanted) {
-    for (; *wanted; ++name, ++wanted)
-        if (*name != *wanted) return false;
-    return *name == 0;
+// Compared here rather than through strcmp: the import compares a handful of short names per
+// waypoint, and with the wanted name's length known the comparison unrolls into a few
+// instructions per byte. The terminating zero is compared too, so a longer name differs; the
+// comparison stops at the first difference, so it never reads past the end of `name`.
+template <std::size_t N> bool IsNamed(const char* name, const char (&wanted)[N]) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (name[i] != wanted[i]) return false;
+    return true;
+}
+
+// The elements of `parent` in order, then a null node. Every node test of pugixml is a call
+// into the library; an element has a name, so only a node without one (text between elements,
+// or the end) needs the test.
+template <class F> void ForEachElement(const pugi::xml_node& parent, F&& f) {
+    for (pugi::xml_node c = parent.first_child();; c = c.next_sibling()) {
+        const char* name = c.name();
+        if (!*name) {
+            if (!c) return;
+            continue;
+        }
+        if (!f(c, name)) return;
+    }
 }
 
 TAtcWaypoint Parts(const pugi::xml_node& wp) {
     TAtcWaypoint parts;
-    for (pugi::xml_node c = wp.first_child(); c; c = c.next_sibling()) {
-        const char* name = c.name();
-        if (!parts.Position && IsNamed(name, "WorldPosition")) {
+    bool icao = false;
+    ForEachElement(wp, [&](const pugi::xml_node& c, const char* name) {
+        if (!parts.HasPosition && IsNamed(name, "WorldPosition")) {
             parts.Position = c;
-        } else if (!parts.Icao && IsNamed(name, "ICAO")) {
-            parts.Icao = c;
-            for (pugi::xml_node i = c.first_child(); i; i = i.next_sibling())
-                if (IsNamed(i.name(), "ICAOIdent")) {
-                    parts.Ident = i.child_value();
-                    break;
-                }
+            parts.HasPosition = true;
+        } else if (!icao && IsNamed(name, "ICAO")) {
+            icao = true;
+            ForEachElement(c, [&](const pugi::xml_node& i, const char* iname) {
+                if (!IsNamed(iname, "ICAOIdent")) return true;
+                parts.Ident = i.child_value();
+                return false;
+            });
         }
-    }
+        return true;
+    });
     return parts;
 }
 
@@ -236,14 +254,14 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
     int total = 0, unplaced = 0;
     std::string name;
     const pugi::xml_node route = doc.child("SimBase.Document").child("FlightPlan.FlightPlan");
-    for (pugi::xml_node wp = route.first_child(); wp; wp = wp.next_sibling()) {
-        if (!IsNamed(wp.name(), "ATCWaypoint")) continue;
+    ForEachElement(route, [&](const pugi::xml_node& wp, const char* element) {
+        if (!IsNamed(element, "ATCWaypoint")) return true;
         ++total;
         const TAtcWaypoint parts = Parts(wp);
         const pugi::xml_node& position = parts.Position;
-        if (!position) {
+        if (!parts.HasPosition) {
             ++unplaced;
-            continue;
+            return true;
         }
         std::optional<TGeoPoint> pos = ParseWorldPosition(position.child_value());
         if (!pos)
@@ -254,7 +272,8 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
         TWayPoint& w = read.AddWayPoint();
         w.SetName(TrimControls(WayPointName(wp, parts, name)));
         w.SetPos(*pos);
-    }
+        return true;
+    });
     if (unplaced > 0) RaiseNoPositions(unplaced, total, file);
     TakeImportedWayPoints(plan, read, file);
 }

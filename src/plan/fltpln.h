@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,7 +21,11 @@ class TWayPointList;
 /// One waypoint and the values of the leg that starts at it. Angles radians, distances km.
 class TWayPoint {
 public:
-    explicit TWayPoint(TWayPointList* owner) : Owner(owner) {}
+    // The positions are cleared as bytes: their default initialisation goes through the
+    // floating-point unit's extended registers, a slow store and reload per field, and the
+    // importers create a waypoint for every line they read.
+    explicit TWayPoint(TWayPointList* owner)
+        : Pos(ZeroPoint()), BeaconPos(ZeroPoint()), RSBNSupPoint(ZeroPoint()), Owner(owner) {}
 
     /// Moves the waypoint; the declination is looked up only when the position changes. The
     /// new position is stored before the lookup, whose error goes on to the caller.
@@ -57,6 +62,13 @@ public:
     TRSBNMode RSBNMode = rmNone;
     std::int32_t BeaconIndex = -1;
     TWayPointList* Owner;
+
+private:
+    static TGeoPoint ZeroPoint() {
+        TGeoPoint zero;
+        std::memset(static_cast<void*>(&zero), 0, sizeof zero);
+        return zero;
+    }
 };
 
 /// The plan. It knows the beacon list and the declination grid it works with.
