@@ -246,7 +246,8 @@ void RaiseNoPositions(int unplaced, int total, const std::filesystem::path& file
                     "database); export the plan with positions and import it again");
 }
 
-void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file) {
+void ImportFsxPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
+                   const std::filesystem::path& file) {
     pugi::xml_document doc;
     LoadXmlPlan(doc, bytes, file);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
@@ -265,7 +266,7 @@ void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::files
         }
         std::optional<TGeoPoint> pos = ParseWorldPosition(position.child_value());
         if (!pos)
-            RaiseOnLine(file, LineOfNode(position, bytes),
+            RaiseOnLine(file, LineOfNode(position, bytes.Text),
                         Format("Bad position '%s' of waypoint %d",
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));

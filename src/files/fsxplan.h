@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/xmlplan.h"
 #include "math/geopoint.h"
 
 namespace kestrun {
@@ -30,7 +31,8 @@ class TWayPointList;
 /// identifiers, which cannot be placed without the simulator's navigation database). Beacons
 /// and leg values are not set: the caller recomputes. If an exception is thrown, the plan is
 /// unchanged.
-void ImportFsxPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file);
+void ImportFsxPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
+                   const std::filesystem::path& file);
 
 /// A WorldPosition (UTF-8) in either form that simulators and planners write; the altitude
 /// after the longitude is not used:

@@ -12,7 +12,8 @@
 
 namespace kestrun {
 
-void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file) {
+void ImportLnmPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
+                   const std::filesystem::path& file) {
     pugi::xml_document doc;
     LoadXmlPlan(doc, bytes, file);
     // Read into a plan of its own: a refused file leaves the user's plan as it was.
@@ -22,15 +23,16 @@ void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::files
          doc.child("LittleNavmap").child("Flightplan").child("Waypoints").children("Waypoint")) {
         //   <Pos Lon="8.546506" Lat="50.024780" Alt="354.00"/>
         const pugi::xml_node pos = wp.child("Pos");
-        const int line = LineOfNode(pos ? pos : wp, bytes);
+        // Counted only for a refusal: the count runs from the start of the text.
+        auto line = [&] { return LineOfNode(pos ? pos : wp, bytes.Text); };
         const char* latText = pos.attribute("Lat").value();
         const char* lonText = pos.attribute("Lon").value();
         std::optional<long double> lat = ParseDecimal(latText);
         std::optional<long double> lon = ParseDecimal(lonText);
         if (!lat || !(std::fabs(*lat) <= 90))
-            RaiseOnLine(file, line, MsgBadLatitude(XmlText1251(latText)));
+            RaiseOnLine(file, line(), MsgBadLatitude(XmlText1251(latText)));
         if (!lon || !(std::fabs(*lon) <= 180))
-            RaiseOnLine(file, line, MsgBadLongitude(XmlText1251(lonText)));
+            RaiseOnLine(file, line(), MsgBadLongitude(XmlText1251(lonText)));
         TWayPoint& w = read.AddWayPoint();
         w.SetName(TrimControls(XmlText1251(wp.child_value("Ident"), name)));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));

@@ -12,7 +12,7 @@
 
 #include <filesystem>
 
-#include <string_view>
+#include "files/xmlplan.h"
 
 namespace kestrun {
 
@@ -26,6 +26,7 @@ class TWayPointList;
 /// latitude" or longitude, with its line).
 /// Beacons and leg values are not set: the caller recomputes. If an exception is thrown, the
 /// plan is unchanged.
-void ImportLnmPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file);
+void ImportLnmPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
+                   const std::filesystem::path& file);
 
 } // namespace kestrun

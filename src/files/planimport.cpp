@@ -79,14 +79,16 @@ TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view
     return TPlanFormat::Fs2004;
 }
 
-void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
-                           const std::filesystem::path& file) {
+namespace {
+
+void ImportPlan(TWayPointList& plan, const TXmlPlanBytes& xml, const std::filesystem::path& file) {
+    const std::string_view bytes = xml.Text;
     switch (DetectPlanFormat(file, bytes)) {
     case TPlanFormat::FsxXml:
-        ImportFsxPlan(plan, bytes, file);
+        ImportFsxPlan(plan, xml, file);
         return;
     case TPlanFormat::LittleNavmap:
-        ImportLnmPlan(plan, bytes, file);
+        ImportLnmPlan(plan, xml, file);
         return;
     case TPlanFormat::XPlaneFms:
         ImportXPlaneFms(plan, bytes, file);
@@ -98,6 +100,18 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
     std::istringstream in{std::string(bytes)};
     ImportFlightPlan(read, in);
     TakeImportedWayPoints(plan, read, file);
+}
+
+} // namespace
+
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
+                           const std::filesystem::path& file) {
+    ImportPlan(plan, bytes, file);
+}
+
+void ImportFlightPlanLentBytes(TWayPointList& plan, std::string& bytes,
+                               const std::filesystem::path& file) {
+    ImportPlan(plan, TXmlPlanBytes::Lend(bytes), file);
 }
 
 void RaiseNoWaypoints(const std::filesystem::path& file) {

@@ -31,6 +31,11 @@ TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view
 /// unchanged.
 void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
                            const std::filesystem::path& file);
+/// The same with bytes the caller no longer needs: an XML plan is parsed in them rather than in
+/// a copy, and leaves them changed; the line of a refusal may then be off (ImportFlightPlan
+/// places it by the file).
+void ImportFlightPlanLentBytes(TWayPointList& plan, std::string& bytes,
+                               const std::filesystem::path& file);
 
 /// "No waypoint found in file %s".
 [[noreturn]] void RaiseNoWaypoints(const std::filesystem::path& file);

@@ -8,18 +8,21 @@
 
 namespace kestrun {
 
-void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes,
+void LoadXmlPlan(pugi::xml_document& doc, const TXmlPlanBytes& bytes,
                  const std::filesystem::path& file) {
     // The plans' texts are kept in their elements rather than in a node of their own: the
     // readers take each element's text (child_value), and a tree of 40 % fewer nodes is built
     // and walked faster.
-    pugi::xml_parse_result result =
-        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_embed_pcdata);
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_embed_pcdata;
+    const std::string_view text = bytes.Text;
+    pugi::xml_parse_result result = bytes.Lent
+                                        ? doc.load_buffer_inplace(bytes.Lent, text.size(), kOptions)
+                                        : doc.load_buffer(text.data(), text.size(), kOptions);
     if (!result) {
         // The offset counts bytes of the buffer as given when no conversion took place, which
         // is the case for UTF-8; for other encodings the line is the nearest known.
         std::size_t offset = result.offset < 0 ? 0 : static_cast<std::size_t>(result.offset);
-        RaiseOnLine(file, LineOfOffset(bytes, offset),
+        RaiseOnLine(file, LineOfOffset(text, offset),
                     std::string("Malformed XML: ") + result.description());
     }
 }

@@ -11,10 +11,28 @@
 
 namespace kestrun {
 
+/// The bytes of an XML plan as its reader gets them. Bytes the caller keeps are parsed from a
+/// copy. Bytes lent by a caller that no longer needs them (Lend) are parsed where they stand,
+/// which saves a copy of the whole file, and are left changed: a line counted in them after
+/// the parse may be off, so such a caller places a refusal by the file itself.
+struct TXmlPlanBytes {
+    TXmlPlanBytes(std::string_view text) : Text(text) {}
+    TXmlPlanBytes(const std::string& text) : Text(text) {}
+    static TXmlPlanBytes Lend(std::string& bytes) {
+        TXmlPlanBytes lent(bytes);
+        lent.Lent = bytes.data();
+        return lent;
+    }
+
+    std::string_view Text;
+    char* Lent = nullptr; // Text's own bytes, when they may be changed
+};
+
 /// Parses XML held in memory (UTF-8, UTF-16 or Latin-1, with or without a byte-order mark,
 /// as the declaration and the bytes tell). A malformed text is refused with the parser's
 /// description, "Malformed XML: DESCRIPTION", placed at the file and the line where it stopped.
-void LoadXmlPlan(pugi::xml_document& doc, std::string_view bytes,
+/// The document refers to the bytes when they are lent: they must outlive it.
+void LoadXmlPlan(pugi::xml_document& doc, const TXmlPlanBytes& bytes,
                  const std::filesystem::path& file);
 
 /// The 1-based line of `node` in the bytes it was parsed from (1 when unknown).

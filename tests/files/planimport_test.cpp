@@ -148,6 +148,42 @@ TEST(ImportFlightPlanFile, KindByContentThenByExtensionInAnyCase) {
     }
 }
 
+// A plan read from a file is parsed in the bytes read, which the parse changes (line ends,
+// ends of names and line feeds in attributes are overwritten): a refusal must still
+// name the line of the file, and a good plan import as it does from memory.
+TEST(ImportFlightPlanFile, XmlParsedInTheBytesReadIsRefusedAtTheFilesOwnLine) {
+    const std::string head = "<SimBase.Document>\r\n<FlightPlan.FlightPlan>\r\n"
+                             "<ATCWaypoint\nid=\"A\nB\">\r\n"
+                             "<WorldPosition>1,2</WorldPosition></ATCWaypoint>\r\n";
+    const std::string tail = "</FlightPlan.FlightPlan>\r\n</SimBase.Document>\r\n";
+    TempDir dir;
+    const std::string file = dir.File("x.pln");
+    struct Case {
+        std::string Waypoint, Message;
+    } cases[] = {
+        {"<ATCWaypoint>\r\n<WorldPosition>bad</WorldPosition></ATCWaypoint>\r\n",
+         file + ":8: Bad position 'bad' of waypoint 2"},
+        {"<ATCWaypoint>\r\n", file + ":8: Malformed XML: Start-end tags mismatch"},
+        {"", "<no error>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        WriteBytes(file, head + c.Waypoint + tail);
+        World fromFile, fromMemory;
+        EXPECT_EQ(PlacedMessageOf([&] { ImportFlightPlan(fromFile.WayPointList, file); }),
+                  c.Message);
+        EXPECT_EQ(PlacedMessageOf([&] {
+                      ImportFlightPlanBytes(fromMemory.WayPointList, ReadBytes(file), file);
+                  }),
+                  c.Message);
+        ASSERT_EQ(fromFile.WayPointList.Count(), fromMemory.WayPointList.Count());
+        for (int i = 0; i < fromFile.WayPointList.Count(); ++i) {
+            EXPECT_EQ(fromFile.WayPointList[i].Name, fromMemory.WayPointList[i].Name);
+            EXPECT_TRUE(fromFile.WayPointList[i].Pos == fromMemory.WayPointList[i].Pos);
+        }
+    }
+}
+
 // Names of other programs may hold what the plan file cannot: they are kept so that a saved
 // plan opens with the same names.
 TEST(ImportFlightPlanFile, NamesSurviveSavingThePlan) {
