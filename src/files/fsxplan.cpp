@@ -134,7 +134,12 @@ long double DmsDegrees(const TDms& dms) {
         unsigned long long units =
             (deg.Mantissa * 60 + min.Mantissa) * 60 * kUnitsPerSecond[sec.Scale] + sec.Mantissa;
         // Below 2^63 by the bounds above: loaded as a signed integer, which needs no fix-up.
-        return static_cast<long double>(static_cast<long long>(units)) / (3600 * kPow10[sec.Scale]);
+        // The units of a degree, exact as doubles (below 2^53), which load faster than
+        // extended values; the division is still done in extended precision.
+        static constexpr double kUnitsPerDegree[] = {3600e0,  3600e1,  3600e2, 3600e3, 3600e4,
+                                                     3600e5,  3600e6,  3600e7, 3600e8, 3600e9,
+                                                     3600e10, 3600e11, 3600e12};
+        return static_cast<long double>(static_cast<long long>(units)) / kUnitsPerDegree[sec.Scale];
     }
     return (sec.Value() / 60 + min.Value()) / 60 + deg.Value();
 }
@@ -194,7 +199,8 @@ TAtcWaypoint Parts(const pugi::xml_node& wp) {
                 return false;
             });
         }
-        return true;
+        // Writers put the ICAO element last; what may follow it is not read.
+        return !(parts.HasPosition && icao);
     });
     return parts;
 }
