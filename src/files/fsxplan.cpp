@@ -25,29 +25,24 @@ struct TDecimal {
     long double Value() const { return static_cast<long double>(Mantissa) / kPow10[Scale]; }
 };
 
-// A left-to-right reader of one WorldPosition text. The import reads one per waypoint, so it
-// works on raw pointers and reports failure by its result rather than through optionals.
+// A left-to-right reader of one WorldPosition text, up to its terminating zero (XML text
+// holds no zero byte, and the import so needs no length of it).
 class TPosScanner {
 public:
-    explicit TPosScanner(std::string_view text)
-        : P_(text.data()), End_(text.data() + text.size()) {}
+    explicit TPosScanner(const char* text) : P_(text) {}
 
     void SkipBlanks() {
-        // Most bytes are no blank: one comparison tells.
-        while (P_ != End_ && static_cast<unsigned char>(*P_) <= ' ' &&
-               (*P_ == ' ' || *P_ == '\t' || *P_ == '\r' || *P_ == '\n'))
-            ++P_;
+        while (*P_ == ' ' || *P_ == '\t' || *P_ == '\r' || *P_ == '\n') ++P_;
     }
     bool Take(char what) {
         SkipBlanks();
-        if (P_ == End_ || *P_ != what) return false;
+        if (*P_ != what) return false;
         ++P_;
         return true;
     }
     // One of the letters (upper or lower case); returns it in upper case, or 0.
     char TakeLetter(char a, char b) {
         SkipBlanks();
-        if (P_ == End_) return 0;
         char c = *P_;
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (c != a && c != b) return 0;
@@ -60,16 +55,13 @@ public:
         SkipBlanks();
         const char* p = P_;
         unsigned long long mantissa = 0;
-        const char* first = p;
-        while (p != End_ && IsDigit(*p))
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-        if (p == first) return false;
-        int digits = static_cast<int>(p - first);
+        while (IsDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p == P_) return false;
+        int digits = static_cast<int>(p - P_);
         int scale = 0;
-        if (End_ - p > 1 && (*p == '.' || *p == ',') && IsDigit(p[1])) {
+        if ((*p == '.' || *p == ',') && IsDigit(p[1])) {
             const char* fraction = ++p;
-            while (p != End_ && IsDigit(*p))
-                mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+            while (IsDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
             scale = static_cast<int>(p - fraction);
             digits += scale;
         }
@@ -82,12 +74,11 @@ public:
     bool TakeDegreeSign() {
         // UTF-8 "°", a lone Latin-1 byte 0xB0, or the "*" of older plans.
         SkipBlanks();
-        if (P_ == End_) return false;
         if (*P_ == '\xB0' || *P_ == '*') {
             ++P_;
             return true;
         }
-        if (*P_ == '\xC2' && End_ - P_ > 1 && P_[1] == '\xB0') {
+        if (*P_ == '\xC2' && P_[1] == '\xB0') {
             P_ += 2;
             return true;
         }
@@ -96,7 +87,6 @@ public:
 
 private:
     const char* P_;
-    const char* End_;
 };
 
 // One coordinate as written: degrees, minutes and seconds.
@@ -215,7 +205,7 @@ std::string_view WayPointName(const pugi::xml_node& wp, const TAtcWaypoint& part
 
 } // namespace
 
-std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
+std::optional<TGeoPoint> ParseWorldPosition(const char* text) {
     long double lat, lon;
     TPosScanner c(text);
     if (char ns = c.TakeLetter('N', 'S')) {
@@ -232,9 +222,10 @@ std::optional<TGeoPoint> ParseWorldPosition(std::string_view text) {
         if (ew == 'W') lon = -lon;
     } else {
         //   54.285833 , -130.444678,+116.0
+        const std::string_view decimal = text;
         std::size_t from = 0;
-        std::optional<long double> la = ParseDecimal(Field(text, from));
-        std::optional<long double> lo = ParseDecimal(Field(text, from));
+        std::optional<long double> la = ParseDecimal(Field(decimal, from));
+        std::optional<long double> lo = ParseDecimal(Field(decimal, from));
         if (!la || !lo) return std::nullopt;
         lat = *la;
         lon = *lo;

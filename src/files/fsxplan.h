@@ -39,7 +39,8 @@ void ImportFsxPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
 ///   degrees, minutes, seconds   N53° 38' 1.22",E9° 59' 6.80",+000040.75  (seconds "." or ",")
 ///   decimal degrees             54.285833 , -130.444678,+116.0
 /// Nothing when the text is neither, or the latitude exceeds 90 degrees or the longitude 180.
-std::optional<TGeoPoint> ParseWorldPosition(std::string_view text);
+/// The text ends at its terminating zero, as XML texts do.
+std::optional<TGeoPoint> ParseWorldPosition(const char* text);
 
 /// "%d of %d waypoints in file %s have no position ...": the refusal of a plan with unplaced
 /// waypoints.
