@@ -15,9 +15,20 @@ void LoadXmlPlan(pugi::xml_document& doc, const TXmlPlanBytes& bytes,
     // and walked faster.
     constexpr unsigned kOptions = pugi::parse_default | pugi::parse_embed_pcdata;
     const std::string_view text = bytes.Text;
-    pugi::xml_parse_result result = bytes.Lent
-                                        ? doc.load_buffer_inplace(bytes.Lent, text.size(), kOptions)
-                                        : doc.load_buffer(text.data(), text.size(), kOptions);
+    // The parser puts a zero after the copy it makes and ends the text at the first zero;
+    // given the bytes themselves it would take their last byte for that end instead, and read
+    // a text cut by a zero byte differently. So the lent bytes go with the zero that follows
+    // them. UTF-16 and UTF-32 texts are converted into a buffer of the parser's own anyway,
+    // where that zero would count as part of the text: they are parsed from a copy.
+    auto wide = [&] {
+        const auto b0 = static_cast<unsigned char>(text[0]),
+                   b1 = static_cast<unsigned char>(text[1]);
+        return b0 == 0 || b1 == 0 || (b0 == 0xFE && b1 == 0xFF) || (b0 == 0xFF && b1 == 0xFE);
+    };
+    pugi::xml_parse_result result =
+        bytes.Lent && text.size() >= 2 && !wide()
+            ? doc.load_buffer_inplace(bytes.Lent, text.size() + 1, kOptions)
+            : doc.load_buffer(text.data(), text.size(), kOptions);
     if (!result) {
         // The offset counts bytes of the buffer as given when no conversion took place, which
         // is the case for UTF-8; for other encodings the line is the nearest known.

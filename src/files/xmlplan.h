@@ -18,6 +18,7 @@ namespace kestrun {
 struct TXmlPlanBytes {
     TXmlPlanBytes(std::string_view text) : Text(text) {}
     TXmlPlanBytes(const std::string& text) : Text(text) {}
+    /// The string's own terminating zero goes with its bytes.
     static TXmlPlanBytes Lend(std::string& bytes) {
         TXmlPlanBytes lent(bytes);
         lent.Lent = bytes.data();

@@ -149,8 +149,9 @@ TEST(ImportFlightPlanFile, KindByContentThenByExtensionInAnyCase) {
 }
 
 // A plan read from a file is parsed in the bytes read, which the parse changes (line ends,
-// ends of names and line feeds in attributes are overwritten): a refusal must still
-// name the line of the file, and a good plan import as it does from memory.
+// ends of names and line feeds in attributes are overwritten): a refusal must still name the
+// line of the file, a good plan import as it does from memory, and a text cut by a zero byte
+// end there, as it does from memory, not where the file ends.
 TEST(ImportFlightPlanFile, XmlParsedInTheBytesReadIsRefusedAtTheFilesOwnLine) {
     const std::string head = "<SimBase.Document>\r\n<FlightPlan.FlightPlan>\r\n"
                              "<ATCWaypoint\nid=\"A\nB\">\r\n"
@@ -158,17 +159,20 @@ TEST(ImportFlightPlanFile, XmlParsedInTheBytesReadIsRefusedAtTheFilesOwnLine) {
     const std::string tail = "</FlightPlan.FlightPlan>\r\n</SimBase.Document>\r\n";
     TempDir dir;
     const std::string file = dir.File("x.pln");
+    using namespace std::string_literals;
     struct Case {
-        std::string Waypoint, Message;
+        std::string Rest, Message;
     } cases[] = {
-        {"<ATCWaypoint>\r\n<WorldPosition>bad</WorldPosition></ATCWaypoint>\r\n",
+        {"<ATCWaypoint>\r\n<WorldPosition>bad</WorldPosition></ATCWaypoint>\r\n" + tail,
          file + ":8: Bad position 'bad' of waypoint 2"},
-        {"<ATCWaypoint>\r\n", file + ":8: Malformed XML: Start-end tags mismatch"},
-        {"", "<no error>"},
+        {"<ATCWaypoint>\r\n" + tail, file + ":8: Malformed XML: Start-end tags mismatch"},
+        {tail, "<no error>"},
+        {"</FlightPlan.FlightPlan>\r\n</SimBase.Document\0>"s,
+         file + ":8: Malformed XML: Error parsing end element tag"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Message);
-        WriteBytes(file, head + c.Waypoint + tail);
+        WriteBytes(file, head + c.Rest);
         World fromFile, fromMemory;
         EXPECT_EQ(PlacedMessageOf([&] { ImportFlightPlan(fromFile.WayPointList, file); }),
                   c.Message);
