@@ -150,12 +150,22 @@ template <class Parse, class Import>
 void MeasureRatio(benchmark::State& state, Parse&& parse, Import&& import) {
     using Clock = std::chrono::steady_clock;
     KeepFreedMemory();
+    TRSBNList beacons;
+    TMagDecGrid grid;
+    bench::FillBenchGrid(grid);
     std::vector<double> parseMs, importMs, ratios;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        parse();
+        {
+            pugi::xml_document doc;
+            benchmark::DoNotOptimize(parse(doc).status);
+        }
         const auto t1 = Clock::now();
-        import();
+        {
+            TWayPointList plan(beacons, grid);
+            import(plan);
+            benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
+        }
         const auto t2 = Clock::now();
         parseMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         importMs.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
@@ -173,38 +183,16 @@ void MeasureRatio(benchmark::State& state, Parse&& parse, Import&& import) {
 
 void BM_Ratio_ImportToParse(benchmark::State& state) {
     const std::string& text = Plan();
-    TRSBNList beacons;
-    TMagDecGrid grid;
-    bench::FillBenchGrid(grid);
     MeasureRatio(
-        state,
-        [&] {
-            pugi::xml_document doc;
-            benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size()).status);
-        },
-        [&] {
-            TWayPointList plan(beacons, grid);
-            ImportFsxPlan(plan, text, "bench.pln");
-            benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
-        });
+        state, [&](pugi::xml_document& doc) { return doc.load_buffer(text.data(), text.size()); },
+        [&](TWayPointList& plan) { ImportFsxPlan(plan, text, "bench.pln"); });
 }
 
 void BM_Ratio_ImportFileToLoadFile(benchmark::State& state) {
     const std::filesystem::path& path = PlanFile();
-    TRSBNList beacons;
-    TMagDecGrid grid;
-    bench::FillBenchGrid(grid);
     MeasureRatio(
-        state,
-        [&] {
-            pugi::xml_document doc;
-            benchmark::DoNotOptimize(doc.load_file(path.c_str()).status);
-        },
-        [&] {
-            TWayPointList plan(beacons, grid);
-            ImportFlightPlan(plan, path);
-            benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
-        });
+        state, [&](pugi::xml_document& doc) { return doc.load_file(path.c_str()); },
+        [&](TWayPointList& plan) { ImportFlightPlan(plan, path); });
 }
 
 } // namespace
