@@ -120,7 +120,7 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
 
 void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
     try {
-        std::string bytes = ReadFileBytes(path);
+        TFileBuffer bytes = ReadFileBuffer(path);
         try {
             ImportFlightPlanLentBytes(plan, bytes, path);
         } catch (const EKestrunError& e) {

@@ -6,6 +6,7 @@
 
 #include "base/cp1251.h"
 #include "base/error.h"
+#include "base/fileio.h"
 #include "base/numconv.h"
 #include "files/fpimport.h"
 #include "files/fsxplan.h"
@@ -109,9 +110,9 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
     ImportPlan(plan, bytes, file);
 }
 
-void ImportFlightPlanLentBytes(TWayPointList& plan, std::string& bytes,
+void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
                                const std::filesystem::path& file) {
-    ImportPlan(plan, TXmlPlanBytes::Lend(bytes), file);
+    ImportPlan(plan, TXmlPlanBytes::Lend(bytes.Data(), bytes.Size()), file);
 }
 
 void RaiseNoWaypoints(const std::filesystem::path& file) {

@@ -16,6 +16,7 @@
 
 namespace kestrun {
 
+class TFileBuffer;
 class TWayPointList;
 
 enum class TPlanFormat { Fs2004, FsxXml, LittleNavmap, XPlaneFms };
@@ -34,7 +35,7 @@ void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
 /// The same with bytes the caller no longer needs: an XML plan is parsed in them rather than in
 /// a copy, and leaves them changed; the line of a refusal may then be off (ImportFlightPlan
 /// places it by the file).
-void ImportFlightPlanLentBytes(TWayPointList& plan, std::string& bytes,
+void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
                                const std::filesystem::path& file);
 
 /// "No waypoint found in file %s".

@@ -18,10 +18,11 @@ namespace kestrun {
 struct TXmlPlanBytes {
     TXmlPlanBytes(std::string_view text) : Text(text) {}
     TXmlPlanBytes(const std::string& text) : Text(text) {}
-    /// The string's own terminating zero goes with its bytes.
-    static TXmlPlanBytes Lend(std::string& bytes) {
-        TXmlPlanBytes lent(bytes);
-        lent.Lent = bytes.data();
+    /// `bytes` must be followed by a zero byte (a string's own, a TFileBuffer's), which goes
+    /// with them.
+    static TXmlPlanBytes Lend(char* bytes, std::size_t size) {
+        TXmlPlanBytes lent(std::string_view(bytes, size));
+        lent.Lent = bytes;
         return lent;
     }
 

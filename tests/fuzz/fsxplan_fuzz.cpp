@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string lent = bytes;
     kestrun::TWayPointList inPlace(beacons, grid);
     if (kestrun::fuzz::Accepts([&] {
-            kestrun::ImportFsxPlan(inPlace, kestrun::TXmlPlanBytes::Lend(lent), "fuzz.pln");
+            kestrun::ImportFsxPlan(inPlace, kestrun::TXmlPlanBytes::Lend(lent.data(), lent.size()),
+                                   "fuzz.pln");
         }) != accepted ||
         inPlace.Count() != plan.Count())
         kestrun::fuzz::RoundTripBroken();
