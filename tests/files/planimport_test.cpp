@@ -98,7 +98,7 @@ TEST(ImportFlightPlanFile, RefusedSamplesLeaveThePlanAsItWas) {
         {"LIDTLSZS_FSC.pln", "No waypoint found in file " + Shared("LIDTLSZS_FSC.pln"), 0},
         {"modern/Empty Flightplan.lnmpln",
          "No waypoint found in file " + Shared("modern/Empty Flightplan.lnmpln"), 0},
-        // xmllint stops at the same line: "47: parser error : Specification mandates value".
+        // xmllint stops at the same line, 47, where an attribute has no value.
         {"modern/flightplan_all_broken.lnmpln", "Malformed XML: Error parsing element attribute",
          47},
         {"modern/EDDF EDDM MSFS24.pln",
