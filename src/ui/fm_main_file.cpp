@@ -171,6 +171,17 @@ QString AskExportName(QWidget* parent, const char* name, const QString& title, c
     return AskFileName(parent, form, ExportName(current, ext));
 }
 
+/// An export command: asks where the file goes, then writes it there; a refusal or an error is
+/// reported as every command's is.
+template <class Write>
+void RunExport(QWidget* parent, const char* name, const QString& title, const QString& shown,
+               const QString& ext, const QString& current, Write&& write) {
+    RunCommand([&] {
+        const QString file = AskExportName(parent, name, title, shown, ext, current);
+        if (!file.isEmpty()) write(file);
+    });
+}
+
 void ImportFP(TfmMain& m, const QString& name) {
     ImportFlightPlan(m.World.WayPointList, Path(name));
     m.PlanFileName.clear(); // the next save asks for a name
@@ -279,33 +290,22 @@ void TfmMain::mPrintPreviewClick() {
 }
 
 void TfmMain::mExportPDFClick() {
-    RunCommand([&] {
-        const QString name = AskExportName(this, "sdExportPDF", QStringLiteral("Export PDF"),
-                                           QStringLiteral("PDF file (*.pdf)"),
-                                           QStringLiteral("pdf"), CurrentFileName);
-        if (name.isEmpty()) return;
-        ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
-    });
+    RunExport(this, "sdExportPDF", QStringLiteral("Export PDF"), QStringLiteral("PDF file (*.pdf)"),
+              QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
+                  ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
+              });
 }
 
 void TfmMain::mExportGPXClick() {
-    RunCommand([&] {
-        const QString name = AskExportName(this, "sdExportGPX", QStringLiteral("Export GPX"),
-                                           QStringLiteral("GPX route (*.gpx)"),
-                                           QStringLiteral("gpx"), CurrentFileName);
-        if (name.isEmpty()) return;
-        ExportGpx(World.WayPointList, Path(name));
-    });
+    RunExport(this, "sdExportGPX", QStringLiteral("Export GPX"),
+              QStringLiteral("GPX route (*.gpx)"), QStringLiteral("gpx"), CurrentFileName,
+              [&](const QString& name) { ExportGpx(World.WayPointList, Path(name)); });
 }
 
 void TfmMain::mExportKMLClick() {
-    RunCommand([&] {
-        const QString name = AskExportName(this, "sdExportKML", QStringLiteral("Export KML"),
-                                           QStringLiteral("KML file (*.kml)"),
-                                           QStringLiteral("kml"), CurrentFileName);
-        if (name.isEmpty()) return;
-        ExportKml(World.WayPointList, Path(name));
-    });
+    RunExport(this, "sdExportKML", QStringLiteral("Export KML"), QStringLiteral("KML file (*.kml)"),
+              QStringLiteral("kml"), CurrentFileName,
+              [&](const QString& name) { ExportKml(World.WayPointList, Path(name)); });
 }
 
 } // namespace kestrun

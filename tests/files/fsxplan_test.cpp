@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "math/bglmag.h"
-#include "plan/fltpln.h"
-#include "plan/rsbnlist.h"
-#include "testutil.h"
+#include "importtest.h"
 
 using namespace kestrun;
 using namespace kestrun::test;
@@ -58,12 +55,9 @@ TEST(ImportFsxPlan, RefusalsLeaveThePlan) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Waypoint);
-        TRSBNList beacons;
-        TMagDecGrid grid;
-        TWayPointList plan(beacons, grid);
-        plan.AppendWayPoint();
-        EXPECT_EQ(PlacedMessageOf([&] { ImportFsxPlan(plan, head + c.Waypoint + tail, "x.pln"); }),
+        EXPECT_EQ(RefusalOf([&](TWayPointList& plan) {
+                      ImportFsxPlan(plan, head + c.Waypoint + tail, "x.pln");
+                  }),
                   c.Message);
-        EXPECT_EQ(plan.Count(), 1);
     }
 }

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "math/bglmag.h"
-#include "plan/fltpln.h"
-#include "plan/rsbnlist.h"
-#include "testutil.h"
+#include "importtest.h"
 
 using namespace kestrun;
 using namespace kestrun::test;
@@ -24,12 +21,9 @@ TEST(ImportLnmPlan, AWaypointWithoutAValidPositionIsRefusedWithItsLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Waypoint);
-        TRSBNList beacons;
-        TMagDecGrid grid;
-        TWayPointList plan(beacons, grid);
-        EXPECT_EQ(
-            PlacedMessageOf([&] { ImportLnmPlan(plan, head + c.Waypoint + tail, "x.lnmpln"); }),
-            c.Message);
-        EXPECT_EQ(plan.Count(), 0);
+        EXPECT_EQ(RefusalOf([&](TWayPointList& plan) {
+                      ImportLnmPlan(plan, head + c.Waypoint + tail, "x.lnmpln");
+                  }),
+                  c.Message);
     }
 }

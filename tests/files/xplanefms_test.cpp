@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "math/bglmag.h"
-#include "plan/fltpln.h"
-#include "plan/rsbnlist.h"
-#include "testutil.h"
+#include "importtest.h"
 
 using namespace kestrun;
 using namespace kestrun::test;
@@ -43,11 +40,7 @@ TEST(ImportXPlaneFms, RefusalsNameTheLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Bytes);
-        TRSBNList beacons;
-        TMagDecGrid grid;
-        TWayPointList plan(beacons, grid);
-        plan.AppendWayPoint();
-        EXPECT_EQ(PlacedMessageOf([&] { ImportXPlaneFms(plan, c.Bytes, "x.fms"); }), c.Message);
-        EXPECT_EQ(plan.Count(), 1);
+        EXPECT_EQ(RefusalOf([&](TWayPointList& plan) { ImportXPlaneFms(plan, c.Bytes, "x.fms"); }),
+                  c.Message);
     }
 }
