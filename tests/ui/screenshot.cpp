@@ -2,6 +2,8 @@
 // a picture of the screen's window to the file named by the first argument. Run it from the run
 // folder under a display (scripts/screenshot uses a virtual one).
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -20,14 +22,16 @@ int main(int argc, char** argv) {
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(
-            stderr, "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|splash|config]]\n");
+            stderr,
+            "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|menu|splash|config]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
     // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
-    // editor; "splash": the splash window alone; "config": the settings window alone.
+    // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config":
+    // the settings window alone.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
         m.sgRSBN->setFocus();
         m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
         if (picker) m.cbRSBN->showPopup();
+        if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
             m.sgRSBN->edit(m.sgRSBN->currentIndex());
             for (const QChar c : QStringLiteral("n5512e03")) {
