@@ -128,7 +128,8 @@ void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
             // names a line is made again from the file as it stands, so that the line is the
             // file's own. It is the rare way; the common one saves a copy of the whole file.
             if (e.Line <= 0) throw;
-            ImportFlightPlanBytes(plan, ReadFileBytes(path), path);
+            const TFileBuffer again = ReadFileBuffer(path);
+            ImportFlightPlanBytes(plan, again.View(), path);
         }
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
