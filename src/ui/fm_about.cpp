@@ -3,20 +3,15 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/fixeddialog.h"
+
 namespace kestrun {
 
 TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmAbout"));
     // A frame without any title-bar button and without a title.
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint);
+    SetUpFixedDialog(*this, {}, QSize(290, 149), QPoint(475, 451));
     setWindowTitle(QString());
-    setFixedSize(290, 149);
-    // The windows are laid out in pixels for an 8-point font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    move(475, 451);
 
     Label1 = new QLabel(QStringLiteral("Kestrun"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

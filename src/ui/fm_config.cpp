@@ -17,6 +17,7 @@
 
 #include "files/beaconfile.h"
 #include "settings/langs.h"
+#include "ui/fixeddialog.h"
 #include "ui/fm_main.h"
 #include "ui/qtext.h"
 #include "ui/supportpoint.h"
@@ -36,14 +37,8 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     : QDialog(&main), World(world), Main(main) {
     setObjectName(QStringLiteral("fmConfig"));
     setWindowTitle(QStringLiteral("Configure"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(493, 228);
-    // The windows are laid out in pixels for an 8-point font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    move(659, 262);
+    SetUpFixedDialog(*this, Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, QSize(493, 228),
+                     QPoint(659, 262));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "base/fileio.h"
+#include "ui/fixeddialog.h"
 #include "ui/qtext.h"
 #include "ui/world.h"
 
@@ -13,15 +14,9 @@ namespace kestrun {
 
 TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmHelp"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    SetUpFixedDialog(*this, Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, QSize(459, 384),
+                     QPoint(341, 103));
     setWindowTitle(QString());
-    setFixedSize(459, 384);
-    // The windows are laid out in pixels for an 8-point font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    move(341, 103);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));

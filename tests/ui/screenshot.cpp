@@ -11,6 +11,9 @@
 #include <cstdio>
 
 #include "files/fpimport.h"
+#include "ui/fm_about.h"
+#include "ui/fm_config.h"
+#include "ui/fm_help.h"
 #include "ui/fm_splash.h"
 #include "ui/picker.h"
 #include "ui/startup.h"
@@ -21,17 +24,16 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(
-            stderr,
-            "usage: ui_screenshot OUT.png [PLAN.pln [picker|nvu|ru|edit|menu|splash|config]]\n");
+        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln "
+                             "[picker|nvu|ru|edit|menu|splash|config|about|help]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
     // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
-    // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config":
-    // the settings window alone.
+    // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config",
+    // "about", "help": that window alone.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
@@ -60,10 +62,14 @@ int main(int argc, char** argv) {
     }
     m.show();
     m.activateWindow();
-    if (mode == "config") {
-        windows.fmConfig->show();
+    QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig.get())
+                     : mode == "about" ? static_cast<QDialog*>(windows.fmAbout.get())
+                     : mode == "help"  ? static_cast<QDialog*>(windows.fmHelp.get())
+                                       : nullptr;
+    if (alone) {
+        alone->show();
         QTimer::singleShot(800, [&] {
-            const QPixmap shot = windows.fmConfig->grab();
+            const QPixmap shot = alone->grab();
             QApplication::exit(shot.save(out, "PNG") ? 0 : 1);
         });
         return app.exec();
