@@ -82,20 +82,25 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)
         //   |  |   |    |            |         |
         //   type ident via altitude  latitude  longitude
+        // Older "3 version" files carry a sixth field, which is not used; their altitude is a
+        // number, so that a line of the other layout is never read with shifted fields.
         const std::size_t fields = v1100 ? 6 : 5;
-        if (t.size() != fields)
+        const bool extra = !v1100 && t.size() == 6 && ParseDecimal(t[2]);
+        if (t.size() != fields && !extra)
             RaiseOnLine(file, lineNo,
                         Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
                                        "latitude longitude), this one %d"
                                      : "A waypoint line has 5 fields (type ident altitude "
                                        "latitude longitude), this one %d",
                                {static_cast<long long>(t.size())}));
+        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
+        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
+        // Exporters of several planners pad the list with empty entries after the waypoints.
+        if (t[0] == "0" && t[1] == "----" && lat == 0 && lon == 0) continue;
         if (!IsWayPointType(t[0]))
             RaiseOnLine(file, lineNo,
                         Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
                                {std::string_view(Utf8ToCp1251(t[0]))}));
-        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
-        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
         if (!lat || !(std::fabs(*lat) <= 90))
             RaiseOnLine(file, lineNo, MsgBadLatitude(Utf8ToCp1251(t[fields - 2])));
         if (!lon || !(std::fabs(*lon) <= 180))
