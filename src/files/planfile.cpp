@@ -139,9 +139,8 @@ std::string FormatPlanFile(const TWayPointList& plan) {
     for (int i = 0; i < plan.Count(); ++i) {
         const TWayPoint& w = plan[i];
         const TRSBNRec* beacon = plan.BeaconOf(w);
-        // A beacon without a name (as in a .cfg database) is written by its identifier.
         std::string_view beaconName;
-        if (beacon) beaconName = beacon->Name.empty() ? beacon->Ident : beacon->Name;
+        if (beacon) beaconName = beacon->NameOrIdent();
         std::string lat = WayPointLatStr(w.Pos), lon = WayPointLonStr(w.Pos);
         out += Format("waypoint.%d=\"%s\", %s, %s, \"%s\"",
                       {static_cast<long long>(i), std::string_view(w.Name), std::string_view(lat),
