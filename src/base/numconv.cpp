@@ -6,20 +6,11 @@
 #include <limits>
 
 #include "base/error.h"
+#include "base/textutil.h"
 
 namespace kestrun {
 
 namespace {
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';

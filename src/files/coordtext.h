@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "files/velparser.h"
+#include "base/velparser.h"
 
 namespace kestrun {
 

@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/planimport.h"
 #include "files/xmlplan.h"
 #include "math/tools.h"
@@ -43,8 +44,7 @@ public:
     // One of the letters (upper or lower case); returns it in upper case, or 0.
     char TakeLetter(char a, char b) {
         SkipBlanks();
-        char c = *P_;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        const char c = UpperAscii(*P_);
         if (c != a && c != b) return 0;
         ++P_;
         return c;
@@ -268,7 +268,7 @@ void ImportFsxPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
                                {std::string_view(XmlText1251(position.child_value())),
                                 static_cast<long long>(total)}));
         TWayPoint& w = read.AddWayPoint();
-        w.SetName(TrimControls(WayPointName(wp, parts, name)));
+        w.SetName(TrimBlanks(WayPointName(wp, parts, name)));
         w.SetPos(*pos);
         return true;
     });

@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/planimport.h"
 #include "files/xmlplan.h"
 #include "math/tools.h"
@@ -34,7 +35,7 @@ void ImportLnmPlan(TWayPointList& plan, const TXmlPlanBytes& bytes,
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, line(), MsgBadLongitude(XmlText1251(lonText)));
         TWayPoint& w = read.AddWayPoint();
-        w.SetName(TrimControls(XmlText1251(wp.child_value("Ident"), name)));
+        w.SetName(TrimBlanks(XmlText1251(wp.child_value("Ident"), name)));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     TakeImportedWayPoints(plan, read, file);

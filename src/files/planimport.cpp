@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/fpimport.h"
 #include "files/fsxplan.h"
 #include "files/lnmplan.h"
@@ -17,10 +18,6 @@
 namespace kestrun {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 // The name of the first element of an XML text, after the declaration, comments and the
 // document type; empty when there is none.
@@ -51,11 +48,11 @@ bool LooksLikeFms(std::string_view text) {
     std::size_t eol = text.find('\n');
     if (eol == std::string_view::npos) return false;
     std::string_view first = text.substr(0, eol);
-    while (!first.empty() && IsBlank(first.back())) first.remove_suffix(1);
+    first = TrimBlanks(first);
     if (first != "I" && first != "A") return false;
     std::string_view second = text.substr(eol + 1);
     second = second.substr(0, second.find('\n'));
-    while (!second.empty() && IsBlank(second.back())) second.remove_suffix(1);
+    second = TrimBlanks(second);
     return second.size() > 7 && SameText(second.substr(second.size() - 7), "version");
 }
 
@@ -134,15 +131,8 @@ void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
     plan.TakeWayPointsFrom(read);
 }
 
-std::string_view TrimControls(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-    return text;
-}
-
 std::optional<long double> ParseDecimal(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    text = TrimBlanks(text);
     // Checked here so that the program's own conversion, which every reader of positions uses,
     // cannot fail; longer texts are no coordinate of any plan.
     if (text.size() > kMaxDecimalLength) return std::nullopt;

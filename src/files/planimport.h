@@ -50,10 +50,6 @@ void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
 void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
                            const std::filesystem::path& file);
 
-/// A text of another program's plan without the blanks and control characters around it, as
-/// the readers take waypoint names (TWayPoint::SetName then keeps what the plan file can hold).
-std::string_view TrimControls(std::string_view text);
-
 /// A plain decimal number: optional sign, digits with at most one "." (blanks around ignored),
 /// converted as StrToFloat converts it; nothing when the text is not one or is longer than
 /// kMaxDecimalLength characters.

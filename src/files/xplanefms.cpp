@@ -8,6 +8,7 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/planimport.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -15,22 +16,6 @@
 namespace kestrun {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::vector<std::string_view> Tokens(std::string_view line) {
-    std::vector<std::string_view> tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) ++i;
-        if (i > start) tokens.push_back(line.substr(start, i - start));
-    }
-    return tokens;
-}
 
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -54,7 +39,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
         std::size_t eol = text.find_first_of("\r\n", from);
         if (eol == std::string_view::npos) eol = text.size();
-        std::vector<std::string_view> t = Tokens(text.substr(from, eol - from));
+        std::vector<std::string_view> t = SplitBlanks(text.substr(from, eol - from));
         from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
         ++lineNo;
         if (lineNo == 1) {
@@ -106,7 +91,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, lineNo, MsgBadLongitude(Utf8ToCp1251(t[fields - 1])));
         TWayPoint& w = read.AddWayPoint();
-        w.SetName(TrimControls(Utf8ToCp1251(t[1])));
+        w.SetName(Utf8ToCp1251(t[1]));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     if (lineNo < 2)

@@ -8,7 +8,7 @@
 
 #include "base/cp1251.h"
 #include "base/error.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
 #include "plan/plan_world.h"
 #include "testutil.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "base/cp1251.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"

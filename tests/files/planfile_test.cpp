@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "base/cp1251.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
 #include "math/tools.h"
