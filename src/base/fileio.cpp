@@ -266,4 +266,10 @@ bool FileExists(const std::filesystem::path& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool IsReadOnlyFile(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 } // namespace kestrun

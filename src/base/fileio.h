@@ -57,4 +57,8 @@ std::filesystem::path ExePath();
 /// Whether a file or folder of that name exists.
 bool FileExists(const std::filesystem::path& path);
 
+/// Whether a file of that name exists and is read-only: it has no write permission at all
+/// (which holds even for root here) or none for this process.
+bool IsReadOnlyFile(const std::filesystem::path& path);
+
 } // namespace kestrun
