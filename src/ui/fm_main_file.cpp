@@ -43,10 +43,6 @@ template <class F> void RunCommand(F&& command) {
     }
 }
 
-std::filesystem::path Path(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
-}
-
 /// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
 /// Linux are case-sensitive, and Windows tools write extensions in capitals.
 QString AnyCase(const QString& pattern) {
@@ -183,7 +179,7 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
 }
 
 void ImportFP(TfmMain& m, const QString& name) {
-    ImportFlightPlan(m.World.WayPointList, Path(name));
+    ImportFlightPlan(m.World.WayPointList, QToPath(name));
     m.PlanFileName.clear(); // the next save asks for a name
     m.SetGridRowCounts();
     m.CurrentFileName = name;
@@ -192,7 +188,7 @@ void ImportFP(TfmMain& m, const QString& name) {
 }
 
 void OpenRSBN(TfmMain& m, const QString& name) {
-    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, Path(name));
+    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, QToPath(name));
     m.PlanFileName = name;
     m.SetGridRowCounts();
     m.World.WayPointList.CalcPlan();
@@ -205,7 +201,7 @@ void OpenRSBN(TfmMain& m, const QString& name) {
 
 /// Writes the plan file; from then on it is the plan's file and the plan counts as saved.
 void SaveRSBN(TfmMain& m, const QString& name) {
-    SavePlanFile(m.World.WayPointList, Path(name));
+    SavePlanFile(m.World.WayPointList, QToPath(name));
     m.PlanFileName = name;
     m.CurrentFileName = name;
     m.World.WayPointList.PlanModified = false;
@@ -260,7 +256,7 @@ void TfmMain::mExportClick() {
         const QString name =
             AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
         if (name.isEmpty()) return;
-        ExportNaviHelper(World.WayPointList, Path(name));
+        ExportNaviHelper(World.WayPointList, QToPath(name));
     });
 }
 
@@ -299,13 +295,13 @@ void TfmMain::mExportPDFClick() {
 void TfmMain::mExportGPXClick() {
     RunExport(this, "sdExportGPX", QStringLiteral("Export GPX"),
               QStringLiteral("GPX route (*.gpx)"), QStringLiteral("gpx"), CurrentFileName,
-              [&](const QString& name) { ExportGpx(World.WayPointList, Path(name)); });
+              [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportKMLClick() {
     RunExport(this, "sdExportKML", QStringLiteral("Export KML"), QStringLiteral("KML file (*.kml)"),
               QStringLiteral("kml"), CurrentFileName,
-              [&](const QString& name) { ExportKml(World.WayPointList, Path(name)); });
+              [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
 }
 
 } // namespace kestrun
