@@ -13,11 +13,13 @@
 // it was, and the steps after the failing one (row counts, names, modified mark) do not run.
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <filesystem>
 
+#include "base/fileio.h"
 #include "files/fpimport.h"
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
@@ -167,6 +169,18 @@ QString AskExportName(QWidget* parent, const char* name, const QString& title, c
     return AskFileName(parent, form, ExportName(current, ext));
 }
 
+/// Whether an export may be written to `file`: a file that is there already is replaced only when
+/// the user says so.
+bool MayReplace(QWidget* parent, const QString& title, const QString& file) {
+    if (!FileExists(QToPath(file))) return true;
+    QMessageBox box(QMessageBox::Question, title,
+                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("ReplaceQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 /// An export command: asks where the file goes, then writes it there; a refusal or an error is
 /// reported as every command's is.
 template <class Write>
@@ -174,7 +188,7 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
                const QString& ext, const QString& current, Write&& write) {
     RunCommand([&] {
         const QString file = AskExportName(parent, name, title, shown, ext, current);
-        if (!file.isEmpty()) write(file);
+        if (!file.isEmpty() && MayReplace(parent, title, file)) write(file);
     });
 }
 

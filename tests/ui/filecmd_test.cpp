@@ -2,8 +2,10 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QToolButton>
 
 #include "filedialogs.h"
@@ -249,6 +251,16 @@ void TestFileCommands::otherFormatsAndExports() {
     QVERIFY(ReadBytes(p.Work.File("route.gpx")).find("<rtept") != std::string::npos);
     QVERIFY(ReadBytes(p.Work.File("route.kml")).find("<kml") != std::string::npos);
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // An export over an existing file asks first: No keeps the file, Yes replaces it.
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        WriteBytes(p.Work.File("route.gpx"), "old");
+        answers.File(Q(p.Work.File("route.gpx")));
+        answers.Custom(
+            [answer](QDialog* d) { qobject_cast<QMessageBox*>(d)->button(answer)->click(); });
+        p.Main().mExportGPXClick();
+        QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("ReplaceQuestion"));
+        QCOMPARE(ReadBytes(p.Work.File("route.gpx")) == "old", answer == QMessageBox::No);
+    }
     QCOMPARE(answers.Unexpected, 0);
 }
 
