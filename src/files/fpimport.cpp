@@ -90,18 +90,9 @@ void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
 }
 
 void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
+    const std::string bytes = ReadFileBytes(path);
     try {
-        TFileBuffer bytes = ReadFileBuffer(path);
-        try {
-            ImportFlightPlanLentBytes(plan, bytes, path);
-        } catch (const EKestrunError& e) {
-            // The bytes were lent to the parse, which leaves them changed: a refusal that
-            // names a line is made again from the file as it stands, so that the line is the
-            // file's own. It is the rare way; the common one saves a copy of the whole file.
-            if (e.Line <= 0) throw;
-            const TFileBuffer again = ReadFileBuffer(path);
-            ImportFlightPlanBytes(plan, again.View(), path);
-        }
+        ImportFlightPlanBytes(plan, bytes, path);
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
         throw;

@@ -50,7 +50,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         }
         if (lineNo == 2) {
             std::optional<long double> version;
-            if (t.size() == 2 && SameText(t[1], "version")) version = ParseDecimal(t[0]);
+            if (t.size() == 2 && SameText(t[1], "version")) version = TryStrToFloat(t[0]);
             if (!version || (*version != 3 && *version < 1100))
                 RaiseOnLine(file, 2,
                             "Not an X-Plane flight plan: the second line must be \"3 version\" "
@@ -70,7 +70,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         // Older "3 version" files carry a sixth field, which is not used; their altitude is a
         // number, so that a line of the other layout is never read with shifted fields.
         const std::size_t fields = v1100 ? 6 : 5;
-        const bool extra = !v1100 && t.size() == 6 && ParseDecimal(t[2]);
+        const bool extra = !v1100 && t.size() == 6 && TryStrToFloat(t[2]);
         if (t.size() != fields && !extra)
             RaiseOnLine(file, lineNo,
                         Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
@@ -78,8 +78,8 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
                                      : "A waypoint line has 5 fields (type ident altitude "
                                        "latitude longitude), this one %d",
                                {static_cast<long long>(t.size())}));
-        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
-        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
+        std::optional<long double> lat = TryStrToFloat(t[fields - 2]);
+        std::optional<long double> lon = TryStrToFloat(t[fields - 1]);
         // Exporters of several planners pad the list with empty entries after the waypoints.
         if (t[0] == "0" && t[1] == "----" && lat == 0 && lon == 0) continue;
         if (!IsWayPointType(t[0]))

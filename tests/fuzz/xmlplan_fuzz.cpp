@@ -1,11 +1,11 @@
 // Besides surviving any input, an imported plan is saved as a plan file that opens to the
 // same plan.
-#include "files/lnmplan.h"
+#include "files/xmlplan.h"
 #include "saved_plan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return kestrun::fuzz::FuzzPlanReader(
         data, size, [](kestrun::TWayPointList& plan, const std::string& bytes) {
-            kestrun::ImportLnmPlan(plan, bytes, "fuzz.lnmpln");
+            kestrun::ImportXmlPlan(plan, bytes, "fuzz.pln");
         });
 }
