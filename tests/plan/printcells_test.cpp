@@ -20,32 +20,38 @@ std::vector<std::string> Row(const TWayPointList& plan, int index) {
     return row;
 }
 
-TEST(PrintCells, ColumnWidthsFollowThePaper) {
+// Texts measured at 0.07 inch a byte. Worked by hand: the name (16 bytes) and the course
+// "172.x" get a gap for their neighbours, as do the headings "Дальн." and "Азим."; the
+// coordinates (22 bytes) outgrow their 1.5-inch cap; the other columns keep their own widths.
+TEST(PrintCells, ColumnsHoldTheirWidestTexts) {
+    TWorld w;
+    w.Add(Typed(53, -7), "+53.000_-007.000");
+    w.Add(Typed(3, 0), "P2");
+    w.Plan.CalcPlan();
+    const TPrintNeeds needs =
+        PrintColumnNeeds(w.Plan, [](const std::string& t) { return 0.07 * t.size(); });
+    using A = std::array<double, kPrintColumnCount>;
+    const A least{0.2, 1.18, 1.54, 0.5, 0.4, 0.41, 0.48, 0.28, 0.6, 0.41, 0.4, 0.4, 0.4, 0.4};
+    for (int c = 0; c < kPrintColumnCount; ++c) EXPECT_NEAR(needs.WidthInch[c], least[c], 1e-9);
+    const double table = 7.84; // the widths and four gaps
+    EXPECT_NEAR(needs.TableInch(), table, 1e-9);
     struct Case {
-        const char* name;
         double page, coords, beacon;
     } cases[] = {
-        {"10 inches: the coordinate column capped", 10.0, 1.5, 0.6 * 4.6},
-        {"7.4 inches: both in proportion", 7.4, 0.8, 1.2},
-        {"wide paper: both capped", 20.0, 1.5, 3.5},
-        {"narrower than 5.4 inches: both negative", 5.0, -0.16, -0.24},
+        {table, 1.54, 0.28},           // the narrowest page: both at their least widths
+        {table + 1, 1.54, 1.28},       // the beacon takes what the coordinates leave of its share
+        {table + 3, 1.54, 0.6 * 4.82}, // its share
+        {20, 1.54, 3.5},               // its cap
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto cols = PrintColumns(c.page);
-        EXPECT_NEAR(cols[2].WidthInch, c.coords, 1e-12);
-        EXPECT_NEAR(cols[7].WidthInch, c.beacon, 1e-12);
+        SCOPED_TRACE(c.page);
+        A expected = least;
+        expected[2] = c.coords;
+        expected[7] = c.beacon;
+        const A widths = PrintColumnWidths(needs, c.page);
+        for (int i = 0; i < kPrintColumnCount; ++i) EXPECT_NEAR(widths[i], expected[i], 1e-9);
     }
-    // The fixed widths, with the four gaps, add up to 5.0 + 0.24 inches.
-    double fixed = 0;
-    int gaps = 0;
-    for (const TPrintColumn& col : PrintColumns(10.0)) {
-        fixed += col.WidthInch;
-        gaps += col.GapAfter;
-    }
-    EXPECT_NEAR(fixed - 1.5 - 0.6 * 4.6, 5.0, 1e-12);
-    EXPECT_EQ(gaps, 4);
-    EXPECT_EQ(Cp1251ToUtf8(PrintColumns(8)[12].Heading), "УЦ");
+    EXPECT_EQ(Cp1251ToUtf8(PrintColumns()[12].Heading), "УЦ");
 }
 
 TEST(PrintCells, RowsByLegKind) {
@@ -89,6 +95,13 @@ TEST(PrintCells, RowsByLegKind) {
     w.Beacons.Clear();
     EXPECT_EQ(Row(w.Plan, 2)[7], "");
     EXPECT_EQ(Row(w.Plan, 2)[10], "");
+}
+
+TEST(PrintCells, PageLine) {
+    EXPECT_EQ(Cp1251ToUtf8(PrintPageText(Cp("стр. %d из %d"), 2, 3)), "стр. 2 из 3");
+    EXPECT_EQ(PrintPageText("%d/%d", 12, 30), "12/30");
+    for (const char* faulty : {"page %s of %s", "page %d of %d %d", "%4.1f"})
+        EXPECT_EQ(PrintPageText(faulty, 1, 2), "page 1 of 2") << faulty;
 }
 
 TEST(PrintCells, TotalLine) {
