@@ -14,6 +14,7 @@
 #include "filedialogs.h"
 #include "plan/fltpln.h"
 #include "settings/cfg.h"
+#include "ui/fm_about.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -45,6 +46,7 @@ private slots:
     void enterCancels();
     void beaconPickerFolderAndFilter();
     void helpText();
+    void aboutShowsTheTitlesVersion();
 };
 
 void TestConfig::okWithUnchangedSettings() {
@@ -180,22 +182,41 @@ void TestConfig::beaconPickerFolderAndFilter() {
 void TestConfig::helpText() {
     struct Case {
         const char* name;
-        const char* bytes; // RSBNHelp.txt in the working folder; nullptr: none anywhere
-        QString shown;
+        const char* bytes;   // RSBNHelp.txt in the working folder; nullptr: none anywhere
+        const char* english; // RSBNHelp_English.txt there; nullptr: none
+        QString shown;       // with English chosen, and then with Russian
     } cases[] = {
-        {"file", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nline 2\rline 3\n\nend\r\n",
+        {"file", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nline 2\rline 3\n\nend\r\n", nullptr,
          QStringLiteral("Привет\nline 2\nline 3\n\nend")},
-        {"empty file", "", QString()},
-        {"no file", nullptr, TfmHelp::BuiltInText()},
+        {"empty file", "", nullptr, QString()},
+        {"no file", nullptr, nullptr, TfmHelp::BuiltInText()},
+        {"English and Russian", "\xcf\xf0\xe8\xe2\xe5\xf2", "Hello", QStringLiteral("Hello")},
     };
     for (const Case& c : cases) {
-        TempDir exe; // no RSBNHelp.txt beside the executable
+        TempDir exe; // no help text beside the executable
         TProgram p(exe.Path);
+        TConfig config;
+        config.Language = "English";
+        p.WriteConfig(config);
         if (c.bytes) WriteBytes(p.Work.File("RSBNHelp.txt"), c.bytes);
+        if (c.english) WriteBytes(p.Work.File("RSBNHelp_English.txt"), c.english);
         p.Start();
         QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
+        // Another language chosen since: the window shows its text when opened.
+        p.World->Config.Language = "Russian";
+        p.Main().mReferClick();
+        QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.english ? QStringLiteral("Привет") : c.shown);
+        p.W->fmHelp->close();
     }
     QCOMPARE(TfmHelp::BuiltInText().count(QLatin1Char('\n')), 5); // six lines
+}
+
+void TestConfig::aboutShowsTheTitlesVersion() {
+    TProgram p;
+    p.Start();
+    QCOMPARE(p.W->fmAbout->lbVersion->text(),
+             p.Main().windowTitle().section(QStringLiteral("       "), 1));
+    QVERIFY(p.W->fmAbout->lbVersion->text().startsWith(QStringLiteral("Version: ")));
 }
 
 KESTRUN_UI_TEST_MAIN(TestConfig)
