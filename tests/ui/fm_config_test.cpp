@@ -182,31 +182,33 @@ void TestConfig::beaconPickerFolderAndFilter() {
 void TestConfig::helpText() {
     struct Case {
         const char* name;
-        const char* bytes;   // RSBNHelp.txt in the working folder; nullptr: none anywhere
-        const char* english; // RSBNHelp_English.txt there; nullptr: none
-        QString shown;       // with English chosen, and then with Russian
+        const char* bytes; // RSBNHelp.txt in the working folder; nullptr: none anywhere
+        QString shown;
     } cases[] = {
-        {"file", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nline 2\rline 3\n\nend\r\n", nullptr,
+        {"file", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nline 2\rline 3\n\nend\r\n",
          QStringLiteral("Привет\nline 2\nline 3\n\nend")},
-        {"empty file", "", nullptr, QString()},
-        {"no file", nullptr, nullptr, TfmHelp::BuiltInText()},
-        {"English and Russian", "\xcf\xf0\xe8\xe2\xe5\xf2", "Hello", QStringLiteral("Hello")},
+        {"empty file", "", QString()},
+        {"no file", nullptr, TfmHelp::BuiltInText()},
+        {"English", "\xcf\xf0\xe8\xe2\xe5\xf2", QStringLiteral("Hello")}, // and RSBNHelp_English
     };
     for (const Case& c : cases) {
         TempDir exe; // no help text beside the executable
         TProgram p(exe.Path);
-        TConfig config;
-        config.Language = "English";
-        p.WriteConfig(config);
+        const bool english = std::string_view(c.name) == "English";
         if (c.bytes) WriteBytes(p.Work.File("RSBNHelp.txt"), c.bytes);
-        if (c.english) WriteBytes(p.Work.File("RSBNHelp_English.txt"), c.english);
+        if (english) {
+            WriteBytes(p.Work.File("RSBNHelp_English.txt"), "Hello");
+            TConfig config;
+            config.Language = "English";
+            p.WriteConfig(config);
+        }
         p.Start();
         QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
-        // Another language chosen since: the window shows its text when opened.
+        if (!english) continue;
+        // Russian chosen since: the window shows that text when it is opened again.
         p.World->Config.Language = "Russian";
         p.Main().mReferClick();
-        QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.english ? QStringLiteral("Привет") : c.shown);
-        p.W->fmHelp->close();
+        QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), QStringLiteral("Привет"));
     }
     QCOMPARE(TfmHelp::BuiltInText().count(QLatin1Char('\n')), 5); // six lines
 }
@@ -216,7 +218,6 @@ void TestConfig::aboutShowsTheTitlesVersion() {
     p.Start();
     QCOMPARE(p.W->fmAbout->lbVersion->text(),
              p.Main().windowTitle().section(QStringLiteral("       "), 1));
-    QVERIFY(p.W->fmAbout->lbVersion->text().startsWith(QStringLiteral("Version: ")));
 }
 
 KESTRUN_UI_TEST_MAIN(TestConfig)

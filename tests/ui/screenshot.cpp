@@ -62,9 +62,8 @@ int main(int argc, char** argv) {
     if (mode == "pdf") {
         m.ApplyLanguage("Russian.lng");
         m.CurrentFileName = QFileInfo(m.CurrentFileName).fileName();
-        const TPrintSetup s = ExportPlanPdf(world.WayPointList, m.windowTitle(), m.CurrentFileName,
-                                            world.Texts.Get("sPrint_Page"), out);
-        std::fprintf(stderr, "%d pages%s\n", s.Pages, s.Landscape ? ", landscape" : "");
+        ExportPlanPdf(world.WayPointList, m.windowTitle(), m.CurrentFileName,
+                      world.Texts.Get("sPrint_Page"), out);
         return 0;
     }
     if (mode == "ru") {
