@@ -37,7 +37,7 @@ constexpr const char* kOptions =
     "  PLAN                  a flight plan to import (.pln of FS2002/2004, FSX, Prepar3D or MSFS;\n"
     "                        .fms of X-Plane; .lnmpln of Little Navmap) or a plan file (.rbf: "
     "opened)\n"
-    "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
+    "  --beacons FILE        the beacon database (.csv, .cfg or rsbn.dat form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
     "  --support-point KIND  endwaypoint | traverse: sets the support point after the plan is "
     "read\n"
@@ -372,8 +372,9 @@ struct TBeaconSource {
 TBeaconSource FindBeacons(const TOptions& o, const TFileLocations& where) {
     if (o.Beacons) {
         std::string ext = UpperCase1251(Extension(*o.Beacons));
-        if (ext != ".CSV" && ext != ".CFG")
-            throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
+        if (ext != ".CSV" && ext != ".CFG" && ext != ".DAT")
+            throw UsageError{"the beacon database must be a .csv, .cfg or .dat file: " +
+                             *o.Beacons};
         return {std::filesystem::path(*o.Beacons), "given by --beacons"};
     }
     // RSBN.cfg names the database as the desktop program reads it (an empty name there means
