@@ -16,6 +16,7 @@
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
 #include "files/navihelper.h"
+#include "files/planexport.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
@@ -47,6 +48,9 @@ constexpr const char* kOptions =
     "  --export FILE         write the navigator's-helper export\n"
     "  --export-gpx FILE     write the route as GPX 1.1 (moving maps, planners)\n"
     "  --export-kml FILE     write the route, legs and beacons as KML (globe viewers)\n"
+    "  --export-pln FILE     write the plan as an XML .pln (FSX, Prepar3D, MSFS 2020/2024)\n"
+    "  --export-fms FILE     write the plan as an X-Plane 11/12 .fms\n"
+    "  --export-lnmpln FILE  write the plan as a Little Navmap .lnmpln\n"
     "  --save FILE           write the plan file\n"
     "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
@@ -75,6 +79,7 @@ std::string Usage(const TFileLocations& where) {
 struct TOptions {
     std::string Plan;
     std::optional<std::string> Beacons, MagDec, Export, ExportGpx, ExportKml, Save;
+    std::optional<std::string> ExportPln, ExportFms, ExportLnmPlan;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
     bool Paths = false;
@@ -126,6 +131,12 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
             o.ExportGpx = value();
         } else if (a == "--export-kml") {
             o.ExportKml = value();
+        } else if (a == "--export-pln") {
+            o.ExportPln = value();
+        } else if (a == "--export-fms") {
+            o.ExportFms = value();
+        } else if (a == "--export-lnmpln") {
+            o.ExportLnmPlan = value();
         } else if (a == "--save") {
             o.Save = value();
         } else if (a == "--paths") {
@@ -479,6 +490,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
         if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
         if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
+        if (o.ExportPln) ExportPln(WayPointList, *o.ExportPln);
+        if (o.ExportFms) ExportFms(WayPointList, *o.ExportFms);
+        if (o.ExportLnmPlan) ExportLnmPlan(WayPointList, *o.ExportLnmPlan);
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;
