@@ -1,7 +1,6 @@
 #include "files/planexport.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -102,7 +101,7 @@ std::string FormatPln(const TWayPointList& plan) {
     out += Element(8, "RouteType", "HighAlt");
     out += Element(8, "CruisingAlt", std::to_string(kExportCruisingAltFt));
     out += Element(8, "DepartureID", ends.FirstName);
-    // Positions hold no character that XML escapes in element text.
+    // Positions hold nothing that element text must escape (quotes need none there).
     out += "        <DepartureLLA>" + WorldPosition(ends.FirstPos) + "</DepartureLLA>\r\n";
     out += Element(8, "DestinationID", ends.LastName);
     out += "        <DestinationLLA>" + WorldPosition(ends.LastPos) + "</DestinationLLA>\r\n";

@@ -29,7 +29,8 @@ namespace kestrun {
 class TWayPointList;
 
 /// The cruising altitude the exports give the simulator, in feet: the program plans no
-/// altitude, and this is the usual level of the aircraft it plans for.
+/// altitude, and this is a usual cruising level of the jets it plans for; the pilot sets the
+/// real one in the simulator's planner.
 inline constexpr int kExportCruisingAltFt = 33000;
 
 /// The XML flight plan of FSX, Prepar3D and MSFS: the header elements in the order the
