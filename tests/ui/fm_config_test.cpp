@@ -159,6 +159,7 @@ void TestConfig::beaconPickerFolderAndFilter() {
         {kShipped, QStringLiteral(KESTRUN_RUN_DIR), QStringLiteral("*.csv")},
         {other.File("RSBN_CIS_FS2004.CSV"), Q(other.Path), QStringLiteral("*.cfg")},
         {other.File("beacons.cfg"), Q(other.Path), QStringLiteral("*.cfg")},
+        {other.File("rsbn.DAT"), Q(other.Path), QStringLiteral("*.dat")},
     };
     for (const Case& k : cases) {
         TProgram p;
