@@ -21,6 +21,8 @@
 #include "ui/printplan.h"
 #include "ui/qtext.h"
 
+#include "../testutil.h"
+
 namespace kestrun {
 namespace {
 
@@ -99,6 +101,7 @@ private slots:
     }
 
     void sixtyWaypointsOnA4() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
         QTemporaryDir dir;
         TPlanWorld w(60);
         auto printer =
@@ -131,6 +134,7 @@ private slots:
     }
 
     void narrowPaperIsScaledNotCut() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
         QTemporaryDir dir;
         TPlanWorld w(3);
         auto printer = PdfPrinter(dir.filePath(QStringLiteral("narrow.pdf")),
@@ -149,6 +153,8 @@ private slots:
     // from the shipped database. In poppler's layout of its PDF every row shows the values of
     // its columns in their order, each after a blank.
     void rowsReadApart() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
+        KESTRUN_QREQUIRE(kestrun::test::MissingSharedData("plans/modern/test_flightplan.fms"));
         TPlanWorld w(0);
         LoadBeaconFile(w.Beacons, KESTRUN_SHIPPED_DATA "/rsbn_cis_fs2004.csv");
         ImportFlightPlan(w.Plan, KESTRUN_SHARED_DATA "/plans/modern/test_flightplan.fms");
