@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "math/mathem.h"
@@ -89,21 +90,17 @@ void BM_InitialCourse(benchmark::State& state) {
 }
 BENCHMARK(BM_InitialCourse);
 
-// Distance and course from the unit vectors (and A's meridian normal) of both ends, computed
-// once per position as the plan and the beacon index keep them.
+// Distance and course of positions that carry their unit vectors (and meridian normals),
+// computed once per position as the plan keeps them.
 void BM_CentralAngleAndInitialCourse_Cached(benchmark::State& state) {
-    struct Cached {
-        kestrun::TVector3 ua, ub, ea;
-    };
-    std::vector<Cached> cached;
+    std::vector<std::pair<kestrun::TSpherePoint, kestrun::TSpherePoint>> cached;
     for (const Leg& l : Legs())
-        cached.push_back(
-            {kestrun::UnitVector(l.a), kestrun::UnitVector(l.b), kestrun::MeridianNormal(l.a)});
+        cached.emplace_back(kestrun::TSpherePoint(l.a), kestrun::TSpherePoint(l.b));
     std::size_t k = 0;
     for (auto _ : state) {
-        Cached& c = cached[k++ & (cached.size() - 1)];
-        benchmark::DoNotOptimize(kestrun::CentralAngleOf(c.ua, c.ub) * kestrun::kEarthRadiusKm);
-        benchmark::DoNotOptimize(kestrun::CourseOf(c.ua, c.ua.Cross(c.ub), c.ea));
+        const auto& [a, b] = cached[k++ & (cached.size() - 1)];
+        benchmark::DoNotOptimize(kestrun::DistanceKm(a, b));
+        benchmark::DoNotOptimize(kestrun::InitialCourse(a, b));
     }
 }
 BENCHMARK(BM_CentralAngleAndInitialCourse_Cached);

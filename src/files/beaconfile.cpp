@@ -44,6 +44,7 @@ void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {
         // beacons and without a word why.
         RaiseNamingFile(std::string(kMsgBadFormat) + " ", path);
     list.Records.swap(fresh.Records);
+    list.Reindex();
 }
 
 void LoadBeaconsCsv(TRSBNList& list, const std::filesystem::path& path) {
