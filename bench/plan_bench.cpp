@@ -163,6 +163,16 @@ BENCHMARK(BM_AutoSelectBeacons)
     ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond);
 
+// Building the spatial index of a database of 100,000 beacons, as every load of one does.
+void BM_BeaconIndexBuild(benchmark::State& state) {
+    const TRSBNList& beacons = AutoSelectWorld(10000, 100000).Beacons;
+    for (auto _ : state) {
+        beacons.Reindex();
+        benchmark::DoNotOptimize(&beacons.Index());
+    }
+}
+BENCHMARK(BM_BeaconIndexBuild)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
 // The yardstick: one inverse problem per leg of the same route.
 void BM_GeographicLibInverse_Sphere(benchmark::State& state) {
     const std::vector<TGeoPoint> route = Route();
