@@ -159,7 +159,6 @@ bool TWayPointList::CalcPlan() {
     TSpherePoint sp(Points_[0]->Pos);
     // The beacon of the last leg that had one: a beacon serves several legs in a row.
     TSpherePoint sb;
-    bool sbKnown = false;
     for (int k = 0; k + 1 < n; ++k) {
         TWayPoint& p = *Points_[static_cast<std::size_t>(k)];
         const TWayPoint& q = *Points_[static_cast<std::size_t>(k) + 1];
@@ -186,8 +185,7 @@ bool TWayPointList::CalcPlan() {
             // A leg without a beacon has no RSBN values, whatever BeaconPos still holds (the
             // position of a removed beacon, or none ever assigned).
             if (BeaconOf(p)) {
-                if (!sbKnown || !(sb.Pos == p.BeaconPos)) sb = TSpherePoint(p.BeaconPos);
-                sbKnown = true;
+                if (!IsSamePoint(sb.Pos, p.BeaconPos)) sb = TSpherePoint(p.BeaconPos);
                 ComputeRSBN(p, q, sp, sq, sb, pole, SupPoint);
             } else
                 ClearRSBNValues(p);
