@@ -59,11 +59,8 @@ struct TBeaconIndex::TSumSearch {
     }
 };
 
-void TBeaconIndex::Build(std::vector<TGeoPoint> positions) {
-    Positions_ = std::move(positions);
-    Slot_.assign(Positions_.size(), -1);
-    Points_.clear();
-    Nodes_.clear();
+TBeaconIndex::TBeaconIndex(std::vector<TGeoPoint> positions)
+    : Positions_(std::move(positions)), Slot_(Positions_.size(), -1) {
     Points_.reserve(Positions_.size());
     for (std::size_t j = 0; j < Positions_.size(); ++j) {
         double u[3];

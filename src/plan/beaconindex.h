@@ -15,9 +15,10 @@ namespace kestrun {
 
 class TBeaconIndex {
 public:
+    TBeaconIndex() = default; // no beacons
     /// Indexes positions[j] as beacon j. Positions whose unit vector is not finite are no
     /// candidates of any query (no distance from them is below any limit).
-    void Build(std::vector<TGeoPoint> positions);
+    explicit TBeaconIndex(std::vector<TGeoPoint> positions);
     /// The positions the index was built from, in list order.
     const std::vector<TGeoPoint>& Positions() const { return Positions_; }
     /// u(P) of beacon j, as UnitVector gives it: computed once, when the index was built.

@@ -99,7 +99,9 @@ void TRSBNList::Reindex() const {
     std::vector<TGeoPoint> positions;
     positions.reserve(Records.size());
     for (const TRSBNRec& r : Records) positions.push_back(r.Position);
-    Index_.Build(std::move(positions));
+    // Made aside and then moved in: a failed build leaves the old index, which the next use
+    // finds out of date.
+    Index_ = TBeaconIndex(std::move(positions));
 }
 
 } // namespace kestrun
