@@ -378,13 +378,8 @@ TEST(Config, AReadOnlyFileIsNotReplaced) {
     ::chmod(cfg.c_str(), 0444);
     TConfig config(kDefaultBeacons);
     config.Language = "Russian";
-    try {
-        config.SaveToFile(cfg);
-        ADD_FAILURE() << "written";
-    } catch (const EKestrunError& e) {
-        EXPECT_EQ(e.what(), "Cannot create file " + cfg);
-        EXPECT_EQ(ErrorWhere(e), cfg + ": the file is read-only");
-    }
+    EXPECT_EQ(test::PlacedMessageOf([&] { config.SaveToFile(cfg); }),
+              cfg + ": the file is read-only: Cannot create file " + cfg);
     EXPECT_EQ(ReadFileBytes(cfg), kDefaultFile);
 }
 

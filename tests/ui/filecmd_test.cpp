@@ -10,6 +10,7 @@
 
 #include "filedialogs.h"
 #include "plan/fltpln.h"
+#include "ui/qtext.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -199,6 +200,12 @@ void TestFileCommands::fileFromCommandLine() {
     QDir::setCurrent(cwd);
     QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // Guards against names that are not UTF-8 ("caf\xe9" of a Latin-1 system): main() hands
+    // them over through PathToQ, and they must reach the file system unchanged.
+    const std::string latin1 = p.Work.File("caf\xe9.pln");
+    WriteBytes(latin1, ReadBytes(TestData("plans/fs2004.pln")));
+    p.Main().OpenFile(PathToQ(latin1));
+    QCOMPARE(QToPath(p.Status(0)).native(), latin1);
 }
 
 void TestFileCommands::printPreviewAndCancelledPrint() {
