@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -145,7 +146,9 @@ void BM_ImportFlightPlanFile(benchmark::State& state) {
 // The figure the target is about, measured in pairs: each iteration parses, then imports, and
 // times each. A pause of the (shared) machine then falls within one pair, and the median of
 // the pairs' ratios leaves it out, where the medians of two separate runs, seconds apart,
-// drift apart by as much as the margin they are compared with.
+// drift apart by as much as the margin they are compared with. The ratio of the thread's CPU
+// times (cpu_import/parse) is given too: other processes on a busy machine stretch the wall
+// time of the longer import more often than that of the parse.
 template <class Parse, class Import>
 void MeasureRatio(benchmark::State& state, Parse&& parse, Import&& import) {
     using Clock = std::chrono::steady_clock;
@@ -153,20 +156,29 @@ void MeasureRatio(benchmark::State& state, Parse&& parse, Import&& import) {
     TRSBNList beacons;
     TMagDecGrid grid;
     bench::FillBenchGrid(grid);
-    std::vector<double> parseMs, importMs, ratios;
+    auto cpuMs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+    };
+    std::vector<double> parseMs, importMs, ratios, cpuRatios;
     for (auto _ : state) {
+        const double c0 = cpuMs();
         const auto t0 = Clock::now();
         {
             pugi::xml_document doc;
             benchmark::DoNotOptimize(parse(doc).status);
         }
         const auto t1 = Clock::now();
+        const double c1 = cpuMs();
         {
             TWayPointList plan(beacons, grid);
             import(plan);
             benchmark::DoNotOptimize(plan[plan.Count() - 1].MagDecl);
         }
         const auto t2 = Clock::now();
+        const double c2 = cpuMs();
+        cpuRatios.push_back((c2 - c1) / (c1 - c0));
         parseMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         importMs.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
         ratios.push_back(importMs.back() / parseMs.back());
@@ -179,6 +191,7 @@ void MeasureRatio(benchmark::State& state, Parse&& parse, Import&& import) {
     state.counters["parse_ms"] = median(parseMs);
     state.counters["import_ms"] = median(importMs);
     state.counters["import/parse"] = median(ratios);
+    state.counters["cpu_import/parse"] = median(cpuRatios);
 }
 
 void BM_Ratio_ImportToParse(benchmark::State& state) {

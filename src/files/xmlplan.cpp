@@ -168,6 +168,9 @@ struct TXmlSource {
 // All the character data of an element and of the elements in it, as XPath's string value
 // gives it: comments and CDATA sections cut a text into several nodes.
 std::string ElementText(const pugi::xml_node& element) {
+    // Nearly always the one text node there is.
+    const pugi::xml_node first = element.first_child();
+    if (first.type() == pugi::node_pcdata && !first.next_sibling()) return first.value();
     struct TTextWalker : pugi::xml_tree_walker {
         std::string Text;
         bool for_each(pugi::xml_node& node) override {
