@@ -6,7 +6,7 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
 
 namespace kestrun {
 

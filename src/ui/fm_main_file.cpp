@@ -13,11 +13,13 @@
 // it was, and the steps after the failing one (row counts, names, modified mark) do not run.
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <filesystem>
 
+#include "base/fileio.h"
 #include "files/fpimport.h"
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
@@ -41,10 +43,6 @@ template <class F> void RunCommand(F&& command) {
     } catch (const std::exception& e) {
         ReportError(e);
     }
-}
-
-std::filesystem::path Path(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
 }
 
 /// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
@@ -171,6 +169,18 @@ QString AskExportName(QWidget* parent, const char* name, const QString& title, c
     return AskFileName(parent, form, ExportName(current, ext));
 }
 
+/// Whether an export may be written to `file`: a file that is there already is replaced only when
+/// the user says so.
+bool MayReplace(QWidget* parent, const QString& title, const QString& file) {
+    if (!FileExists(QToPath(file))) return true;
+    QMessageBox box(QMessageBox::Question, title,
+                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("ReplaceQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 /// An export command: asks where the file goes, then writes it there; a refusal or an error is
 /// reported as every command's is.
 template <class Write>
@@ -178,12 +188,12 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
                const QString& ext, const QString& current, Write&& write) {
     RunCommand([&] {
         const QString file = AskExportName(parent, name, title, shown, ext, current);
-        if (!file.isEmpty()) write(file);
+        if (!file.isEmpty() && MayReplace(parent, title, file)) write(file);
     });
 }
 
 void ImportFP(TfmMain& m, const QString& name) {
-    ImportFlightPlan(m.World.WayPointList, Path(name));
+    ImportFlightPlan(m.World.WayPointList, QToPath(name));
     m.PlanFileName.clear(); // the next save asks for a name
     m.SetGridRowCounts();
     m.CurrentFileName = name;
@@ -192,7 +202,7 @@ void ImportFP(TfmMain& m, const QString& name) {
 }
 
 void OpenRSBN(TfmMain& m, const QString& name) {
-    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, Path(name));
+    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, QToPath(name));
     m.PlanFileName = name;
     m.SetGridRowCounts();
     m.World.WayPointList.CalcPlan();
@@ -205,7 +215,7 @@ void OpenRSBN(TfmMain& m, const QString& name) {
 
 /// Writes the plan file; from then on it is the plan's file and the plan counts as saved.
 void SaveRSBN(TfmMain& m, const QString& name) {
-    SavePlanFile(m.World.WayPointList, Path(name));
+    SavePlanFile(m.World.WayPointList, QToPath(name));
     m.PlanFileName = name;
     m.CurrentFileName = name;
     m.World.WayPointList.PlanModified = false;
@@ -260,7 +270,7 @@ void TfmMain::mExportClick() {
         const QString name =
             AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
         if (name.isEmpty()) return;
-        ExportNaviHelper(World.WayPointList, Path(name));
+        ExportNaviHelper(World.WayPointList, QToPath(name));
     });
 }
 
@@ -302,13 +312,13 @@ void TfmMain::mExportPDFClick() {
 void TfmMain::mExportGPXClick() {
     RunExport(this, "sdExportGPX", QStringLiteral("Export GPX"),
               QStringLiteral("GPX route (*.gpx)"), QStringLiteral("gpx"), CurrentFileName,
-              [&](const QString& name) { ExportGpx(World.WayPointList, Path(name)); });
+              [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportKMLClick() {
     RunExport(this, "sdExportKML", QStringLiteral("Export KML"), QStringLiteral("KML file (*.kml)"),
               QStringLiteral("kml"), CurrentFileName,
-              [&](const QString& name) { ExportKml(World.WayPointList, Path(name)); });
+              [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
 }
 
 } // namespace kestrun

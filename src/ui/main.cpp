@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "ui/fm_splash.h"
+#include "ui/qtext.h"
 #include "ui/startup.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     windows.fmMain->show();
     // A file handed over by the desktop ("kestrun route.pln"), opened once the window is up.
     if (argc > 1) {
-        const QString file = QString::fromLocal8Bit(argv[1]);
+        const QString file = PathToQ(argv[1]);
         QTimer::singleShot(0, windows.fmMain.get(), [&windows, file] {
             try {
                 windows.fmMain->OpenFile(file);

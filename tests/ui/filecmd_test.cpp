@@ -2,12 +2,15 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QToolButton>
 
 #include "filedialogs.h"
 #include "plan/fltpln.h"
+#include "ui/qtext.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -197,6 +200,12 @@ void TestFileCommands::fileFromCommandLine() {
     QDir::setCurrent(cwd);
     QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // Guards against names that are not UTF-8 ("caf\xe9" of a Latin-1 system): main() hands
+    // them over through PathToQ, and they must reach the file system unchanged.
+    const std::string latin1 = p.Work.File("caf\xe9.pln");
+    WriteBytes(latin1, ReadBytes(TestData("plans/fs2004.pln")));
+    p.Main().OpenFile(PathToQ(latin1));
+    QCOMPARE(QToPath(p.Status(0)).native(), latin1);
 }
 
 void TestFileCommands::printPreviewAndCancelledPrint() {
@@ -251,6 +260,16 @@ void TestFileCommands::otherFormatsAndExports() {
     QVERIFY(ReadBytes(p.Work.File("route.gpx")).find("<rtept") != std::string::npos);
     QVERIFY(ReadBytes(p.Work.File("route.kml")).find("<kml") != std::string::npos);
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // An export over an existing file asks first: No keeps the file, Yes replaces it.
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        WriteBytes(p.Work.File("route.gpx"), "old");
+        answers.File(Q(p.Work.File("route.gpx")));
+        answers.Custom(
+            [answer](QDialog* d) { qobject_cast<QMessageBox*>(d)->button(answer)->click(); });
+        p.Main().mExportGPXClick();
+        QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("ReplaceQuestion"));
+        QCOMPARE(ReadBytes(p.Work.File("route.gpx")) == "old", answer == QMessageBox::No);
+    }
     QCOMPARE(answers.Unexpected, 0);
 }
 
