@@ -50,7 +50,7 @@ private slots:
 void TestConfig::okWithUnchangedSettings() {
     TProgram p;
     p.WriteConfig(Settings(kShipped));
-    p.Start();
+    QVERIFY(p.Start());
     TypeRoute(p);
     const std::string cfg = p.Work.File("RSBN.cfg");
     WriteBytes(cfg, "stale"); // Ok must write the settings over it
@@ -86,7 +86,7 @@ void TestConfig::okWithUnchangedSettings() {
 void TestConfig::checkBoxAndCancel() {
     TProgram p;
     p.WriteConfig(Settings(kShipped));
-    p.Start();
+    QVERIFY(p.Start());
     TfmConfig& c = *p.W->fmConfig;
     const QByteArray before = [&] {
         QFile f(Q(p.Work.File("RSBN.cfg")));
@@ -121,7 +121,7 @@ void TestConfig::defaultSupportPointAtCreation() {
     for (std::uint8_t def : {0, 1, 7}) {
         TProgram p;
         p.WriteConfig(Settings(kShipped, def));
-        p.Start();
+        QVERIFY(p.Start());
         const int item = def >= 1 ? 1 : 0;
         QCOMPARE(p.W->fmConfig->rgSupportPointItems->checkedId(), item);
         QCOMPARE(p.Main().rgSupportPointItems->checkedId(), item);
@@ -133,7 +133,7 @@ void TestConfig::defaultSupportPointAtCreation() {
 void TestConfig::enterCancels() {
     TProgram p;
     p.WriteConfig(Settings(kShipped));
-    p.Start();
+    QVERIFY(p.Start());
     TfmConfig& c = *p.W->fmConfig;
     int result = -1;
     TDialogAnswers answers;
@@ -161,7 +161,7 @@ void TestConfig::beaconPickerFolderAndFilter() {
     for (const Case& k : cases) {
         TProgram p;
         p.WriteConfig(Settings(kShipped));
-        p.Start();
+        QVERIFY(p.Start());
         p.World->Config.RSBNBeaconFile = k.saved;
         QString folder, filter;
         TDialogAnswers answers;
@@ -192,7 +192,7 @@ void TestConfig::helpText() {
         TempDir exe; // no RSBNHelp.txt beside the executable
         TProgram p(exe.Path);
         if (c.bytes) WriteBytes(p.Work.File("RSBNHelp.txt"), c.bytes);
-        p.Start();
+        QVERIFY(p.Start());
         QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
     }
     QCOMPARE(TfmHelp::BuiltInText().count(QLatin1Char('\n')), 5); // six lines

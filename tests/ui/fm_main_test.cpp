@@ -47,7 +47,7 @@ private slots:
 
 void TestMain::typedRouteShowsInBothGrids() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     QCOMPARE(p.Status(2), QString()); // no "*" right after start-up
     TypeRoute(p);
     QCOMPARE(p.Plan().Count(), 3);
@@ -77,7 +77,7 @@ void TestMain::typedRouteShowsInBothGrids() {
 
 void TestMain::partlyTypedCoordinatesBecomeZeros() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TPlanGrid* g = p.Main().sgRSBN;
     TProgram::Select(g, 1, kCoords);
     TProgram::Type(QStringLiteral("N555835E037"));
@@ -93,7 +93,7 @@ void TestMain::partlyTypedCoordinatesBecomeZeros() {
 
 void TestMain::namesUpperCasedInBothGrids() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     p.Main().pcMain->setCurrentIndex(1);
     TPlanGrid* n = p.Main().sgNVU;
     TProgram::Select(n, 1, kName);
@@ -116,7 +116,7 @@ void TestMain::namesUpperCasedInBothGrids() {
 
 void TestMain::autoSelectAndPicker() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TypeRoute(p);
     TPlanGrid* g = p.Main().sgRSBN;
     QTest::mouseClick(p.Main().sbAutoSelect, Qt::LeftButton);
@@ -171,7 +171,7 @@ void TestMain::autoSelectAndPicker() {
 
 void TestMain::pickerTypingJumpsAndFollowsReload() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     p.Plan().AppendWayPoint();
     p.Main().SetGridRowCounts();
     TBeaconPicker* picker = p.Main().cbRSBN;
@@ -196,7 +196,7 @@ void TestMain::pickerTypingJumpsAndFollowsReload() {
 
 void TestMain::insertDeleteAppendKeys() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     p.Plan().AppendWayPoint();
     p.Plan().AppendWayPoint();
     for (int i = 0; i < 3; ++i) p.Plan()[i].Name = std::string(1, static_cast<char>('A' + i));
@@ -255,7 +255,7 @@ void TestMain::insertDeleteAppendKeys() {
 
 void TestMain::typingAndClicksInTheGrid() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TypeRoute(p);
     TPlanGrid* g = p.Main().sgRSBN;
     // Typing on a cell that cannot be edited neither edits nor moves the current cell.
@@ -290,7 +290,7 @@ void TestMain::typingAndClicksInTheGrid() {
 
 void TestMain::supportPointSwitch() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TypeRoute(p);
     p.Plan().PlanModified = false;
     p.Main().RefreshTotals();
@@ -310,13 +310,13 @@ void TestMain::supportPointSwitch() {
 void TestMain::exitQuestion() {
     {
         TProgram p; // a plan without changes ends at once
-        p.Start();
+        QVERIFY(p.Start());
         p.Main().mExit->trigger();
         QCOMPARE(p.Questions, 0);
         QVERIFY(!p.Main().isVisible());
     }
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TProgram::Select(p.Main().sgRSBN, 1, kName); // merely opening the editor marks the plan
     TProgram::Type(QStringLiteral("a"));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
@@ -335,7 +335,7 @@ void TestMain::exitQuestion() {
 
 void TestMain::languageSwitch() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TfmMain& m = p.Main();
     QCOMPARE(m.mFile->title(), QStringLiteral("&File"));
     QCOMPARE(m.pcMain->tabText(0), QStringLiteral("RSBN"));
@@ -357,7 +357,7 @@ void TestMain::languageSwitch() {
 
 void TestMain::headerDragMovesWidthOnly() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     QHeaderView* h = p.Main().sgRSBN->horizontalHeader();
     const int nameWidth = h->sectionSize(kName), coordsWidth = h->sectionSize(kCoords);
     h->moveSection(kName, kCoords); // the "Point" header dragged one place right
@@ -377,7 +377,7 @@ void TestMain::title() {
 
 void TestMain::toolButtonPlaces() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TfmMain& m = p.Main();
     const QToolButton* buttons[] = {m.sbImport,     m.sbOpen,  m.sbSave,
                                     m.sbAutoSelect, m.sbPrint, m.sbExportToNH};

@@ -27,7 +27,7 @@ void TestStartup::unreadableBeaconFile() {
     TConfig config(std::filesystem::path(KESTRUN_RUN_DIR) / "rsbn_cis_fs2004.csv");
     config.RSBNBeaconFile = p.Work.File("gone.csv");
     p.WriteConfig(config);
-    p.Start();
+    QVERIFY(p.Start());
     QVERIFY(p.Main().isVisible());
     // One message; its first line is the failure's text (a second may say where).
     QCOMPARE(p.Messages.size(), 1);
@@ -46,7 +46,7 @@ void TestStartup::noDeclinationGrid() {
     std::filesystem::copy_file(std::string(KESTRUN_RUN_DIR) + "/rsbn_cis_fs2004.csv",
                                exe.File("rsbn_cis_fs2004.csv"));
     TProgram p(exe.Path);
-    p.Start();
+    QVERIFY(p.Start());
     QVERIFY(p.Main().isVisible());
     QCOMPARE(p.Messages.size(), 1);
     QCOMPARE(p.Messages[0].section(QLatin1Char('\n'), 0, 0),
@@ -66,7 +66,7 @@ void TestStartup::brokenFilesAreReportedAndPassedOver() {
     TProgram p;
     WriteFileAtomic(p.Work.File("magdec.bgl"), std::string(200, 'x'));
     WriteFileAtomic(p.Work.File("RSBN.cfg"), "object Config: TConfig\r\n  Language = 'x\r\n");
-    p.Start();
+    QVERIFY(p.Start());
     QCOMPARE(p.Messages.size(), 2);
     QVERIFY(p.Messages[0].endsWith(QString::fromStdString(p.Work.File("RSBN.cfg.bak"))));
     QCOMPARE(ReadFileBytes(p.Work.File("RSBN.cfg.bak")),
@@ -81,7 +81,7 @@ void TestStartup::brokenFilesAreReportedAndPassedOver() {
 void TestStartup::failedCommandShowsItsMessage() {
     // An exception that leaves an event handler is shown, and the event loop goes on.
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     QTimer::singleShot(0, [] { throw EKestrunError("Bad format!"); });
     QTimer::singleShot(0, [&p] { p.Main().mAutoSelectClick(); });
     QTRY_COMPARE(p.Messages, QStringList{QStringLiteral("Bad format!")});

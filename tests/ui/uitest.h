@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,22 +21,38 @@ namespace kestrun::test {
 
 class TProgram {
 public:
-    /// A program whose executable's folder is exeDir (by default the run folder with the
-    /// shipped data); the working and configuration folders are fresh. Messages for the user
-    /// and the exit question are recorded instead of shown.
-    explicit TProgram(std::string exeDir = KESTRUN_RUN_DIR) : ExeDir(std::move(exeDir)) {
+    /// A program whose executable's folder is exeDir (by default a fresh folder that links to
+    /// the run folder's shipped data, so that nothing the program writes beside its executable
+    /// outlives the test). The process works in a fresh folder of its own, with its own
+    /// XDG_CONFIG_HOME. Messages for the user and the exit question are recorded instead of
+    /// shown.
+    explicit TProgram(std::string exeDir = {}) : ExeDir(std::move(exeDir)) {
+        if (ExeDir.empty()) {
+            ExeDir = Work.File("exe");
+            std::filesystem::create_directory(ExeDir);
+            for (const auto& e : std::filesystem::directory_iterator(KESTRUN_RUN_DIR))
+                std::filesystem::create_symlink(e.path(),
+                                                ExeDir + "/" + e.path().filename().string());
+        }
+        PreviousDir = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(Work.Path));
+        PreviousXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Work.File("xdg")));
         Previous = SetMessageReporter([this](const QString& m) { Messages << m; });
     }
     ~TProgram() {
         W.reset();
         SetMessageReporter(std::move(Previous));
+        QDir::setCurrent(PreviousDir);
+        qputenv("XDG_CONFIG_HOME", PreviousXdg);
     }
 
     /// The settings file of the working directory, written before Start.
     void WriteConfig(const TConfig& config) { config.SaveToFile(Work.File("RSBN.cfg")); }
 
-    /// The start-up: the world's set-up, the four windows, the main window shown and active.
-    void Start() {
+    /// The start-up: the world's set-up, the four windows, the main window shown and active;
+    /// false when the window did not become active. Call as QVERIFY(p.Start()).
+    [[nodiscard]] bool Start() {
         World = std::make_unique<TKestrunWorld>(
             TFileLocations(Work.Path, ExeDir, Work.File("no-data"), Work.File("config")));
         World->SetUp();
@@ -44,7 +62,7 @@ public:
             return Answer;
         };
         Main().show();
-        QVERIFY(QTest::qWaitForWindowActive(&Main()));
+        return QTest::qWaitForWindowActive(&Main());
     }
 
     TfmMain& Main() { return *W->fmMain; }
@@ -84,6 +102,8 @@ public:
 
 private:
     TMessageReporter Previous;
+    QString PreviousDir;
+    QByteArray PreviousXdg;
 };
 
 // Columns of both grids.
