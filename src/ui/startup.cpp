@@ -13,6 +13,7 @@ TKestrunWindows CreateWindows(TKestrunWorld& world) {
     w.fmMain->fmConfig = w.fmConfig.get();
     w.fmMain->fmAbout = w.fmAbout.get();
     w.fmMain->fmHelp = w.fmHelp.get();
+    w.fmMain->ApplyCaptions(); // the secondary windows' buttons follow the language too
     return w;
 }
 

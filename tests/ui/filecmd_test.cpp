@@ -117,7 +117,7 @@ void TestFileCommands::importSaveOpenExport() {
     // Export: offers navi_helper.txt, changes neither the mark nor the name.
     m.mAutoSelectClick();
     answers.File(Q(p.Work.File("navi_helper.txt")));
-    m.sbExportToNH->click();
+    m.mExport->trigger();
     QCOMPARE(answers.Seen.back().Title,
              QStringLiteral("Сохранение флайт-плана для Штурманского помощника"));
     QCOMPARE(answers.Seen.back().Initial, QStringLiteral("navi_helper.txt"));

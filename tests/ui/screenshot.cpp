@@ -52,8 +52,7 @@ int main(int argc, char** argv) {
     world.SetUp();
     TKestrunWindows windows = CreateWindows(world);
     TfmMain& m = *windows.fmMain;
-    ImportFlightPlan(world.WayPointList, plan);
-    m.SetGridRowCounts();
+    m.Doc.Replace([&] { ImportFlightPlan(world.WayPointList, plan); }, false);
     m.CurrentFileName = QString::fromStdString(plan);
     m.mAutoSelectClick();
     if (mode == "ru") {
@@ -78,7 +77,7 @@ int main(int argc, char** argv) {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
         m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
-        if (picker) m.cbRSBN->showPopup();
+        if (picker) m.sgRSBN->OpenPicker();
         if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
             m.sgRSBN->edit(m.sgRSBN->currentIndex());

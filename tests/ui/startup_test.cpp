@@ -34,7 +34,10 @@ void TestStartup::unreadableBeaconFile() {
     QCOMPARE(p.Messages[0].section(QLatin1Char('\n'), 0, 0),
              QStringLiteral("Cannot open file ") + QString::fromStdString(p.Work.File("gone.csv")));
     QCOMPARE(p.World->BeaconList.Count(), 0);
-    QCOMPARE(p.Main().cbRSBN->count(), 1); // the empty item only
+    p.Main().sgRSBN->SetCurrent(1, kBeacon);
+    QVERIFY(p.Main().sgRSBN->OpenPicker());
+    QCOMPARE(p.Main().sgRSBN->Picker()->count(), 1); // the empty item only
+    p.Main().sgRSBN->CloseEditor();
     TypeRoute(p);
     QVERIFY(qAbs(p.Plan()[0].Distance - kLeg1Km) < 0.001);
     QVERIFY(p.Plan()[0].MagDecl != 0); // the declination grid was read
@@ -83,7 +86,7 @@ void TestStartup::failedCommandShowsItsMessage() {
     TProgram p;
     QVERIFY(p.Start());
     QTimer::singleShot(0, [] { throw EKestrunError("Bad format!"); });
-    QTimer::singleShot(0, [&p] { p.Main().mAutoSelectClick(); });
+    QTimer::singleShot(0, [&p] { p.Main().Doc.SetName(1, "X"); });
     QTRY_COMPARE(p.Messages, QStringList{QStringLiteral("Bad format!")});
     QTRY_COMPARE(p.Status(2), QStringLiteral("*")); // the next command still ran
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
@@ -57,8 +58,8 @@ public:
             TFileLocations(Work.Path, ExeDir, Work.File("no-data"), Work.File("config")));
         World->SetUp();
         W.emplace(CreateWindows(*World));
-        Main().AskExit = [this](const QString&) {
-            ++Questions;
+        Main().Ask = [this](const QString& question) {
+            Questions << question;
             return Answer;
         };
         Main().show();
@@ -79,8 +80,18 @@ public:
             }
         }
     }
+    /// A key to whatever has the input focus: a dropped-down list, else the focus widget.
     static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, mods);
+        QWidget* popup = QApplication::activePopupWidget();
+        QWidget* to = popup ? (popup->focusWidget() ? popup->focusWidget() : popup)
+                            : QApplication::focusWidget();
+        // Without a window manager, a closed list gives the activation back to nobody.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!to && qobject_cast<QMainWindow*>(w) && w->isVisible()) {
+                w->activateWindow();
+                if (QTest::qWaitForWindowActive(w)) to = w->focusWidget();
+            }
+        QTest::keyClick(to, key, mods);
     }
     /// Makes a cell of a grid current, with the focus in the grid.
     static void Select(TPlanGrid* grid, int row, int col) {
@@ -91,14 +102,27 @@ public:
         return grid->Model().index(row - 1, col).data().toString();
     }
     QString Status(int panel) { return Main().StatusPanels[panel]->text(); }
+    /// The plan replaced by `n` waypoints named A, B, C, ... at 1-degree steps, as saved.
+    void Waypoints(int n) {
+        Main().Doc.Replace(
+            [&] {
+                Plan().Clear();
+                for (int i = 0; i < n; ++i) {
+                    TWayPoint& w = Plan().AddWayPoint();
+                    w.Name = std::string(1, static_cast<char>('A' + i));
+                    w.SetPos(TGeoPoint{(50.0L + i) * kPiL / 180, (30.0L + i) * kPiL / 180});
+                }
+            },
+            true);
+    }
 
     TempDir Work;
     std::string ExeDir;
     std::unique_ptr<TKestrunWorld> World;
     std::optional<TKestrunWindows> W;
     QStringList Messages;
-    int Questions = 0;
-    bool Answer = true;
+    QStringList Questions;
+    TfmMain::TAnswer Answer = TfmMain::TAnswer::Discard;
 
 private:
     TMessageReporter Previous;
@@ -106,8 +130,18 @@ private:
     QByteArray PreviousXdg;
 };
 
-// Columns of both grids.
-inline constexpr int kName = 2, kCoords = 3, kBeacon = 8, kRsbnDist = 7, kNvuDist = 13, kMode = 10;
+// Columns of the grids, by what they show.
+inline int ColumnOf(const std::vector<TColDescript>& table, TCellContent content) {
+    for (std::size_t c = 0; c < table.size(); ++c)
+        if (table[c].Content == content) return static_cast<int>(c);
+    return -1;
+}
+inline const int kName = ColumnOf(RSBNColumns(), ccName),
+                 kCoords = ColumnOf(RSBNColumns(), ccCoords),
+                 kBeacon = ColumnOf(RSBNColumns(), ccBeacon),
+                 kRsbnDist = ColumnOf(RSBNColumns(), ccDistance),
+                 kNvuDist = ColumnOf(NVUColumns(), ccDistance),
+                 kMode = ColumnOf(RSBNColumns(), ccRSBNMode);
 
 struct TTypedPoint {
     const char* Name;  // typed in lower case
