@@ -65,7 +65,7 @@ struct TBenchProgram {
     std::optional<TKestrunWindows> W;
 };
 
-// A route of n waypoints across European Russia, as the window's new plan.
+// A route of n waypoints across European Russia and Ukraine, as the window's new plan.
 void MakeRoute(TfmMain& m, int n) {
     m.Doc.Replace(
         [&] {
@@ -74,9 +74,11 @@ void MakeRoute(TfmMain& m, int n) {
             for (int i = 0; i < n; ++i) {
                 TWayPoint& w = plan.AddWayPoint();
                 w.Name = "WP" + std::to_string(i);
-                w.SetPos(
-                    TGeoPoint{(50.0L + 0.05L * i) * 0.017453292519943295769L,
-                              (30.0L + 0.08L * (i % 50) + 0.02L * i) * 0.017453292519943295769L});
+                // Columns of 50 legs of about 30 km northward, 1.5 degrees of longitude apart:
+                // every leg long enough for a beacon of its own.
+                w.SetPos(TGeoPoint{(48.0L + 0.27L * (i % 50)) * 0.017453292519943295769L,
+                                   (30.0L + 1.5L * (i / 50) + 0.05L * (i % 50)) *
+                                       0.017453292519943295769L});
             }
         },
         true);

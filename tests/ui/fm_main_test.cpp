@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -52,6 +53,7 @@ private slots:
     void copyCells();
     void languageSwitch();
     void languagesWhole();
+    void windowStateRemembered();
     void headerDragMovesWidthOnly();
     void title();
     void commandsAreSharedActions();
@@ -642,6 +644,26 @@ void TestMain::languagesWhole() {
                      qPrintable(QLatin1String(file) + QStringLiteral(": ") + t));
         }
     }
+}
+
+void TestMain::windowStateRemembered() {
+    TProgram p;
+    QVERIFY(p.Start());
+    // 801 x 629 does not fit the offscreen screen of 800 x 600: it is fitted into it.
+    const QRect screen = p.Main().screen()->availableGeometry();
+    QTRY_VERIFY2(screen.contains(p.Main().frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2").arg(p.Main().width()).arg(p.Main().height())));
+    p.Main().resize(600, 450);
+    p.Main().sgNVU->horizontalHeader()->resizeSection(kCoords, 177);
+    p.Main().Doc.AppendWayPoint(); // the plan's file names go to the recent list, not its state
+    QVERIFY(p.Main().close());
+    p.W.reset();
+    p.W.emplace(CreateWindows(*p.World));
+    QCOMPARE(p.Main().size(), QSize(600, 450));
+    QCOMPARE(p.Main().sgNVU->horizontalHeader()->sectionSize(kCoords), 177);
+    QVERIFY(QFile::exists(p.Main().StateFile()));
+    QCOMPARE(QFileInfo(p.Main().StateFile()).path(),
+             QString::fromStdString(p.World->Locations.ConfigFile().parent_path().string()));
 }
 
 void TestMain::headerDragMovesWidthOnly() {
