@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -381,7 +382,23 @@ void TfmMain::ShowNote(const QString& text) {
 
 void TfmMain::ApplyLanguage(const std::string& fileName) {
     World.Texts.LoadLanguageFile(LanguageFilePath(World.LanguageDir(), fileName));
+    ApplyQtTranslation(fileName);
     ApplyCaptions();
+}
+
+void TfmMain::ApplyQtTranslation(const std::string& languageFile) {
+    // A language file is named by the language's English name ("Russian.lng"), as Qt names it.
+    QString name = QString::fromStdString(languageFile);
+    name.chop(4);
+    QCoreApplication::removeTranslator(&QtTexts_);
+    for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (QtTexts_.load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&QtTexts_);
+        return;
+    }
 }
 
 void TfmMain::ApplyCaptions() {

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -175,6 +176,10 @@ private:
     void AddRecentFile(const QString& fileName);
     TPlanGrid* CurrentGrid() const;
 
+    /// Qt's own texts (file and print dialogs) in the interface language, where Qt has them.
+    void ApplyQtTranslation(const std::string& languageFile);
+
+    QTranslator QtTexts_;
     bool FirstActivation_ = true;
     bool ExitConfirmed_ = false;
     bool MessagesQueued_ = false;
