@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -108,6 +109,7 @@ TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent)
     connect(&Doc.Stack, &QUndoStack::cleanChanged, this, &TfmMain::RefreshTotals);
     FormCreate();
     ReadState();
+    sgRSBN->setFocus(); // the pilot types into the grid from the start
 }
 
 TfmMain::~TfmMain() {
@@ -489,7 +491,10 @@ void TfmMain::mExitClick() {
 }
 
 bool TfmMain::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) FormActivate();
+    if (e->type() == QEvent::WindowActivate) {
+        if (!FrameFitted_) FitIntoScreen(); // again, once the window manager's frame is known
+        FormActivate();
+    }
     // The window on the screen counts as its first activation, which a desktop without a
     // window manager never gives; the messages of the start-up follow.
     if (e->type() == QEvent::Show && !MessagesQueued_) {
@@ -558,17 +563,20 @@ void TfmMain::FitIntoScreen() {
     const QScreen* s = screen();
     if (!s || isMaximized() || isFullScreen()) return;
     const QRect avail = s->availableGeometry();
-    const QRect frame = frameGeometry();
+    // Before the window manager has framed the window its frame is not known yet: a title bar
+    // and thin borders are allowed for.
+    QSize decor = frameGeometry().size() - size();
+    if (decor.isEmpty()) decor = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    const QRect frame(frameGeometry().topLeft(), size() + decor);
     if (avail.contains(frame)) return;
-    // The frame's decorations stay as they are; the window itself gives up the room.
-    const QSize decor = frame.size() - size();
+    // The window itself gives up the room, and its frame goes where the screen shows it.
     resize(std::min(width(), avail.width() - decor.width()),
            std::min(height(), avail.height() - decor.height()));
-    const QRect fitted = frameGeometry();
-    move(std::clamp(fitted.x(), avail.left(),
-                    std::max(avail.left(), avail.right() + 1 - fitted.width())),
-         std::clamp(fitted.y(), avail.top(),
-                    std::max(avail.top(), avail.bottom() + 1 - fitted.height())));
+    const QSize outer = size() + decor;
+    move(std::clamp(frame.x(), avail.left(),
+                    std::max(avail.left(), avail.right() + 1 - outer.width())),
+         std::clamp(frame.y(), avail.top(),
+                    std::max(avail.top(), avail.bottom() + 1 - outer.height())));
 }
 
 } // namespace kestrun

@@ -181,6 +181,7 @@ private:
 
     QTranslator QtTexts_;
     bool FirstActivation_ = true;
+    bool FrameFitted_ = false; // fitted with the window manager's frame known
     bool ExitConfirmed_ = false;
     bool MessagesQueued_ = false;
     QString Note_;
