@@ -52,14 +52,19 @@ int main(int argc, char** argv) {
     world.SetUp();
     TKestrunWindows windows = CreateWindows(world);
     TfmMain& m = *windows.fmMain;
-    m.Doc.Replace([&] { ImportFlightPlan(world.WayPointList, plan); }, false);
-    m.CurrentFileName = QString::fromStdString(plan);
-    m.mAutoSelectClick();
+    // The route is imported once the window is up, as a pilot would: the start-up's own
+    // changes are forgotten at the first activation, the import's are not.
+    auto importRoute = [&] {
+        m.Doc.Replace([&] { ImportFlightPlan(world.WayPointList, plan); }, false);
+        m.CurrentFileName = QString::fromStdString(plan);
+        m.mAutoSelectClick();
+    };
     if (mode == "ru") {
         m.ApplyLanguage("Russian.lng");
         m.ShowSupportPointPanel(true);
     }
     m.show();
+    QTimer::singleShot(100, importRoute);
     m.activateWindow();
     QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig.get())
                      : mode == "about" ? static_cast<QDialog*>(windows.fmAbout.get())
