@@ -592,7 +592,7 @@ void TestMain::languageSwitch() {
 // text are not captions.
 QStringList Captions(TKestrunWindows& w) {
     QStringList out;
-    for (QWidget* top : std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig.get()}) {
+    for (QWidget* top : std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig}) {
         if (top != w.fmMain.get()) out << top->windowTitle();
         // Only this window's own widgets: the others are its children too.
         auto own = [top](QWidget* w) { return w->window() == top; };

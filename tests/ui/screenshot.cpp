@@ -66,9 +66,9 @@ int main(int argc, char** argv) {
     m.show();
     QTimer::singleShot(100, importRoute);
     m.activateWindow();
-    QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig.get())
-                     : mode == "about" ? static_cast<QDialog*>(windows.fmAbout.get())
-                     : mode == "help"  ? static_cast<QDialog*>(windows.fmHelp.get())
+    QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig)
+                     : mode == "about" ? static_cast<QDialog*>(windows.fmAbout)
+                     : mode == "help"  ? static_cast<QDialog*>(windows.fmHelp)
                                        : nullptr;
     if (alone) {
         alone->show();
