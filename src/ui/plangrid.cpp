@@ -452,14 +452,8 @@ QWidget* TPlanGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
     if (grid->Model().Content(index.column()) == ccBeacon) {
         auto* picker = new TBeaconPicker(*grid->Beacons(), parent);
         picker->SetLeg(grid->Model().Plan(), index.row() + 1);
-        connect(picker, &TBeaconPicker::Picked, this, [this, picker] {
-            emit const_cast<TPlanGridDelegate*>(this)->commitData(picker);
-            emit const_cast<TPlanGridDelegate*>(this)->closeEditor(picker);
-        });
-        connect(picker, &TBeaconPicker::Cancelled, this, [this, picker] {
-            emit const_cast<TPlanGridDelegate*>(this)->closeEditor(
-                picker, QAbstractItemDelegate::RevertModelCache);
-        });
+        connect(picker, &TBeaconPicker::Picked, this, &TPlanGridDelegate::PickerPicked);
+        connect(picker, &TBeaconPicker::Cancelled, this, &TPlanGridDelegate::PickerCancelled);
         editor = picker;
     } else {
         auto* line = new QLineEdit(parent);
@@ -469,6 +463,16 @@ QWidget* TPlanGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
     }
     grid->Editor_ = editor;
     return editor;
+}
+
+void TPlanGridDelegate::PickerPicked() {
+    auto* picker = qobject_cast<TBeaconPicker*>(sender());
+    emit commitData(picker);
+    emit closeEditor(picker);
+}
+
+void TPlanGridDelegate::PickerCancelled() {
+    emit closeEditor(qobject_cast<TBeaconPicker*>(sender()), RevertModelCache);
 }
 
 void TPlanGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {

@@ -156,6 +156,12 @@ public:
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    /// The picker's choice is committed and the picker closed; a list closed otherwise
+    /// (Escape, a click elsewhere) changes nothing.
+    void PickerPicked();
+    void PickerCancelled();
 };
 
 /// The position a coordinate text typed into the mask stands for: untyped digits count as
