@@ -131,10 +131,10 @@ private:
 };
 
 // Columns of the grids, by what they show.
-inline int ColumnOf(const std::vector<TColDescript>& table, TCellContent content) {
-    for (std::size_t c = 0; c < table.size(); ++c)
-        if (table[c].Content == content) return static_cast<int>(c);
-    return -1;
+inline int ColumnOf(const std::vector<TColDescript>& columns, TCellContent content) {
+    int c = 0;
+    while (columns[static_cast<std::size_t>(c)].Content != content) ++c;
+    return c;
 }
 inline const int kName = ColumnOf(RSBNColumns(), ccName),
                  kCoords = ColumnOf(RSBNColumns(), ccCoords),
