@@ -91,7 +91,8 @@ void Show200(TBenchProgram& p) {
     QCoreApplication::processEvents();
     m.sgNVU->resize(m.sgRSBN->size());
     MakeRoute(m, 200);
-    for (TPlanGrid* g : {m.sgRSBN, m.sgNVU}) g->scrollTo(g->Model().index(99, 3));
+    for (TPlanGrid* g : {m.sgRSBN, m.sgNVU})
+        g->scrollTo(g->Model().index(99, g->Model().Column(ccCoords)));
 }
 
 void Paint(TfmMain& m, QImage& nvu) {
@@ -108,7 +109,7 @@ void CommittedEdit(benchmark::State& state) {
     QImage nvu(m.sgNVU->size(), QImage::Format_ARGB32_Premultiplied);
     const QString coords[2] = {QStringLiteral("N55°58.35’ E037°24.68’"),
                                QStringLiteral("N56°10.00’ E038°00.00’")};
-    const QModelIndex cell = m.sgRSBN->Model().index(99, 3);
+    const QModelIndex cell = m.sgRSBN->Model().index(99, m.sgRSBN->Model().Column(ccCoords));
     int k = 0;
     for (auto _ : state) {
         // The coordinates of waypoint 100 typed and taken back: a command, recomputed,

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(800, [&] {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
-        m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
+        m.sgRSBN->SetCurrent(2, m.sgRSBN->Model().Column(picker ? ccBeacon : ccCoords));
         if (picker) m.sgRSBN->OpenPicker();
         if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
