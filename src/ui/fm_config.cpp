@@ -215,7 +215,10 @@ void TfmConfig::BitBtn1Click() {
 }
 
 void TfmConfig::ReloadBeacons() {
-    const std::filesystem::path path(World.Config.RSBNBeaconFile);
+    // No path names the shipped database, as at start-up.
+    const std::filesystem::path path = World.Config.RSBNBeaconFile.empty()
+                                           ? World.Config.DefaultBeaconFile()
+                                           : std::filesystem::path(World.Config.RSBNBeaconFile);
     TRSBNList fresh;
     try {
         LoadBeaconFile(fresh, path);
