@@ -516,10 +516,9 @@ void TestMain::copyCells() {
     TProgram::Select(g, 2, kName);
     TProgram::Key(Qt::Key_C, Qt::ControlModifier); // one cell: the whole grid
     const QStringList all = QApplication::clipboard()->text().split(QLatin1Char('\n'));
-    QCOMPARE(all.size(), 5); // headings, three rows, the final line end
     QVERIFY(all[0].startsWith(QStringLiteral("N\tPoint\tCoords\tM.d.\tCourse\tMCrs\tDist\t")));
     QVERIFY(all[2].startsWith(QStringLiteral("2.\tULLI\tN59°48.02’ E030°15.73’\t")));
-    QCOMPARE(all[2].count(QLatin1Char('\t')), 14);
+    QCOMPARE(all.size(), 5); // headings, three rows, the final line end
     g->selectionModel()->select(
         QItemSelection(g->model()->index(0, kName), g->model()->index(1, kCoords)),
         QItemSelectionModel::Select);
