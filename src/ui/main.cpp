@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrun"));
+    // The desktop entry this program is started from: its icon and name in the task bar.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrun"));
     app.setQuitOnLastWindowClosed(false);
 
     TKestrunWorld world(TFileLocations::FromProcess());
