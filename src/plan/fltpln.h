@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -116,6 +117,14 @@ public:
     /// leg is chosen; when it returns false the choice stops and the plan is left as it was.
     /// Returns false when cancelled.
     bool AutoSelectBeacons(const TProgress& progress = {});
+    /// The two steps of AutoSelectBeacons, for a choice from a database that is not yet the
+    /// plan's (a reload that is cancelled leaves both as they were). ChooseBeacons gives the
+    /// index in `beacons` of every leg's beacon (-1: none), changing nothing; no value when
+    /// `progress` cancelled it. AssignBeacons gives every leg the beacon of that index in the
+    /// plan's own list (which by then must be `beacons`) and the last waypoint none.
+    std::optional<std::vector<int>> ChooseBeacons(const TRSBNList& beacons,
+                                                  const TProgress& progress = {}) const;
+    void AssignBeacons(const std::vector<int>& chosen);
 
     /// The beacon assigned to w, or nullptr when w has none or its index names no record.
     const TRSBNRec* BeaconOf(const TWayPoint& w) const;

@@ -98,6 +98,7 @@ constexpr std::array<TTextDef, TLanguageTexts::kAllCount> kTexts = {{
     {"sDialog_ExportGPX", "Export GPX"},
     {"sDialog_ExportKML", "Export KML"},
     {"sDialog_PrintPreview", "Print preview"},
+    {"sProgress_AutoSelect", "Choosing a beacon for every leg..."},
     {"sPrint_Page", "page %d of %d"},
 }};
 

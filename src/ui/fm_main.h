@@ -90,6 +90,8 @@ public:
     /// Before a command drops a modified plan: asks, and saves when told to. True when the
     /// command may go on; a cancelled or failed save stops it.
     bool MaybeSave(const QString& question);
+    /// How long a command that can be cancelled runs before its progress dialog shows.
+    int ProgressDelayMs = 200;
 
     // ---- controls, named as the program names them ----
     QMenuBar* MainMenu = nullptr;

@@ -34,6 +34,7 @@
 #include "files/planfile.h"
 #include "ui/fm_main.h"
 #include "ui/printplan.h"
+#include "ui/progress.h"
 #include "ui/qtext.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -190,8 +191,13 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
     });
 }
 
+// Import and open are one call into the core each: a big plan gets the wait cursor, and
+// nothing to cancel, since a reader that fails leaves the plan as it was.
 void ImportFP(TfmMain& m, const QString& name) {
-    m.Doc.Replace([&] { ImportFlightPlan(m.World.WayPointList, QToPath(name)); }, false);
+    {
+        const TBusyCursor busy;
+        m.Doc.Replace([&] { ImportFlightPlan(m.World.WayPointList, QToPath(name)); }, false);
+    }
     m.PlanFileName.clear(); // the next save asks for a name
     m.CurrentFileName = name;
     m.RefreshTotals();
@@ -199,7 +205,10 @@ void ImportFP(TfmMain& m, const QString& name) {
 
 void OpenRSBN(TfmMain& m, const QString& name) {
     std::vector<TMissingBeacon> missing;
-    m.Doc.Replace([&] { missing = OpenPlanFile(m.World.WayPointList, QToPath(name)); }, true);
+    {
+        const TBusyCursor busy;
+        m.Doc.Replace([&] { missing = OpenPlanFile(m.World.WayPointList, QToPath(name)); }, true);
+    }
     m.PlanFileName = name;
     m.CurrentFileName = m.PlanFileName;
     m.RefreshTotals();
