@@ -123,6 +123,9 @@ void TfmMain::CreateActions() {
     mExport = Command(this, "mExport", "document-export", "export");
     mExportGPX = Command(this, "mExportGPX", nullptr, nullptr);
     mExportKML = Command(this, "mExportKML", nullptr, nullptr);
+    mExportPLN = Command(this, "mExportPLN", nullptr, nullptr);
+    mExportFMS = Command(this, "mExportFMS", nullptr, nullptr);
+    mExportLnmPlan = Command(this, "mExportLnmPlan", nullptr, nullptr);
     mExit = Command(this, "mExit", nullptr, nullptr, {QKeySequence(Qt::CTRL | Qt::Key_X)});
     // Ctrl+X cuts text inside a cell editor (which takes the key first); elsewhere it leaves.
     mUndo = Command(this, "mUndo", "edit-undo", "undo", {QKeySequence::Undo});
@@ -146,6 +149,9 @@ void TfmMain::CreateActions() {
     connect(mExport, &QAction::triggered, this, &TfmMain::mExportClick);
     connect(mExportGPX, &QAction::triggered, this, &TfmMain::mExportGPXClick);
     connect(mExportKML, &QAction::triggered, this, &TfmMain::mExportKMLClick);
+    connect(mExportPLN, &QAction::triggered, this, &TfmMain::mExportPLNClick);
+    connect(mExportFMS, &QAction::triggered, this, &TfmMain::mExportFMSClick);
+    connect(mExportLnmPlan, &QAction::triggered, this, &TfmMain::mExportLnmPlanClick);
     connect(mExit, &QAction::triggered, this, &TfmMain::mExitClick);
     connect(mUndo, &QAction::triggered, &Doc.Stack, &QUndoStack::undo);
     connect(mRedo, &QAction::triggered, &Doc.Stack, &QUndoStack::redo);
@@ -177,10 +183,11 @@ void TfmMain::CreateActions() {
     mFile->addAction(mPrint);
     mFile->addSeparator();
     mFile->addAction(mPrintPreview);
-    mFile->addAction(mExportPDF);
-    mFile->addAction(mExport);
-    mFile->addAction(mExportGPX);
-    mFile->addAction(mExportKML);
+    mExports = mFile->addMenu(QString());
+    mExports->setObjectName(QStringLiteral("mExports"));
+    mExports->addActions({mExport, mExportPDF, mExportGPX, mExportKML});
+    mExports->addSeparator(); // the simulators' own flight plans
+    mExports->addActions({mExportPLN, mExportFMS, mExportLnmPlan});
     mFile->addSeparator();
     mFile->addAction(mExit);
 
@@ -399,6 +406,7 @@ void TfmMain::ApplyCaptions() {
     mOptions->setTitle(Text("sMainMenu_mOptions"));
     mHelp->setTitle(Text("sMainMenu_mHelp"));
     mRecent->setTitle(Text("sMainMenu_mRecent"));
+    mExports->setTitle(Text("sMainMenu_mExports"));
     const std::pair<QAction*, const char*> actions[] = {
         {mNew, "sMainMenu_mNew"},
         {mImportFP, "sMainMenu_mImportFP"},
@@ -411,6 +419,9 @@ void TfmMain::ApplyCaptions() {
         {mExport, "sMainMenu_mExport"},
         {mExportGPX, "sMainMenu_mExportGPX"},
         {mExportKML, "sMainMenu_mExportKML"},
+        {mExportPLN, "sMainMenu_mExportPLN"},
+        {mExportFMS, "sMainMenu_mExportFMS"},
+        {mExportLnmPlan, "sMainMenu_mExportLnmPlan"},
         {mExit, "sMainMenu_mExit"},
         {mUndo, "sMainMenu_mUndo"},
         {mRedo, "sMainMenu_mRedo"},

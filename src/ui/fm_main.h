@@ -102,6 +102,9 @@ public:
             *mSaveRSBN_as = nullptr, *mPrint = nullptr, *mPrintPreview = nullptr,
             *mExportPDF = nullptr, *mExport = nullptr, *mExportGPX = nullptr, *mExportKML = nullptr,
             *mExit = nullptr;
+    /// File -> Export: the navigator's helper, PDF, GPX, KML and the simulators' flight plans.
+    QMenu* mExports = nullptr;
+    QAction *mExportPLN = nullptr, *mExportFMS = nullptr, *mExportLnmPlan = nullptr;
     QAction *mUndo = nullptr, *mRedo = nullptr, *mCopy = nullptr;
     QAction *mAutoSelect = nullptr, *mSettings = nullptr, *mRefer = nullptr, *mAbout = nullptr;
     QToolBar* CoolBar1 = nullptr;
@@ -135,6 +138,9 @@ public:
     void mExportClick();
     void mExportGPXClick();
     void mExportKMLClick();
+    void mExportPLNClick();
+    void mExportFMSClick();
+    void mExportLnmPlanClick();
     /// Opens a file named on the command line, in the recent list or dropped on the window: a
     /// plan file (.rbf in any letter case) is opened, any other file imported as a flight plan.
     /// Raises what the reader raises.

@@ -2,6 +2,7 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QToolButton>
 
 #include "filedialogs.h"
+#include "files/fpimport.h"
 #include "plan/fltpln.h"
 #include "ui/qtext.h"
 #include "uitest.h"
@@ -56,6 +58,7 @@ private slots:
     void fileFromCommandLine();
     void printPreviewAndCancelledPrint();
     void otherFormatsAndExports();
+    void simulatorExportsReadBack();
 };
 
 void TestFileCommands::importSaveOpenExport() {
@@ -272,6 +275,30 @@ void TestFileCommands::otherFormatsAndExports() {
         p.Main().mExportGPXClick();
         QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("ReplaceQuestion"));
         QCOMPARE(ReadBytes(p.Work.File("route.gpx")) == "old", answer == QMessageBox::No);
+    }
+    QCOMPARE(answers.Unexpected, 0);
+}
+
+void TestFileCommands::simulatorExportsReadBack() {
+    TProgram p;
+    QVERIFY(p.Start());
+    TDialogAnswers answers;
+    TfmMain& m = p.Main();
+    m.OpenFile(Q(p.ExeDir + "/examples/minsk-kharkiv.rbf")); // a Cyrillic name among them
+    QCOMPARE(p.Plan().Count(), 5);
+    const QList<QAction*> menu = m.mExports->actions();
+    const struct {
+        QAction* Action;
+        const char* File;
+    } exports[] = {
+        {m.mExportPLN, "out.pln"}, {m.mExportFMS, "out.fms"}, {m.mExportLnmPlan, "out.lnmpln"}};
+    for (const auto& e : exports) {
+        QVERIFY(menu.contains(e.Action));
+        answers.File(Q(p.Work.File(e.File)));
+        e.Action->trigger();
+        TWayPointList back(p.World->BeaconList, p.World->MagDecGrid);
+        ImportFlightPlan(back, p.Work.File(e.File));
+        QCOMPARE(back.Count(), p.Plan().Count());
     }
     QCOMPARE(answers.Unexpected, 0);
 }
