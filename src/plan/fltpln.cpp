@@ -152,7 +152,11 @@ const TRSBNRec* TWayPointList::BeaconOf(const TWayPoint& w) const {
 }
 
 bool TWayPointList::CalcPlan() {
+    // A plan without a leg has no totals: none of an earlier plan (say before a delete or an
+    // undo back to one waypoint) stays on show.
     TotalDist = 0;
+    SumForkMagDecl = 0;
+    FinalMagCourse = 0;
     double forkSum = 0;
     PlanModified = true;
     const int n = Count();

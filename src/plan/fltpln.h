@@ -108,9 +108,10 @@ public:
     /// Replaces this plan's waypoints by those of `other` (which is left empty).
     void TakeWayPointsFrom(TWayPointList& other);
 
-    /// Recomputes every leg from the first and the plan-wide values; always true. A leg whose
-    /// waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN values 0; its
-    /// BeaconPos is not used.
+    /// Recomputes every leg from the first and the plan-wide values; always true. A plan of
+    /// fewer than two waypoints has no leg, and its TotalDist, SumForkMagDecl and FinalMagCourse
+    /// are 0. A leg whose waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN
+    /// values 0; its BeaconPos is not used.
     bool CalcPlan();
     /// Assigns a beacon to every leg long enough; does not recompute. `progress`, when given,
     /// is called at most 101 times with the legs done and all legs, the last time when every
