@@ -327,6 +327,7 @@ void TMapScene::ProjectBaseMap() {
 void TMapScene::ProjectRoute(const std::vector<std::vector<TLatLonDeg>>& routeLines) {
     Legs_.clear();
     Waypoints_.clear();
+    Names_.clear();
     RouteBounds_ = {};
     std::vector<TPiece> pieces;
     for (const auto& leg : routeLines) {
@@ -341,6 +342,7 @@ void TMapScene::ProjectRoute(const std::vector<std::vector<TLatLonDeg>>& routeLi
     for (int i = 0; i < Plan_.Count(); ++i) {
         QPointF p(kNaN, kNaN);
         if (ToWorld(Plan_[i].Pos, p)) RouteBounds_.Add(p);
+        Names_.push_back(ToQ(Plan_[i].Name));
         Waypoints_.push_back(p);
     }
     if (!HasRoute(Plan_)) RouteBounds_ = {};
@@ -598,11 +600,17 @@ void TMapScene::PaintBeacons(QPainter& painter, const TMapViewport& view,
         QPointF At;
     };
     std::vector<TShown> plain, assigned;
+    // A beacon whose mark would fall on another's adds nothing to see: at a whole-world scale
+    // that leaves out most of thousands.
+    TLabelSpace marks(view.Size);
     for (std::size_t i = 0; i < BeaconPoints_.size(); ++i) {
         if (!Shown(BeaconPoints_[i])) continue;
         const QPointF at = toScreen.map(BeaconPoints_[i]);
         if (!area.contains(at)) continue;
-        (Assigned_[i] ? assigned : plain).push_back({static_cast<int>(i), at});
+        if (Assigned_[i])
+            assigned.push_back({static_cast<int>(i), at});
+        else if (marks.Take(QRectF(at - QPointF(2.5, 2.5), QSizeF(5, 5))))
+            plain.push_back({static_cast<int>(i), at});
     }
 
     painter.save();
@@ -678,8 +686,7 @@ std::vector<QPointF> TMapScene::PlaceWaypointNames(const QPainter& painter,
     for (std::size_t i = 0; i < Waypoints_.size(); ++i) {
         if (!Shown(Waypoints_[i])) continue;
         const QPointF w = view.ToScreen(Waypoints_[i]);
-        const QSizeF size(metrics.horizontalAdvance(ToQ(Plan_[static_cast<int>(i)].Name)),
-                          metrics.height());
+        const QSizeF size(metrics.horizontalAdvance(Names_[i]), metrics.height());
         // A waypoint's name is always shown, where it covers nothing if it can.
         QPointF place;
         if (!space.TakeBeside(w, size, QPointF(7, 3), place)) {
@@ -694,7 +701,7 @@ std::vector<QPointF> TMapScene::PlaceWaypointNames(const QPainter& painter,
 void TMapScene::PaintWaypoints(QPainter& painter, const TMapViewport& view,
                                const std::vector<QPointF>& names) const {
     painter.save();
-    for (int i = 0; i < Plan_.Count(); ++i) {
+    for (int i = 0; i < static_cast<int>(Waypoints_.size()); ++i) {
         const QPointF w = Waypoints_[static_cast<std::size_t>(i)];
         if (!Shown(w)) continue;
         const QPointF at = view.ToScreen(w);
@@ -709,10 +716,10 @@ void TMapScene::PaintWaypoints(QPainter& painter, const TMapViewport& view,
     }
     // The names over every waypoint's mark.
     painter.setFont(WaypointFont(painter));
-    for (int i = 0; i < Plan_.Count(); ++i)
+    for (int i = 0; i < static_cast<int>(Waypoints_.size()); ++i)
         if (Shown(Waypoints_[static_cast<std::size_t>(i)]))
-            HaloText(painter, names[static_cast<std::size_t>(i)], ToQ(Plan_[i].Name),
-                     QColor(0x50, 0x00, 0x48));
+            HaloText(painter, names[static_cast<std::size_t>(i)],
+                     Names_[static_cast<std::size_t>(i)], QColor(0x50, 0x00, 0x48));
     painter.restore();
 }
 

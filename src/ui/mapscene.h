@@ -176,6 +176,7 @@ private:
     TBounds DomainBounds_;
     std::vector<std::vector<QPolygonF>> Legs_; // per leg, its pieces
     std::vector<QPointF> Waypoints_;           // NaN where not shown
+    std::vector<QString> Names_;               // of the waypoints
     TBounds RouteBounds_;
     std::vector<QPointF> BeaconPoints_; // NaN where not shown
     std::vector<bool> Assigned_;

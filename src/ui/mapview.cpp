@@ -26,7 +26,7 @@ namespace kestrun {
 
 namespace {
 
-constexpr double kFitMarginPx = 40;
+constexpr double kFitMarginPx = 50; // room for the names at the route's ends
 constexpr double kMaxScale = 0.1;   // pixels per metre: a pixel for 10 m
 constexpr double kWheelStep = 1.25; // zoom of one notch of the wheel
 
@@ -88,6 +88,13 @@ void TMapView::setCurrentRow(int row) {
 }
 
 void TMapView::planChanged() {
+    // A hidden map (another tab is shown) projects again only when it is shown: edits in the
+    // grids do not wait for it.
+    if (!isVisible()) {
+        Stale_ = true;
+        return;
+    }
+    Stale_ = false;
     const bool changed = Scene_.Update();
     const QRectF route = Scene_.FitBounds();
     if (Fitted_ && (changed || !route.intersects(View_.WorldRect()))) FitRoute();
@@ -96,6 +103,10 @@ void TMapView::planChanged() {
 
 void TMapView::ExportMap(const std::filesystem::path& path) {
     BaseMap();
+    if (Stale_) {
+        Stale_ = false;
+        Scene_.Update();
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -138,6 +149,7 @@ void TMapView::resizeEvent(QResizeEvent*) {
 void TMapView::showEvent(QShowEvent*) {
     BaseMap();
     View_.Size = size();
+    if (Stale_) planChanged();
     if (!Fitted_) FitRoute();
 }
 
@@ -249,16 +261,16 @@ void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& p
     painter.scale(k, k);
     const QSizeF size = area.size() / k;
     QFont font = painter.font();
-    font.setPointSizeF(10);
+    font.setPixelSize(14);
     font.setBold(true);
     painter.setFont(font);
-    const double titleHeight = QFontMetricsF(font, painter.device()).height() / k + 6;
+    const double titleHeight = QFontMetricsF(font).height() + 6;
     painter.setPen(Qt::black);
     painter.drawText(QRectF(0, 0, size.width(), titleHeight), Qt::AlignLeft | Qt::AlignTop, title);
     const QSizeF mapSize(size.width(), size.height() - titleHeight);
     painter.translate(0, titleHeight);
     painter.setClipRect(QRectF(QPointF(0, 0), mapSize));
-    scene.Paint(painter, TMapScene::Fit(scene.FitBounds(), mapSize, 20));
+    scene.Paint(painter, TMapScene::Fit(scene.FitBounds(), mapSize, kFitMarginPx));
     painter.setClipping(false);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);

@@ -45,7 +45,8 @@ public slots:
     /// Highlights the leg that starts at waypoint `row` (on the last waypoint: the waypoint).
     void setCurrentRow(int row);
     /// The plan or the beacons changed: the projection is chosen again, and when it changed,
-    /// or the route lies outside the view, the view shows the whole route again.
+    /// or the route lies outside the view, the view shows the whole route again. A hidden map
+    /// does this when it is next shown.
     void planChanged();
 
 signals:
@@ -76,6 +77,7 @@ private:
     TMapScene Scene_;
     TMapViewport View_;
     bool Fitted_ = false;
+    bool Stale_ = false; // the plan changed while the map was hidden
     std::filesystem::path BaseMapFile_;
     bool BaseMapRead_ = false;
     bool Pressed_ = false, Dragging_ = false;
