@@ -35,7 +35,6 @@ constexpr double kWheelStep = 1.25; // zoom of one notch of the wheel
 TMapView::TMapView(const TWayPointList& plan, const TRSBNList& beacons, QWidget* parent)
     : QWidget(parent), Plan_(plan), Beacons_(beacons), Scene_(plan, beacons) {
     setObjectName(QStringLiteral("mapView"));
-    setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
     sbFitRoute = new QToolButton(this);
@@ -102,11 +101,13 @@ void TMapView::planChanged() {
 }
 
 void TMapView::ExportMap(const std::filesystem::path& path) {
+    // A map not shown yet shows the whole route, in the size its place in the window has.
     BaseMap();
     if (Stale_) {
         Stale_ = false;
         Scene_.Update();
     }
+    if (!Fitted_) FitRoute();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -236,7 +237,7 @@ bool TMapView::event(QEvent* e) {
     if (e->type() != QEvent::ToolTip) return QWidget::event(e);
     const auto* help = static_cast<QHelpEvent*>(e);
     QString tip;
-    if (const int row = Scene_.WaypointAt(View_, help->pos())) {
+    if (const int row = Scene_.WaypointAt(View_, help->pos()); row && row <= Plan_.Count()) {
         const TWayPoint& w = Plan_[row - 1];
         tip = ToQ(w.Name) + QLatin1Char('\n') + ToQ(GeoPointToStr(w.Pos));
     } else if (const std::vector<int> b = Scene_.BeaconsAt(View_, help->pos()); !b.empty()) {
