@@ -134,7 +134,7 @@ bool TMapProjection::Forward(std::vector<TDomainPoint>& points) const {
                        points.size(), nullptr, 0, 0, nullptr, 0, 0);
     bool all = true;
     for (TDomainPoint& p : points)
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y) || p.X == HUGE_VAL) {
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) {
             p.X = p.Y = HUGE_VAL;
             all = false;
         }
@@ -142,10 +142,20 @@ bool TMapProjection::Forward(std::vector<TDomainPoint>& points) const {
 }
 
 bool TMapProjection::Forward(TDomainPoint p, double& x, double& y) const {
-    std::vector<TDomainPoint> one{p};
-    if (!Forward(one)) return false;
-    x = one[0].X;
-    y = one[0].Y;
+    const PJ_COORD c = proj_trans(
+        Proj_, PJ_FWD,
+        proj_coord((p.X + Params_.Domain.CentralLonDeg) * kDegToRadD, p.Y * kDegToRadD, 0, 0));
+    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+    x = c.xy.x;
+    y = c.xy.y;
+    return true;
+}
+
+bool TMapProjection::Inverse(double x, double y, TLatLonDeg& p) const {
+    const PJ_COORD c = proj_trans(Proj_, PJ_INV, proj_coord(x, y, 0, 0));
+    if (!std::isfinite(c.lp.lam) || !std::isfinite(c.lp.phi)) return false;
+    p.LatDeg = c.lp.phi / kDegToRadD;
+    p.LonDeg = DomainX(TMapDomain{}, c.lp.lam / kDegToRadD);
     return true;
 }
 

@@ -69,6 +69,9 @@ public:
     /// A geographic position (degrees) as Forward of its domain point; false where it lies
     /// outside the domain's latitudes or the projection cannot take it.
     bool Forward(const TLatLonDeg& p, double& x, double& y) const;
+    /// The geographic position (degrees, longitude in [-180, 180)) of a projected point; false
+    /// (p unchanged) where no position projects there.
+    bool Inverse(double x, double y, TLatLonDeg& p) const;
 
 private:
     TMapProjectionParams Params_;

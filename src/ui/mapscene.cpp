@@ -454,6 +454,7 @@ void TMapScene::Paint(QPainter& painter, const TMapViewport& view) const {
     const std::vector<QPointF> names = PlaceWaypointNames(painter, view, space);
     PaintBeacons(painter, view, space);
     PaintWaypoints(painter, view, names);
+    PaintScaleBar(painter, view);
     if (!Note_.isEmpty()) {
         painter.setPen(Qt::black);
         painter.drawText(QRectF(QPointF(8, 8), view.Size - QSizeF(16, 16)),
@@ -720,6 +721,42 @@ void TMapScene::PaintWaypoints(QPainter& painter, const TMapViewport& view,
         if (Shown(Waypoints_[static_cast<std::size_t>(i)]))
             HaloText(painter, names[static_cast<std::size_t>(i)],
                      Names_[static_cast<std::size_t>(i)], QColor(0x50, 0x00, 0x48));
+    painter.restore();
+}
+
+void TMapScene::PaintScaleBar(QPainter& painter, const TMapViewport& view) const {
+    // The distance on the ground of 100 pixels across the view's centre.
+    const QPointF c = view.Center, d(50 / view.Scale, 0);
+    TLatLonDeg a, b;
+    if (!Projection_->Inverse(c.x() - d.x(), c.y(), a) ||
+        !Projection_->Inverse(c.x() + d.x(), c.y(), b))
+        return;
+    const double kmPerPx =
+        DistanceKm(DegreesToGeoPoint(a.LatDeg, a.LonDeg), DegreesToGeoPoint(b.LatDeg, b.LonDeg)) /
+        100;
+    if (!(kmPerPx > 0)) return;
+    // A round length of 1, 2 or 5 times a power of ten, 60 to 150 pixels long.
+    double km = std::pow(10.0, std::floor(std::log10(60 * kmPerPx)));
+    for (double f : {1.0, 2.0, 5.0, 10.0})
+        if (f * km >= 60 * kmPerPx) {
+            km *= f;
+            break;
+        }
+    const double px = km / kmPerPx;
+    const QPointF at(view.Size.width() - px - 16, view.Size.height() - 26);
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 190));
+    painter.drawRect(QRectF(at - QPointF(6, 14), QSizeF(px + 12, 24)));
+    painter.setPen(QPen(Qt::black, 1.5));
+    painter.drawLine(at, at + QPointF(px, 0));
+    painter.drawLine(at + QPointF(0, -4), at + QPointF(0, 4));
+    painter.drawLine(at + QPointF(px, -4), at + QPointF(px, 4));
+    QFont font = painter.font();
+    font.setPixelSize(10);
+    painter.setFont(font);
+    painter.drawText(QRectF(at - QPointF(0, 14), QSizeF(px, 12)), Qt::AlignCenter,
+                     ToQ(FloatToFixed(km, km < 1 ? 1 : 0)) + QStringLiteral(" km"));
     painter.restore();
 }
 

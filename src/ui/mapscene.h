@@ -162,6 +162,7 @@ private:
                                             TLabelSpace& space) const;
     void PaintWaypoints(QPainter& painter, const TMapViewport& view,
                         const std::vector<QPointF>& names) const;
+    void PaintScaleBar(QPainter& painter, const TMapViewport& view) const;
 
     const TWayPointList& Plan_;
     const TRSBNList& Beacons_;
