@@ -41,7 +41,7 @@ void BM_ExportPdf200(benchmark::State& state) {
     int pages = 0;
     for (auto _ : state) {
         pages = ExportPlanPdf(plan, QStringLiteral(".:: Kestrun ::."),
-                              QStringLiteral("/home/pilot/route.rbf"), pdf)
+                              QStringLiteral("/home/pilot/route.rbf"), "page %d of %d", pdf)
                     .Pages;
     }
     state.counters["pages"] = pages;

@@ -1,15 +1,19 @@
 // Small helpers shared by the tests: temporary folders, file bytes, error messages.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "base/error.h"
 
@@ -86,5 +90,60 @@ template <class F> std::string PlacedMessageOf(F&& f) {
 inline std::string TestData(const std::string& rel) {
     return std::string(KESTRUN_TEST_DATA) + "/" + rel;
 }
+
+/// A file of the sample data shared beside the checkout (../shared/data).
+inline std::string SharedData(const std::string& rel) {
+    return std::string(KESTRUN_SHARED_DATA) + "/" + rel;
+}
+
+// What a check needs from outside the repository: each function returns "" when it is there,
+// else a message that names what is missing. KESTRUN_REQUIRE (GoogleTest) and KESTRUN_QREQUIRE
+// (Qt Test) end the test with that message: as a failure on the CI machine (CI=true), where
+// scripts/setup and the checkout provide everything, so that nothing passes unchecked there;
+// as a skip elsewhere.
+
+inline bool OnCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string_view(ci) == "true";
+}
+
+/// `tool` not found on PATH; `package` is the Debian package that scripts/setup installs for it.
+inline std::string MissingTool(const std::string& tool, const std::string& package) {
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path ? path : "";
+    while (!dirs.empty()) {
+        const std::string_view dir = dirs.substr(0, dirs.find(':'));
+        if (!dir.empty() && ::access((std::string(dir) + "/" + tool).c_str(), X_OK) == 0) return {};
+        dirs.remove_prefix(std::min(dirs.size(), dir.size() + 1));
+    }
+    return tool + " not found on PATH (Debian package " + package + ", installed by scripts/setup)";
+}
+
+/// `rel` missing from the shared sample data.
+inline std::string MissingSharedData(const std::string& rel) {
+    std::error_code ec;
+    if (std::filesystem::exists(SharedData(rel), ec)) return {};
+    return "shared sample data not found: " + SharedData(rel) +
+           " (the checkout's ../shared/data, or the folder KESTRUN_SHARED_DATA names)";
+}
+
+#define KESTRUN_REQUIRE(missing)                                                                   \
+    do {                                                                                           \
+        const std::string kestrunMissing = (missing);                                              \
+        if (!kestrunMissing.empty()) {                                                             \
+            if (::kestrun::test::OnCi()) FAIL() << kestrunMissing << " [required with CI=true]";   \
+            GTEST_SKIP() << kestrunMissing;                                                        \
+        }                                                                                          \
+    } while (0)
+
+#define KESTRUN_QREQUIRE(missing)                                                                  \
+    do {                                                                                           \
+        const std::string kestrunMissing = (missing);                                              \
+        if (!kestrunMissing.empty()) {                                                             \
+            if (::kestrun::test::OnCi())                                                           \
+                QFAIL((kestrunMissing + " [required with CI=true]").c_str());                      \
+            QSKIP(kestrunMissing.c_str());                                                         \
+        }                                                                                          \
+    } while (0)
 
 } // namespace kestrun::test

@@ -16,6 +16,7 @@
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
 #include "files/navihelper.h"
+#include "files/planexport.h"
 #include "files/planfile.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
@@ -37,7 +38,7 @@ constexpr const char* kOptions =
     "  PLAN                  a flight plan to import (.pln of FS2002/2004, FSX, Prepar3D or MSFS;\n"
     "                        .fms of X-Plane; .lnmpln of Little Navmap) or a plan file (.rbf: "
     "opened)\n"
-    "  --beacons FILE        the beacon database (.csv or .cfg form)\n"
+    "  --beacons FILE        the beacon database (.csv, .cfg or rsbn.dat form)\n"
     "  --magdec FILE         the declination grid (magdec.bgl layout)\n"
     "  --support-point KIND  endwaypoint | traverse: sets the support point after the plan is "
     "read\n"
@@ -47,6 +48,9 @@ constexpr const char* kOptions =
     "  --export FILE         write the navigator's-helper export\n"
     "  --export-gpx FILE     write the route as GPX 1.1 (moving maps, planners)\n"
     "  --export-kml FILE     write the route, legs and beacons as KML (globe viewers)\n"
+    "  --export-pln FILE     write the plan as an XML .pln (FSX, Prepar3D, MSFS 2020/2024)\n"
+    "  --export-fms FILE     write the plan as an X-Plane 11/12 .fms\n"
+    "  --export-lnmpln FILE  write the plan as a Little Navmap .lnmpln\n"
     "  --save FILE           write the plan file\n"
     "  --paths               show where each file of the program is found, then stop\n"
     "  --help, --version\n";
@@ -75,6 +79,7 @@ std::string Usage(const TFileLocations& where) {
 struct TOptions {
     std::string Plan;
     std::optional<std::string> Beacons, MagDec, Export, ExportGpx, ExportKml, Save;
+    std::optional<std::string> ExportPln, ExportFms, ExportLnmPlan;
     std::optional<TSupPointKind> SupPoint;
     bool AutoSelect = false;
     bool Paths = false;
@@ -126,6 +131,12 @@ bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLoc
             o.ExportGpx = value();
         } else if (a == "--export-kml") {
             o.ExportKml = value();
+        } else if (a == "--export-pln") {
+            o.ExportPln = value();
+        } else if (a == "--export-fms") {
+            o.ExportFms = value();
+        } else if (a == "--export-lnmpln") {
+            o.ExportLnmPlan = value();
         } else if (a == "--save") {
             o.Save = value();
         } else if (a == "--paths") {
@@ -372,8 +383,9 @@ struct TBeaconSource {
 TBeaconSource FindBeacons(const TOptions& o, const TFileLocations& where) {
     if (o.Beacons) {
         std::string ext = UpperCase1251(Extension(*o.Beacons));
-        if (ext != ".CSV" && ext != ".CFG")
-            throw UsageError{"the beacon database must be a .csv or .cfg file: " + *o.Beacons};
+        if (ext != ".CSV" && ext != ".CFG" && ext != ".DAT")
+            throw UsageError{"the beacon database must be a .csv, .cfg or .dat file: " +
+                             *o.Beacons};
         return {std::filesystem::path(*o.Beacons), "given by --beacons"};
     }
     // RSBN.cfg names the database as the desktop program reads it (an empty name there means
@@ -478,6 +490,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.Export) ExportNaviHelper(WayPointList, *o.Export);
         if (o.ExportGpx) ExportGpx(WayPointList, *o.ExportGpx);
         if (o.ExportKml) ExportKml(WayPointList, *o.ExportKml);
+        if (o.ExportPln) ExportPln(WayPointList, *o.ExportPln);
+        if (o.ExportFms) ExportFms(WayPointList, *o.ExportFms);
+        if (o.ExportLnmPlan) ExportLnmPlan(WayPointList, *o.ExportLnmPlan);
         if (o.Save) SavePlanFile(WayPointList, *o.Save);
 
         TLanguageTexts texts;

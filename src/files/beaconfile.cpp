@@ -6,6 +6,7 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
+#include "files/beacondat.h"
 #include "files/velparser.h"
 
 namespace kestrun {
@@ -39,6 +40,8 @@ void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {
         LoadBeaconsCsv(fresh, path);
     else if (ext == ".CFG")
         LoadBeaconsCfg(fresh, path);
+    else if (ext == ".DAT")
+        LoadBeaconsDat(fresh, path);
     else
         // No reader knows the file: loading nothing in silence would leave the user without
         // beacons and without a word why.

@@ -1,5 +1,6 @@
-// The two file forms of the RSBN beacon database: CSV (the shipped "rsbn_cis_fs2004.csv") and
-// the simulator's CFG form ("RSBN_DAT.CFG").
+// The file forms of the RSBN beacon database: CSV (the shipped "rsbn_cis_fs2004.csv"), the
+// simulator's CFG form ("RSBN_DAT.CFG") and the list of X-Plane Tu-154 add-ons ("rsbn.dat",
+// files/beacondat).
 #pragma once
 
 #include <filesystem>
@@ -12,7 +13,7 @@ namespace kestrun {
 /// Raises "Bad format RSBN_DAT.CFG file! Path " followed by the path and ".".
 [[noreturn]] void RaiseBadBeaconCfg(const std::filesystem::path& path);
 
-/// Reloads the list from a ".csv" or ".cfg" file (extension in any letter case). The file
+/// Reloads the list from a ".csv", ".cfg" or ".dat" file (extension in any letter case). The file
 /// is read into a new list, which replaces this one only when the whole file was read: if
 /// an exception is thrown, the list is unchanged. Any other extension (or none) is refused
 /// with "Bad format! " and the path.

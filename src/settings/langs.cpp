@@ -59,6 +59,7 @@ constexpr std::array<TTextDef, TLanguageTexts::kCount> kTexts = {{
     {"sInterface_Language", "Interface language"},
     {"sTotalDist", "Total distance: %4.0f km"},
     {"sFork", "(Summary fork+mag.dec.): %4.1f°. Magnetic course: %4.1f°"},
+    {"sPrint_Page", "page %d of %d"},
 }};
 
 const std::string kNoText;

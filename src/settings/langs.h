@@ -1,5 +1,6 @@
-// The 40 interface texts (menu, tab and column captions, the totals' format texts and the
-// settings dialog's label), their language files and the list of installed languages.
+// The interface texts (menu, tab and column captions, the totals' format texts, the settings
+// dialog's label and the printout's page line), their language files and the list of installed
+// languages.
 #pragma once
 
 #include <array>
@@ -15,11 +16,11 @@ namespace kestrun {
 /// Keys match without regard to letter case.
 class TLanguageTexts {
 public:
-    static constexpr std::size_t kCount = 40;
+    static constexpr std::size_t kCount = 41;
 
     TLanguageTexts();
 
-    /// The keys in table order (sMainMenu_mFile ... sFork).
+    /// The keys in table order (sMainMenu_mFile ... sFork, sPrint_Page).
     static const std::array<std::string_view, kCount>& Keys();
     /// The built-in value of the text at table position i (code page 1251).
     static std::string BuiltIn(std::size_t i);

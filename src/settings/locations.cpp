@@ -109,6 +109,16 @@ std::optional<fs::path> TFileLocations::Find(TDataFile which) const {
     return std::nullopt;
 }
 
+std::optional<fs::path> TFileLocations::FindHelp(const std::string& language) const {
+    if (!language.empty()) {
+        for (fs::path& p : Candidates(TDataFile::Help)) {
+            p.replace_filename("RSBNHelp_" + language + ".txt");
+            if (Exists(p, TDataFile::Help)) return std::move(p);
+        }
+    }
+    return Find(TDataFile::Help);
+}
+
 fs::path TFileLocations::ConfigFile() const {
     std::vector<fs::path> c = Candidates(TDataFile::Config);
     return Exists(c[0], TDataFile::Config) ? c[0] : c[1];

@@ -7,7 +7,9 @@
 //   beacon database   beside the executable, else the installed data folder
 //   Language/         beside the executable, else the installed data folder
 //   magdec.bgl        working directory, beside the executable, the installed data folder
-//   RSBNHelp.txt      working directory, beside the executable, the installed data folder
+//   RSBNHelp.txt      working directory, beside the executable, the installed data folder; a
+//                     language's own help text RSBNHelp_<language>.txt (RSBNHelp_English.txt)
+//                     in the same places comes first while that language is chosen
 //   base map          beside the executable, else the installed data folder
 //
 // The installed data folder is <prefix>/share/kestrun, fixed when the program is built.
@@ -15,6 +17,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kestrun {
@@ -39,6 +42,10 @@ public:
     std::vector<std::filesystem::path> Candidates(TDataFile which) const;
     /// The first candidate that exists, if any: a folder for Languages, a file otherwise.
     std::optional<std::filesystem::path> Find(TDataFile which) const;
+    /// The help text for an interface language ("English", as Config.Language names it): the
+    /// first RSBNHelp_<language>.txt of the places RSBNHelp.txt is looked for, else the first
+    /// RSBNHelp.txt (the Russian text), if any.
+    std::optional<std::filesystem::path> FindHelp(const std::string& language) const;
     /// RSBN.cfg to read and to write back: the working directory's when it exists, else the
     /// user's configuration folder's (which SaveToFile creates when missing).
     std::filesystem::path ConfigFile() const;

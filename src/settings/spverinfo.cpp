@@ -96,4 +96,16 @@ TVerInfo::TVerInfo(const std::filesystem::path& exePath, std::span<const TVersio
     Query(table, "LegalCopyright", LegalCopyright);
 }
 
+std::string VersionText(std::string_view fileVersion, std::string_view fileDate) {
+    std::string v(fileVersion);
+    for (const char* part : {"; build: ", "; release: "}) {
+        const std::size_t dot = v.rfind('.');
+        if (dot == std::string::npos)
+            v = part + v;
+        else
+            v.replace(dot, 1, part);
+    }
+    return "Version: " + v + " (" + std::string(fileDate) + ")";
+}
+
 } // namespace kestrun

@@ -30,6 +30,11 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
 /// The local last-write date of a file as "YYYY-mm-dd"; empty when the file cannot be found.
 std::string FileDateText(const std::filesystem::path& path);
 
+/// "Version: " with the file version, its last "." turned into "; build: " and then the last
+/// "." of that into "; release: " (1.2.3.4: "1.2; release: 3; build: 4"; where a step finds no
+/// ".", its text goes to the front), then " (", the file date and ")".
+std::string VersionText(std::string_view fileVersion, std::string_view fileDate);
+
 class TVerInfo {
 public:
     /// The running executable and its built-in version table.

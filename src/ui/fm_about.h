@@ -1,4 +1,4 @@
-// The About window: the program's name and its author line.
+// The About window: the program's name, its version and its author line.
 #pragma once
 
 #include <QDialog>
@@ -8,12 +8,15 @@ class QPushButton;
 
 namespace kestrun {
 
+class TVerInfo;
+
 class TfmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit TfmAbout(QWidget* parent = nullptr);
+    explicit TfmAbout(const TVerInfo& verInfo, QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
+    QLabel* lbVersion = nullptr; // VersionText of the running program
     QLabel* Label2 = nullptr;
     QPushButton* BitBtn1 = nullptr; // "Закрыть"
 

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/cp1251.h"
 #include "files/beaconfile.h"
 #include "settings/langs.h"
 #include "ui/fixeddialog.h"
@@ -148,8 +149,10 @@ void TfmConfig::btPathFinderClick() {
         folder = OsText((shipped ? shipped->parent_path() : World.Locations.ExeDir()).string());
     } else {
         folder = OsText(saved.parent_path().string());
-        // The shipped database's name exactly, letter case counting.
-        BeaconFilterIndex = saved.filename() == "rsbn_cis_fs2004.csv" ? 0 : 1;
+        // The shipped database's name exactly, letter case counting; a .dat list by its extension.
+        BeaconFilterIndex = saved.filename() == "rsbn_cis_fs2004.csv"      ? 0
+                            : SameText(saved.extension().native(), ".dat") ? 2
+                                                                           : 1;
     }
     QFileDialog d(this);
     d.setObjectName(QStringLiteral("odRSBNFilePath"));
@@ -158,7 +161,8 @@ void TfmConfig::btPathFinderClick() {
     d.setFileMode(QFileDialog::ExistingFile);
     d.setAcceptMode(QFileDialog::AcceptOpen);
     const QStringList filters{QStringLiteral("*.csv (*.[cC][sS][vV])"),
-                              QStringLiteral("*.cfg (*.[cC][fF][gG])")};
+                              QStringLiteral("*.cfg (*.[cC][fF][gG])"),
+                              QStringLiteral("*.dat (*.[dD][aA][tT])")};
     d.setOption(QFileDialog::HideNameFilterDetails);
     d.setNameFilters(filters);
     d.selectNameFilter(filters[BeaconFilterIndex]);

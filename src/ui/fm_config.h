@@ -42,7 +42,7 @@ public:
     QPushButton* BitBtn3 = nullptr; // Cancel, the default button
 
     /// Picks the beacon file: the dialog opens in the saved file's folder with the "*.csv"
-    /// entry for the shipped database's name and "*.cfg" for any other.
+    /// entry for the shipped database's name, "*.dat" for a .dat file and "*.cfg" for any other.
     void btPathFinderClick();
     void cbViewSPPanelClick();
     void rgSupportPointClick(int item);
@@ -50,8 +50,8 @@ public:
     void BitBtn1Click();
     void BitBtn3Click();
 
-    /// The filter entry the beacon file dialog uses next (0 "*.csv", 1 "*.cfg"); it stays as
-    /// it was when no beacon file is saved.
+    /// The filter entry the beacon file dialog uses next (0 "*.csv", 1 "*.cfg", 2 "*.dat"); it
+    /// stays as it was when no beacon file is saved.
     int BeaconFilterIndex = 0;
 
 protected:

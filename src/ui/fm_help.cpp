@@ -12,7 +12,7 @@
 
 namespace kestrun {
 
-TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
+TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent), World(world) {
     setObjectName(QStringLiteral("fmHelp"));
     SetUpFixedDialog(*this, Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, QSize(459, 384),
                      QPoint(341, 103));
@@ -23,7 +23,7 @@ TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
     Memo1->setGeometry(0, 0, 459, 337);
     Memo1->setReadOnly(true); // so Enter inserts no line break either
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setPlainText(BuiltInText());
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth); // a paragraph is one line of the file
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -33,14 +33,27 @@ TfmHelp::TfmHelp(TKestrunWorld& world, QWidget* parent) : QDialog(parent) {
     BitBtn1->setGeometry(184, 16, 89, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &TfmHelp::BitBtn1Click);
 
-    // FormCreate: the help file replaces the whole text, also when it is empty; a file that
-    // cannot be read leaves the built-in text, without a message. It is not read again.
-    if (auto found = world.Locations.Find(TDataFile::Help)) {
+    LoadHelpText();
+}
+
+void TfmHelp::LoadHelpText() {
+    // The help file replaces the whole text, also when it is empty; a file that cannot be read
+    // leaves the built-in text, without a message.
+    QString text = BuiltInText();
+    if (auto found = World.Locations.FindHelp(World.Config.Language)) {
         try {
-            Memo1->setPlainText(HelpFileText(*found));
+            text = HelpFileText(*found);
         } catch (const std::exception&) {
         }
     }
+    // Opened again in the same language, the text stays where it was scrolled to.
+    if (text != Memo1->toPlainText()) Memo1->setPlainText(text);
+}
+
+void TfmHelp::showEvent(QShowEvent* event) {
+    // The language may have been changed in the settings since the window was last shown.
+    LoadHelpText();
+    QDialog::showEvent(event);
 }
 
 void TfmHelp::BitBtn1Click() {

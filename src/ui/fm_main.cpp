@@ -128,18 +128,7 @@ QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
 } // namespace
 
 QString TfmMain::TitleText(const std::string& fileVersion, const std::string& fileDate) {
-    // The last "." becomes "; build: ", then the last "." of the result "; release: "; where a
-    // step finds no ".", its text goes to the front.
-    std::string v = fileVersion;
-    for (const char* part : {"; build: ", "; release: "}) {
-        const std::size_t dot = v.rfind('.');
-        if (dot == std::string::npos)
-            v = part + v;
-        else
-            v.replace(dot, 1, part);
-    }
-    return QStringLiteral(".:: Kestrun ::.       Version: ") + ToQ(v) + QStringLiteral(" (") +
-           ToQ(fileDate) + QStringLiteral(")");
+    return QStringLiteral(".:: Kestrun ::.       ") + ToQ(VersionText(fileVersion, fileDate));
 }
 
 TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent) : QMainWindow(parent), World(world) {

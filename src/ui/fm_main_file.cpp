@@ -270,7 +270,8 @@ void TfmMain::mPrintClick() {
         QPrintDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted) return;
-        PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName);
+        PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName,
+                  World.Texts.Get("sPrint_Page"));
     });
 }
 
@@ -281,7 +282,8 @@ void TfmMain::mPrintPreviewClick() {
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
         // The preview paints from inside its own drawing, where an error cannot travel on.
         try {
-            PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName);
+            PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName,
+                      World.Texts.Get("sPrint_Page"));
         } catch (const std::exception& e) {
             ReportError(e);
         }
@@ -292,7 +294,8 @@ void TfmMain::mPrintPreviewClick() {
 void TfmMain::mExportPDFClick() {
     RunExport(this, "sdExportPDF", QStringLiteral("Export PDF"), QStringLiteral("PDF file (*.pdf)"),
               QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
-                  ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName, name);
+                  ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
+                                World.Texts.Get("sPrint_Page"), name);
               });
 }
 

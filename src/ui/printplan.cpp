@@ -52,11 +52,12 @@ struct TColumnsX {
     std::array<int, kPrintColumnCount> Align{};
 };
 
-TColumnsX ColumnsFor(const TPrintMetrics& m) {
+TColumnsX ColumnsFor(const TPrintMetrics& m, const TPrintNeeds& needs) {
     TColumnsX c;
-    const auto cols = PrintColumns(static_cast<double>(m.PageWidth) / m.DpiX);
+    const auto& cols = PrintColumns();
+    const auto widths = PrintColumnWidths(needs, static_cast<double>(m.PageWidth) / m.DpiX);
     for (int i = 0; i < kPrintColumnCount; ++i) {
-        c.Width[i] = Dots(cols[i].WidthInch, m.DpiX);
+        c.Width[i] = Dots(widths[i], m.DpiX);
         c.Gap[i] = cols[i].GapAfter ? Dots(kPrintGapInch, m.DpiX) : 0;
         c.Heading[i] = ToQ(cols[i].Heading);
         c.Align[i] = static_cast<int>(cols[i].Align);
@@ -80,7 +81,7 @@ void Rule(QPainter& p, int y, int width) {
 
 void DrawPage(QPainter& p, const TWayPointList& plan, const TPrintPage& page, bool first,
               int number, int count, const TPrintMetrics& m, const TColumnsX& c,
-              const QString& title, const QString& fileName) {
+              const QString& title, const QString& fileName, const std::string& pageFormat) {
     const TVertical v(m);
     const int w = m.PageWidth;
     int y = 0;
@@ -115,28 +116,24 @@ void DrawPage(QPainter& p, const TWayPointList& plan, const TPrintPage& page, bo
         y += v.Text;
         PrintCellText(p, y, 0, ToQ(PrintTotalText(plan)), w, -1);
     }
-    PrintCellText(p, m.PageHeight - m.LineHeight, 0,
-                  QStringLiteral("page %1 of %2").arg(number).arg(count), w, 0);
+    PrintCellText(p, m.PageHeight - m.LineHeight, 0, ToQ(PrintPageText(pageFormat, number, count)),
+                  w, 0);
 }
 
 double Inches(int dots, int dpi) {
     return static_cast<double>(dots) / dpi;
 }
 
-// The smallest printable width at which each variable column holds the widest text it shows
-// (its heading included), as far as its cap allows: narrower, texts would run over their
-// neighbours.
-double NeededWidthInch(const TWayPointList& plan, const QFontMetrics& fm, int dpiX) {
-    const auto capped = PrintColumns(1e9); // the caps
-    double need[kPrintColumnCount] = {};
-    for (int col : {2, 7}) {
-        int widest = fm.horizontalAdvance(ToQ(capped[col].Heading));
-        for (int i = 0; i < plan.Count(); ++i)
-            widest = std::max(widest, fm.horizontalAdvance(ToQ(PrintCellText(plan, i, col))));
-        need[col] = std::min(Inches(widest, dpiX), capped[col].WidthInch);
-    }
-    // The variable columns take 0.4 and 0.6 of the spare width.
-    return kPrintFixedInch + std::max(need[2] / 0.4, need[7] / 0.6);
+// Paper edges that a printer may cut: a PDF keeps at least this much on every side.
+constexpr double kPdfMarginMm = 12;
+
+void KeepPdfMargins(QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat) return;
+    const QMarginsF now = printer.pageLayout().margins(QPageLayout::Millimeter);
+    printer.setPageMargins(
+        QMarginsF(std::max(now.left(), kPdfMarginMm), std::max(now.top(), kPdfMarginMm),
+                  std::max(now.right(), kPdfMarginMm), std::max(now.bottom(), kPdfMarginMm)),
+        QPageLayout::Millimeter);
 }
 
 } // namespace
@@ -175,12 +172,16 @@ std::vector<TPrintPage> PaginatePlan(int rowCount, const TPrintMetrics& m) {
 }
 
 TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QString& title,
-                      const QString& fileName) {
+                      const QString& fileName, const std::string& pageFormat) {
+    KeepPdfMargins(printer);
     TPrintSetup setup;
     const QFont font = QGuiApplication::font();
-    const QFontMetrics fm(font, &printer);
+    const QFontMetricsF fm(font, &printer);
     const int dpiX = printer.logicalDpiX();
-    const double needed = NeededWidthInch(plan, fm, dpiX);
+    // One layout for every page, so that the columns line up from page to page.
+    const TPrintNeeds needs = PrintColumnNeeds(
+        plan, [&](const std::string& text) { return fm.horizontalAdvance(ToQ(text)) / dpiX; });
+    const double needed = needs.TableInch();
     auto printableWidth = [&] {
         return Inches(printer.pageLayout().paintRectPixels(printer.resolution()).width(), dpiX);
     };
@@ -207,24 +208,24 @@ TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QStrin
     m.PageHeight = static_cast<int>(area.height() / setup.Scale);
     m.LineHeight = p.fontMetrics().height();
 
-    const TColumnsX columns = ColumnsFor(m);
+    const TColumnsX columns = ColumnsFor(m, needs);
     const std::vector<TPrintPage> pages = PaginatePlan(plan.Count(), m);
     setup.Pages = static_cast<int>(pages.size());
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0) printer.newPage();
         DrawPage(p, plan, pages[i], i == 0, static_cast<int>(i) + 1, setup.Pages, m, columns, title,
-                 fileName);
+                 fileName, pageFormat);
     }
     p.end();
     return setup;
 }
 
 TPrintSetup ExportPlanPdf(const TWayPointList& plan, const QString& title, const QString& fileName,
-                          const QString& pdfPath) {
+                          const std::string& pageFormat, const QString& pdfPath) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdfPath);
-    return PrintPlan(printer, plan, title, fileName);
+    return PrintPlan(printer, plan, title, fileName, pageFormat);
 }
 
 } // namespace kestrun

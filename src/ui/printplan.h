@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <vector>
 
 class QPainter;
@@ -45,16 +46,18 @@ struct TPrintSetup {
     int Pages = 0;
 };
 
-/// Prints the plan on a printer that was already chosen. When the columns do not fit the
-/// printable width (a variable column narrower than the widest text it shows, up to its cap),
-/// the page is turned to landscape, or, where the printer refuses that or it does not help,
-/// the table is scaled down to fit; nothing is ever cut. Raises when the printer cannot start
-/// the job.
+/// Prints the plan on a printer that was already chosen, within the printer's own margins; a
+/// PDF keeps at least 12 mm on every side. The columns are laid out once for all pages, each
+/// as wide as the widest text it shows on any page (plan/printcells.h), so that no two texts of
+/// a row touch. When that table is wider than the printable width, the page is turned to
+/// landscape, or, where the printer refuses that or it does not help, the table is scaled down
+/// to fit; nothing is ever cut. pageFormat (code page 1251, "page %d of %d") makes each page's
+/// foot line. Raises when the printer cannot start the job.
 TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QString& title,
-                      const QString& fileName);
+                      const QString& fileName, const std::string& pageFormat);
 
 /// The same pages written to a PDF file at pdfPath (replaced when it exists).
 TPrintSetup ExportPlanPdf(const TWayPointList& plan, const QString& title, const QString& fileName,
-                          const QString& pdfPath);
+                          const std::string& pageFormat, const QString& pdfPath);
 
 } // namespace kestrun

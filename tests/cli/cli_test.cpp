@@ -421,3 +421,23 @@ TEST(Cli, APlanWithoutWaypointsIsAFailure) {
     EXPECT_EQ(r.Err, "kestrun-cli: No waypoint found in file other.pln\n");
     EXPECT_FALSE(std::ifstream(cwd.File("r.gpx")));
 }
+
+TEST(Cli, SimulatorPlansWrittenAndBeaconsChosenFromAnAddOnsList) {
+    TempDir cwd;
+    Result r =
+        RunCli({"--beacons", TestData("cli/rsbn.dat"), "--auto-select", "--format", "json",
+                "--export-pln", "r.pln", "--export-fms", "r.fms", "--export-lnmpln", "r.lnmpln",
+                std::string(KESTRUN_SHIPPED_DATA) + "/examples/moscow-irkutsk.pln"},
+               cwd.Path);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    // Every leg but KURGN - ISHIM (out of reach) gets a station, the last one from the last line.
+    std::string idents;
+    const auto j = nlohmann::json::parse(r.Out);
+    for (const auto& w : j["waypoints"])
+        idents += w.contains("Beacon") ? w["Beacon"]["Ident"].get<std::string>() + " " : "- ";
+    EXPECT_EQ(idents, "SH NZ NZ KZ KZ UF AL0 AL0 - OM OM 00 00 KR KR KR IR - ");
+    for (const char* plan : {"r.pln", "r.fms", "r.lnmpln"})
+        EXPECT_EQ(RunCli({"--table", "none", plan}, cwd.Path).Out.substr(0, 20),
+                  "Total distance: 4509")
+            << plan;
+}

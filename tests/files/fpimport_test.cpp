@@ -171,8 +171,8 @@ TEST(ImportFlightPlan, LooksUpTheDeclinationOfEachWaypoint) {
 }
 
 TEST(ImportFlightPlan, RealFs2004PlanFromTheSimulator) {
-    const std::string path = std::string(KESTRUN_SHARED_DATA) + "/plans/flightplan-fs9.pln";
-    if (!std::ifstream(path)) GTEST_SKIP() << "sample plans not present";
+    KESTRUN_REQUIRE(MissingSharedData("plans/flightplan-fs9.pln"));
+    const std::string path = SharedData("plans/flightplan-fs9.pln");
     World w;
     ImportFlightPlan(w.WayPointList, path);
     ASSERT_EQ(w.WayPointList.Count(), 13);

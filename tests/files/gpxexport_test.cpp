@@ -33,14 +33,10 @@ int Validate(const TempDir& dir, const std::string& file, std::string& messages)
     return status;
 }
 
-bool HaveXmllint() {
-    return std::system("command -v xmllint >/dev/null 2>&1") == 0;
-}
-
 } // namespace
 
 TEST(ExportGpx, ValidGpxWithPositionsInTheGlobesUsualRanges) {
-    if (!HaveXmllint()) GTEST_SKIP() << "xmllint not installed (Debian libxml2-utils)";
+    KESTRUN_REQUIRE(MissingTool("xmllint", "libxml2-utils"));
     struct Case {
         long double LatDeg, LonDeg; // as stored, in degrees
         const char* Name;

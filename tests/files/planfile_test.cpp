@@ -97,6 +97,15 @@ TEST(PlanFile, RoundTripKeepsNamesPositionsBeaconAndSupportPoint) {
         }
         EXPECT_EQ(b.WayPointList[1].BeaconPos, a.BeaconList[1].Position);
         EXPECT_EQ(ReadBytes(dir.File("p.rbf")), FormatPlanFile(b.WayPointList));
+        // The lines are numbered 0 .. n-1, as other readers of the file expect; a shifted
+        // count would still read back in order and pass the round trip above.
+        std::istringstream saved(ReadBytes(dir.File("p.rbf")));
+        std::string line;
+        std::getline(saved, line); // SupPoint
+        int n = 0;
+        for (; std::getline(saved, line); ++n)
+            EXPECT_TRUE(line.starts_with("waypoint." + std::to_string(n) + "=")) << line;
+        EXPECT_EQ(n, 4);
     }
 }
 

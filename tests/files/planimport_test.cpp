@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 
 #include "files/fpimport.h"
@@ -30,7 +29,7 @@ struct World {
 };
 
 std::string Shared(const std::string& rel) {
-    return std::string(KESTRUN_SHARED_DATA) + "/plans/" + rel;
+    return SharedData("plans/" + rel);
 }
 
 struct Expected {
@@ -42,7 +41,7 @@ struct Expected {
 } // namespace
 
 TEST(ImportFlightPlanFile, EverySampleImportsToItsWaypoints) {
-    if (!std::ifstream(Shared("BPRL2.pln"))) GTEST_SKIP() << "sample plans not present";
+    KESTRUN_REQUIRE(MissingSharedData("plans/BPRL2.pln"));
     struct Case {
         const char* File;
         int Count;
@@ -88,7 +87,7 @@ TEST(ImportFlightPlanFile, EverySampleImportsToItsWaypoints) {
 }
 
 TEST(ImportFlightPlanFile, RefusedSamplesLeaveThePlanAsItWas) {
-    if (!std::ifstream(Shared("BPRL2.pln"))) GTEST_SKIP() << "sample plans not present";
+    KESTRUN_REQUIRE(MissingSharedData("plans/BPRL2.pln"));
     struct Case {
         const char* File;
         std::string Message;

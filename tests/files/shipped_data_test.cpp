@@ -149,7 +149,7 @@ TLanguageTexts ReadLanguageWithSentinels(const std::string& file) {
     return texts;
 }
 
-TEST(ShippedData, LanguageFilesSetAllFortyTexts) {
+TEST(ShippedData, LanguageFilesSetEveryText) {
     for (const char* file : {"English.lng", "Russian.lng"}) {
         SCOPED_TRACE(file);
         ExpectCrLfLines(ReadFileBytes(kData + "Language/" + file));
@@ -236,6 +236,15 @@ TEST(ShippedData, HelpTextExplainsColumnsModesKeysAndCommands) {
                              ".PLN"}) {
         SCOPED_TRACE(word);
         EXPECT_NE(help.find(Cp(word)), std::string::npos);
+    }
+    // Both texts tell of every plan kind, the exports and printing; a paragraph is one line,
+    // which the help window wraps, so no line goes on indented.
+    for (const char* file : {"RSBNHelp.txt", "RSBNHelp_English.txt"}) {
+        const std::string text = ReadFileBytes(kData + file);
+        ExpectCrLfLines(text);
+        EXPECT_EQ(text.find("\r\n "), std::string::npos) << file;
+        for (const char* word : {".fms", ".lnmpln", "GPX", "KML", "PDF", "12"})
+            EXPECT_NE(text.find(word), std::string::npos) << file << " " << word;
     }
 }
 

@@ -126,68 +126,75 @@ TEST(MagDecGrid, MissingFileRaisesAndKeepsTheGrid) {
     EXPECT_EQ(grid->Grid.back(), 5);
 }
 
-/// A grid whose values are a linear function of latitude and longitude: bilinear
-/// interpolation reproduces such a function exactly wherever it interpolates both ways.
-std::unique_ptr<TMagDecGrid> LinearGrid() {
+/// A grid with a latitude x longitude term, G(lat, lon) = (lat + 1)(lon + 1) - 1, from -32041
+/// at (-90, 359) to 32759 at (90, 359). Bilinear interpolation reproduces it exactly inside a
+/// cell; a scheme exact only for linear data (say, one column's latitude slope used for both)
+/// does not.
+std::unique_ptr<TMagDecGrid> CrossGrid() {
     auto grid = std::make_unique<TMagDecGrid>();
     for (int lon = 0; lon < 360; ++lon)
         for (int lat = -90; lat <= 90; ++lat)
-            grid->At(lon, lat) = static_cast<std::int16_t>(30 * lat + 50 * lon - 9000);
+            grid->At(lon, lat) = static_cast<std::int16_t>((lat + 1) * (lon + 1) - 1);
     return grid;
 }
 
-double Linear(double latDeg, double lonDeg) {
-    return Rad(30 * latDeg + 50 * lonDeg - 9000);
+double Cross(double latDeg, double lonDeg) {
+    return Rad((latDeg + 1) * (lonDeg + 1) - 1);
 }
 
 TEST(MagDecGrid, BilinearInsideTheGrid) {
-    auto grid = LinearGrid();
+    auto grid = CrossGrid();
     std::mt19937_64 rng(3);
     std::uniform_real_distribution<double> lat(1, 89.999), lon(1, 358.999);
     for (int k = 0; k < 5000; ++k) {
         const double la = (k % 2 ? 1 : -1) * lat(rng), lo = lon(rng);
         SCOPED_TRACE(testing::Message() << la << " " << lo);
-        EXPECT_NEAR(grid->MagDeclAt(DegPt(la, lo)), Linear(la, lo), 1e-12);
+        EXPECT_NEAR(grid->MagDeclAt(DegPt(la, lo)), Cross(la, lo), 1e-12);
     }
 }
 
 TEST(MagDecGrid, EdgesOfTheInterpolation) {
-    auto grid = LinearGrid();
-    grid->At(0, 0) = 1000; // marks the cell at (0, 0) against the linear pattern
+    auto grid = CrossGrid();
+    grid->At(0, 0) = 1000; // marks the cell at (0, 0) against the pattern
+    // Worked by hand in grid units: each column is interpolated from row i towards row i2 by
+    // t = |lat - i| (giving r1 for column j, r2 for column j2), then r1 towards r2 by lon - j.
+    // Row 0 holds G = lon, column 0 holds G = lat.
     struct Case {
         double lat, lon, want;
         const char* what;
     };
-    const double g359 = 30 * 50.0 + 50 * 359 - 9000; // row 50 of column 359
-    const double g0 = 30 * 50.0 - 9000;              // row 50 of column 0
     const Case cases[] = {
-        {0.5, 10.5, Rad(0.5 * (50 * 10 - 9000) + 0.5 * (50 * 11 - 9000)),
-         "row 0 alone in latitude"},
-        {-0.9, 20, Rad(50 * 20 - 9000), "row 0 alone south of the equator"},
-        {50, 0.7, Rad(g0), "column 0 alone in longitude"},
-        {50, 1.0, Rad(30 * 50.0 + 50 - 9000), "jump to column 1 at 1 degree"},
-        {0.3, 0.4, Rad(1000), "the corner cell alone"},
-        {50, 359.5, Rad(0.5 * g359 + 0.5 * g0), "wrap from 359 to 0"},
-        {50, 359.25, Rad(0.75 * g359 + 0.25 * g0), "wrap, a quarter of the way"},
-        {-12.25, 100, Linear(-12.25, 100), "rows -12 and -13"},
-        {90, 100.5, Linear(90, 100.5), "north pole row"},
-        {-90, 100.5, Linear(-90, 100.5), "south pole row"},
-        {90, 359.5, Rad(0.5 * (2700 + 50 * 359 - 9000) + 0.5 * (2700 - 9000)),
-         "north pole row, last column"},
+        // col 20: 230 -> 251, r1 240.5; col 21: 241 -> 263, r2 252; 240.5 + 0.5 * 11.5
+        {10.5, 20.5, 246.25, "inside"},
+        // col 100: -1112 -> -1213, r1 -1137.25; col 101: -1123 -> -1225, r2 -1148.5
+        {-12.25, 100.5, -1142.875, "rows -12 and -13"},
+        {0.5, 10.5, 10.5, "row 0 alone in latitude"},       // (10 + 11) / 2
+        {-0.9, 20, 20, "row 0 alone south of the equator"}, // not towards row -1
+        {50.5, 0.7, 50.5, "column 0 alone in longitude"},   // (50 + 51) / 2, no column 1
+        {50, 1.0, 101, "jump to column 1 at 1 degree"},     // 51 * 2 - 1
+        {0.3, 0.4, 1000, "the corner cell alone"},
+        // col 359: 18359 -> 18719, r1 18539; col 0: 50 -> 51, r2 50.5; 0.75 r1 + 0.25 r2
+        {50.5, 359.25, 13916.875, "wrap from 359 to 0"},
+        // col 100: 9089 -> 9190, r1 9139.5; col 101: 9179 -> 9281, r2 9230; r1 + 0.5 * 90.5
+        {89.5, 100.5, 9184.75, "next to the north pole"},
+        // col 359: -31681 -> -32041, r1 -31861; col 0: -89 -> -90, r2 -89.5; (r1 + r2) / 2
+        {-89.5, 359.5, -15975.25, "next to the south pole, wrapping"},
+        {90, 359.5, 16424.5, "north pole row, wrapping"}, // (32759 + 90) / 2
+        {-90, 100.5, -9034.5, "south pole row"},          // (-8990 - 9079) / 2
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_NEAR(grid->MagDeclAt(DegPt(c.lat, c.lon)), c.want, 1e-12);
+        EXPECT_NEAR(grid->MagDeclAt(DegPt(c.lat, c.lon)), Rad(c.want), 1e-12);
     }
 }
 
 TEST(MagDecGrid, StoredFormsOfSouthAndWest) {
-    auto grid = LinearGrid();
+    auto grid = CrossGrid();
     // 12.25 degrees south stored as 2pi minus its magnitude, and as a negative angle.
     const long double south = k2Pi - 12.25L * kDegToRad;
-    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{south, 100 * kDegToRad}), Linear(-12.25, 100), 1e-12);
+    EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{south, 100 * kDegToRad}), Cross(-12.25, 100), 1e-12);
     // A western longitude, negative or stored as 2pi minus its magnitude.
-    const double want = Linear(40, 360 - 30.5);
+    const double want = Cross(40, 360 - 30.5);
     EXPECT_NEAR(grid->MagDeclAt(DegPt(40, -30.5)), want, 1e-12);
     EXPECT_NEAR(grid->MagDeclAt(TGeoPoint{40 * kDegToRad, k2Pi - 30.5L * kDegToRad}), want, 1e-12);
 }
@@ -216,7 +223,7 @@ TEST(MagDecGrid, ExtremeGridValues) {
 }
 
 TEST(MagDecGrid, RangeAssertions) {
-    auto grid = LinearGrid();
+    auto grid = CrossGrid();
     const std::string lon63 = "Assertion failure (bglmag, line 63)";
     const std::string lat65 = "Assertion failure (bglmag, line 65)";
     struct Case {

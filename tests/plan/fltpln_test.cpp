@@ -2,6 +2,7 @@
 // hand-worked legs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <vector>
@@ -266,24 +267,33 @@ TEST(CalcPlanModes, TraverseMayLieOutsideTheLeg) {
     EXPECT_NEAR(p.TrueBackCourse, 3 * kPiD / 2, 1e-12);
 }
 
-// The course of a great circle where it crosses a meridian, and the foot of the perpendicular
-// from a point, both found on GeographicLib's great circle by bisection.
-double CourseWhereLonIs(const TGeoPoint& a, const TGeoPoint& b, double lonDeg) {
-    double s12, azi1, azi2;
-    Sphere().Inverse(LatDeg(a), LonDeg(a), LatDeg(b), LonDeg(b), s12, azi1, azi2);
-    GeographicLib::GeodesicLine line = Sphere().Line(LatDeg(a), LonDeg(a), azi1);
-    double lo = 0, hi = s12, lat, lon, azi;
-    line.Position(lo, lat, lon, azi);
-    const bool rising = LonDeg(b) > lon;
-    for (int i = 0; i < 200; ++i) {
-        double mid = (lo + hi) / 2;
-        line.Position(mid, lat, lon, azi);
-        if ((lon < lonDeg) == rising)
-            lo = mid;
-        else
-            hi = mid;
+// The course of the great circle from a through b where it crosses the meridian lonDeg (and,
+// in arcDeg, how far along the circle from a that lies, -180 .. 180 degrees), and the foot of
+// the perpendicular from a point, both found on GeographicLib's great circle by bisection. Over
+// one turn the circle's unrolled longitude runs through 360 degrees one way, so it meets the
+// meridian once (a circle along a meridian meets the others only at the poles).
+double CourseWhereLonIs(const TGeoPoint& a, const TGeoPoint& b, double lonDeg,
+                        double* arcDeg = nullptr) {
+    using G = GeographicLib::Geodesic;
+    const GeographicLib::GeodesicLine line =
+        Sphere().InverseLine(LatDeg(a), LonDeg(a), LatDeg(b), LonDeg(b));
+    double azi;
+    auto lonAt = [&](double arc) {
+        double lat, lon, s12, m12, M12, M21, S12;
+        line.GenPosition(true, arc, G::LONGITUDE | G::AZIMUTH | G::LONG_UNROLL, lat, lon, azi, s12,
+                         m12, M12, M21, S12);
+        return lon;
+    };
+    double lo = -180, hi = 180;
+    const double lon0 = lonAt(lo), east = lonAt(hi) > lon0 ? 1 : -1;
+    const double target =
+        lon0 + east * std::fmod(std::fmod(east * (lonDeg - lon0), 360) + 360, 360);
+    for (int i = 0; i < 100; ++i) {
+        const double mid = (lo + hi) / 2;
+        (east * (lonAt(mid) - target) < 0 ? lo : hi) = mid;
     }
-    line.Position(lo, lat, lon, azi);
+    lonAt(lo);
+    if (arcDeg) *arcDeg = lo;
     return Course(azi);
 }
 
@@ -466,116 +476,129 @@ TEST(CalcPlanRepeatedWaypoint, NewWaypointsAtTheOrigin) {
     EXPECT_EQ(w.Plan.TotalDist, w.Plan[1].Distance);
 }
 
-// --- Fast paths against the straightforward formulas --------------------------------------
+// --- A long route against independent values ---------------------------------------------
 
-// Every leg value exactly as the formulas give it, each computed on its own from the
-// positions with the math unit's functions.
-void ReferenceLeg(TWayPoint& p, const TWayPoint& q, double& forkSum, TSupPointKind kind) {
-    auto r64 = [](long double x) { return static_cast<double>(x); };
-    p.Distance = DistanceKm(p.Pos, q.Pos);
-    p.TrueCourse = InitialCourse(p.Pos, q.Pos);
-    p.TrueBackCourse = InitialCourse(q.Pos, p.Pos);
-    p.OrthCourseTakeOff = Normalize2Pi(r64(static_cast<long double>(p.TrueCourse) + forkSum));
-    const TGeoPoint& b = p.BeaconPos;
-    p.Fork =
-        p.Distance == 0
-            ? 0
-            : NormalizePi(r64(static_cast<long double>(p.TrueCourse) - p.TrueBackCourse + kPi));
-    if (p.Distance == 0 || p.BeaconIndex < 0) {
-        p.RSBNMode = rmNone;
-        p.RSBNPlannedCourse = p.RSBNAzimuth = p.RSBNOrbit = 0;
-        p.RSBNTargetAngle = p.RSBNTargetDistance = 0;
-        p.RSBNSupPoint = TGeoPoint{};
-    } else {
-        if (DistanceKm(p.Pos, b) < 3) {
-            p.RSBNMode = rmAzimuthFrom;
-            p.Distance = DistanceKm(b, q.Pos);
-            p.RSBNPlannedCourse = InitialCourse(b, q.Pos);
-            p.TrueCourse = p.RSBNPlannedCourse;
-            p.TrueBackCourse = InitialCourse(q.Pos, b);
-            p.RSBNSupPoint = TGeoPoint{};
-            p.RSBNOrbit = p.Distance;
-            p.RSBNTargetDistance = 0;
-        } else if (DistanceKm(q.Pos, b) < 3) {
-            p.RSBNMode = rmAzimuthTo;
-            p.Distance = DistanceKm(p.Pos, b);
-            p.TrueCourse = InitialCourse(p.Pos, b);
-            p.RSBNPlannedCourse = InitialCourse(b, p.Pos);
-            p.TrueBackCourse = p.RSBNPlannedCourse;
-            p.RSBNSupPoint = TGeoPoint{};
-            p.RSBNOrbit = 0;
-            p.RSBNTargetDistance = 0;
-        } else {
-            p.RSBNMode = rmSRP;
-            p.RSBNPlannedCourse = CourseRelTo(p.Pos, q.Pos, b);
-            TGeoPoint s = q.Pos;
-            if (kind == spTraverse) TraversePoint(p.Pos, q.Pos, b, s);
-            p.RSBNSupPoint = s;
-            p.RSBNAzimuth = InitialCourse(b, q.Pos);
-            p.RSBNOrbit = DistanceKm(b, q.Pos);
-            p.RSBNTargetAngle = InitialCourse(b, s);
-            p.RSBNTargetDistance = DistanceKm(b, s);
-        }
-        if (p.RSBNMode != rmSRP) {
-            p.RSBNAzimuth = p.RSBNPlannedCourse;
-            p.RSBNTargetAngle =
-                Normalize2Pi(r64(static_cast<long double>(p.RSBNPlannedCourse) + kPi2));
-        }
-    }
-    p.MagCourse = Normalize2Pi(r64(static_cast<long double>(p.TrueCourse) - p.MagDecl));
-    p.MagBackCourse = Normalize2Pi(r64(static_cast<long double>(p.TrueBackCourse) - q.MagDecl));
-    forkSum = r64(static_cast<long double>(forkSum) + p.Fork);
-    p.SFork = forkSum;
-}
-
-// Guards the shared unit vectors, meridian normals and poles of CalcPlan: each value must be
-// the very double that the math unit's function gives for the positions.
-TEST(CalcPlanFastPaths, BitIdenticalToTheStraightforwardFormulas) {
+// Guards the unit vectors, meridian normals and poles that CalcPlan shares between the legs and
+// beacons of one pass: every leg of a long route, in every mode, against GeographicLib.
+TEST(CalcPlanRoute, EveryLegAgainstSphericalGeodesics) {
     std::mt19937 rng(20240611);
     std::uniform_real_distribution<double> unit(0, 1);
     for (TSupPointKind kind : {spTraverse, spEndWaypoint}) {
         SCOPED_TRACE(static_cast<int>(kind));
         TWorld w;
         FillLinearGrid(*w.Grid);
+        std::vector<TRSBNMode> modes;    // the mode each leg is built for
+        std::vector<bool> alongMeridian; // legs due north or south
         TGeoPoint at = Geo(48, 12);
         for (int k = 0; k < 400; ++k) {
             TWayPoint& p = w.Add(at);
             // Legs in every direction, some along a meridian or the equator, some repeated.
             const double r = unit(rng);
             if (r < 0.05)
-                at = Direct(at, unit(rng) < 0.5 ? 0 : 180, 300 * unit(rng));
+                at = Direct(at, unit(rng) < 0.5 ? 0 : 180, 20 + 300 * unit(rng));
             else if (r < 0.1)
                 at = Typed(0, 10 + 100 * unit(rng));
             else if (r > 0.95)
                 at = p.Pos;
             else
                 at = Direct(at, 360 * unit(rng), 20 + 3000 * unit(rng));
-            // Beacons at the start, at the end, away from both, on the start itself, or none.
-            const double b = unit(rng);
-            if (b < 0.2)
-                p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 2.9 * unit(rng))));
-            else if (b < 0.4)
-                p.SetBeacon(w.AddBeacon(Direct(at, 360 * unit(rng), 2.9 * unit(rng))));
-            else if (b < 0.45)
-                p.SetBeacon(w.AddBeacon(p.Pos));
-            else if (b < 0.9)
-                p.SetBeacon(w.AddBeacon(Direct(p.Pos, 360 * unit(rng), 5 + 800 * unit(rng))));
+            alongMeridian.push_back(r < 0.05);
+            // The mode, worked out by hand from where the beacon is placed: under 3 km from the
+            // start it is flown from, under 3 km from the end (and so farther from the start)
+            // flown to, farther from both it is off the route; a leg of no length has none.
+            const double u = unit(rng);
+            TRSBNMode mode = rmNone;
+            TGeoPoint b;
+            if (u < 0.2)
+                b = Direct(p.Pos, 360 * unit(rng), 2.9 * unit(rng)), mode = rmAzimuthFrom;
+            else if (u < 0.25)
+                b = p.Pos, mode = rmAzimuthFrom;
+            else if (u < 0.45)
+                b = Direct(at, 360 * unit(rng), 2.9 * unit(rng)), mode = rmAzimuthTo;
+            else if (u < 0.9)
+                b = Direct(p.Pos, 360 * unit(rng), 5 + 800 * unit(rng)), mode = rmSRP;
+            if (mode != rmNone) p.SetBeacon(w.AddBeacon(b));
+            // Each beacon is far enough from the other end for the mode it was placed for.
+            const bool noLength = at == p.Pos;
+            const double otherEndKm = mode == rmAzimuthTo ? Inverse(p.Pos, b).km
+                                      : mode == rmSRP     ? Inverse(at, b).km
+                                                          : 1e9;
+            ASSERT_TRUE(noLength || otherEndKm > 3.1) << otherEndKm;
+            modes.push_back(noLength ? rmNone : mode);
         }
         w.Add(at);
+        for (TRSBNMode m : {rmNone, rmSRP, rmAzimuthTo, rmAzimuthFrom})
+            ASSERT_NE(std::count(modes.begin(), modes.end(), m), 0);
         w.Plan.SupPoint = kind;
         w.Plan.CalcPlan();
-        int modes[4] = {};
-        double forkSum = 0, total = 0;
+
+        // Courses are compared to 1e-7: the arc cosine of a course keeps only half its digits
+        // for a leg due north or south.
+        const double tol = 1e-7;
+        double forks = 0, total = 0;
         for (int k = 0; k + 1 < w.Plan.Count(); ++k) {
             SCOPED_TRACE(k);
-            TWayPoint ref = w.Plan[k];
-            ReferenceLeg(ref, w.Plan[k + 1], forkSum, kind);
-            ExpectSameLeg(w.Plan[k], ref);
-            ++modes[w.Plan[k].RSBNMode];
-            total = static_cast<double>(static_cast<long double>(total) + ref.Distance);
+            const TWayPoint& p = w.Plan[k];
+            const TWayPoint& q = w.Plan[k + 1];
+            const TGeoPoint& b = p.BeaconPos;
+            const TRSBNMode mode = modes[static_cast<std::size_t>(k)];
+            ASSERT_EQ(p.RSBNMode, mode);
+            // Fork and orthodromic course come from the waypoints; a leg of no length has no
+            // great circle, so no course and no fork.
+            const bool noLength = p.Pos == q.Pos;
+            const TInverse leg = Inverse(p.Pos, q.Pos);
+            EXPECT_NEAR(AngleDiff(p.OrthCourseTakeOff, (noLength ? 0 : leg.azi1) + forks), 0, 1e-6);
+            const double fork = noLength ? 0 : AngleDiff(leg.azi1, leg.azi2);
+            forks += fork;
+            EXPECT_NEAR(p.Fork, fork, tol);
+            EXPECT_NEAR(p.SFork, forks, 1e-6);
+            // The azimuth modes measure the leg from or to the beacon instead of the waypoint
+            // it stands near.
+            const TInverse measured = mode == rmAzimuthFrom ? Inverse(b, q.Pos)
+                                      : mode == rmAzimuthTo ? Inverse(p.Pos, b)
+                                                            : leg;
+            total += measured.km;
+            EXPECT_NEAR(p.Distance, measured.km, 1e-6);
+            EXPECT_NEAR(AngleDiff(p.TrueCourse, noLength ? 0 : measured.azi1), 0, tol);
+            EXPECT_NEAR(AngleDiff(p.TrueBackCourse, noLength ? 0 : measured.azi2 + kPiD), 0, tol);
+            EXPECT_NEAR(AngleDiff(p.MagCourse, p.TrueCourse - p.MagDecl), 0, 1e-12);
+            EXPECT_NEAR(AngleDiff(p.MagBackCourse, p.TrueBackCourse - q.MagDecl), 0, 1e-12);
+            // RSBN values: along the beacon's radial in the azimuth modes; off the route, from
+            // the beacon to the leg's end and to the support point.
+            double planned = 0, azimuth = 0, orbit = 0, target = 0, targetKm = 0;
+            bool comparePlanned = true;
+            TGeoPoint sup{};
+            if (mode == rmAzimuthFrom || mode == rmAzimuthTo) {
+                planned = mode == rmAzimuthFrom ? measured.azi1 : measured.azi2 + kPiD;
+                azimuth = planned;
+                orbit = mode == rmAzimuthFrom ? measured.km : 0;
+                target = planned + kPiD / 2;
+            } else if (mode == rmSRP) {
+                // Measured where the leg's circle meets the plane of the beacon's meridian nearer
+                // the start: compared where that is plainly the beacon's own meridian (not
+                // beyond the pole, nor at a pole for a leg along a meridian).
+                double crossingDeg;
+                planned = CourseWhereLonIs(p.Pos, q.Pos, LonDeg(b), &crossingDeg);
+                comparePlanned =
+                    !alongMeridian[static_cast<std::size_t>(k)] && std::abs(crossingDeg) < 60;
+                const TInverse toEnd = Inverse(b, q.Pos);
+                azimuth = toEnd.azi1;
+                orbit = toEnd.km;
+                sup = kind == spTraverse ? FootOfPerpendicular(p.Pos, q.Pos, b) : q.Pos;
+                const TInverse toSup = Inverse(b, sup);
+                target = toSup.azi1;
+                targetKm = toSup.km;
+            }
+            if (comparePlanned) {
+                EXPECT_NEAR(AngleDiff(p.RSBNPlannedCourse, planned), 0, tol);
+            }
+            EXPECT_NEAR(AngleDiff(p.RSBNAzimuth, azimuth), 0, tol);
+            EXPECT_NEAR(p.RSBNOrbit, orbit, 1e-6);
+            EXPECT_NEAR(AngleDiff(p.RSBNTargetAngle, target), 0, tol);
+            EXPECT_NEAR(p.RSBNTargetDistance, targetKm, 1e-6);
+            EXPECT_NEAR(Inverse(p.RSBNSupPoint, sup).km, 0, 1e-6);
         }
-        EXPECT_EQ(w.Plan.TotalDist, total);
-        for (int mode : {rmNone, rmSRP, rmAzimuthTo, rmAzimuthFrom}) EXPECT_GT(modes[mode], 0);
+        EXPECT_NEAR(w.Plan.TotalDist, total, 1e-5);
     }
 }
 

@@ -24,15 +24,16 @@ using test::TempDir;
 
 TEST(LanguageTexts, BuiltInTable) {
     const auto& keys = TLanguageTexts::Keys();
-    ASSERT_EQ(keys.size(), 40u);
+    ASSERT_EQ(keys.size(), 41u);
     EXPECT_EQ(keys.front(), "sMainMenu_mFile");
     EXPECT_EQ(keys[13], "sPageControl_tsRSBN");
     EXPECT_EQ(keys[15], "sStrGrid_Number");
     EXPECT_EQ(keys[35], "sStrGrid_RSBNTargetDistance");
-    EXPECT_EQ(keys.back(), "sFork");
+    EXPECT_EQ(keys[39], "sFork");
+    EXPECT_EQ(keys.back(), "sPrint_Page");
     std::set<std::string> upper;
     for (auto k : keys) upper.insert(UpperCase1251(k));
-    EXPECT_EQ(upper.size(), 40u) << "keys must differ without regard to letter case";
+    EXPECT_EQ(upper.size(), 41u) << "keys must differ without regard to letter case";
 
     TLanguageTexts texts;
     // The degree sign is the byte 0xB0.
@@ -48,6 +49,7 @@ TEST(LanguageTexts, BuiltInTable) {
         {"sInterface_Language", "Interface language"},
         {"sTotalDist", "Total distance: %4.0f km"},
         {"sFork", "(Summary fork+mag.dec.): %4.1f\xB0. Magnetic course: %4.1f\xB0"},
+        {"sPrint_Page", "page %d of %d"},
     };
     for (const auto& [key, value] : sample) {
         SCOPED_TRACE(key);

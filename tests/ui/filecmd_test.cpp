@@ -164,6 +164,7 @@ void TestFileCommands::openNamesMissingBeacons() {
 }
 
 void TestFileCommands::exportPdf() {
+    KESTRUN_QREQUIRE(MissingTool("pdftotext", "poppler-utils"));
     TProgram p;
     p.Start();
     TDialogAnswers answers;
@@ -220,11 +221,12 @@ void TestFileCommands::printPreviewAndCancelledPrint() {
 }
 
 void TestFileCommands::otherFormatsAndExports() {
+    KESTRUN_QREQUIRE(MissingSharedData("plans/modern/UUEE-UWKD-xp11.fms"));
     TProgram p;
     p.Start();
     TDialogAnswers answers;
     const std::string fms = p.Work.File("route.FMS");
-    Copy(std::string(KESTRUN_SHARED_DATA) + "/plans/modern/UUEE-UWKD-xp11.fms", fms);
+    Copy(SharedData("plans/modern/UUEE-UWKD-xp11.fms"), fms);
     answers.File(Q(fms));
     Shortcut(p, Qt::Key_I);
     QVERIFY(p.Plan().Count() > 2);

@@ -14,6 +14,7 @@
 #include "filedialogs.h"
 #include "plan/fltpln.h"
 #include "settings/cfg.h"
+#include "ui/fm_about.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -45,6 +46,7 @@ private slots:
     void enterCancels();
     void beaconPickerFolderAndFilter();
     void helpText();
+    void aboutShowsTheTitlesVersion();
 };
 
 void TestConfig::okWithUnchangedSettings() {
@@ -157,6 +159,7 @@ void TestConfig::beaconPickerFolderAndFilter() {
         {kShipped, QStringLiteral(KESTRUN_RUN_DIR), QStringLiteral("*.csv")},
         {other.File("RSBN_CIS_FS2004.CSV"), Q(other.Path), QStringLiteral("*.cfg")},
         {other.File("beacons.cfg"), Q(other.Path), QStringLiteral("*.cfg")},
+        {other.File("rsbn.DAT"), Q(other.Path), QStringLiteral("*.dat")},
     };
     for (const Case& k : cases) {
         TProgram p;
@@ -187,15 +190,35 @@ void TestConfig::helpText() {
          QStringLiteral("Привет\nline 2\nline 3\n\nend")},
         {"empty file", "", QString()},
         {"no file", nullptr, TfmHelp::BuiltInText()},
+        {"English", "\xcf\xf0\xe8\xe2\xe5\xf2", QStringLiteral("Hello")}, // and RSBNHelp_English
     };
     for (const Case& c : cases) {
-        TempDir exe; // no RSBNHelp.txt beside the executable
+        TempDir exe; // no help text beside the executable
         TProgram p(exe.Path);
+        const bool english = std::string_view(c.name) == "English";
         if (c.bytes) WriteBytes(p.Work.File("RSBNHelp.txt"), c.bytes);
+        if (english) {
+            WriteBytes(p.Work.File("RSBNHelp_English.txt"), "Hello");
+            TConfig config;
+            config.Language = "English";
+            p.WriteConfig(config);
+        }
         p.Start();
         QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
+        if (!english) continue;
+        // Russian chosen since: the window shows that text when it is opened again.
+        p.World->Config.Language = "Russian";
+        p.Main().mReferClick();
+        QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), QStringLiteral("Привет"));
     }
     QCOMPARE(TfmHelp::BuiltInText().count(QLatin1Char('\n')), 5); // six lines
+}
+
+void TestConfig::aboutShowsTheTitlesVersion() {
+    TProgram p;
+    p.Start();
+    QCOMPARE(p.W->fmAbout->lbVersion->text(),
+             p.Main().windowTitle().section(QStringLiteral("       "), 1));
 }
 
 KESTRUN_UI_TEST_MAIN(TestConfig)

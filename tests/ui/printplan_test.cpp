@@ -7,12 +7,21 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
+#include "base/cp1251.h"
 #include "base/error.h"
+#include "files/beaconfile.h"
+#include "files/fpimport.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
 #include "plan/fltpln.h"
+#include "plan/printcells.h"
 #include "plan/rsbnlist.h"
 #include "ui/printplan.h"
+#include "ui/qtext.h"
+
+#include "../testutil.h"
 
 namespace kestrun {
 namespace {
@@ -32,6 +41,16 @@ struct TPlanWorld {
         Plan.CalcPlan();
     }
 };
+
+// A printer writing a PDF file on paper of the given size, portrait.
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path, const QPageSize& size) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    printer->setPageSize(size);
+    printer->setPageOrientation(QPageLayout::Portrait);
+    return printer;
+}
 
 // The PDF's text, one string per page, as poppler reads it.
 QStringList PdfPages(const QString& pdf) {
@@ -82,19 +101,19 @@ private slots:
     }
 
     void sixtyWaypointsOnA4() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
         QTemporaryDir dir;
         TPlanWorld w(60);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("plan.pdf")));
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
-        const TPrintSetup s =
-            PrintPlan(printer, w.Plan, QStringLiteral("Title"), QStringLiteral("/tmp/route ä.rbf"));
-        // The coordinate texts need more than A4 portrait gives their column.
-        QVERIFY(s.Landscape);
+        auto printer =
+            PdfPrinter(dir.filePath(QStringLiteral("plan.pdf")), QPageSize(QPageSize::A4));
+        const TPrintSetup s = PrintPlan(*printer, w.Plan, QStringLiteral("Title"),
+                                        QStringLiteral("/tmp/route ä.rbf"), "page %d of %d");
+        const QMarginsF mm = printer->pageLayout().margins(QPageLayout::Millimeter);
+        QVERIFY(mm.left() >= 12 && mm.top() >= 12 && mm.right() >= 12 && mm.bottom() >= 12);
+        // Without beacons the table fits the width of A4.
+        QVERIFY(!s.Landscape);
         QCOMPARE(s.Scale, 1.0);
-        const QStringList pages = PdfPages(printer.outputFileName());
+        const QStringList pages = PdfPages(printer->outputFileName());
         QCOMPARE(pages.size(), s.Pages);
         QVERIFY(s.Pages >= 2);
         int rows = 0;
@@ -115,25 +134,59 @@ private slots:
     }
 
     void narrowPaperIsScaledNotCut() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
         QTemporaryDir dir;
         TPlanWorld w(3);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("narrow.pdf")));
-        printer.setPageSize(QPageSize(QSizeF(3, 4), QPageSize::Inch));
-        const TPrintSetup s = PrintPlan(printer, w.Plan, QStringLiteral("T"), QString());
+        auto printer = PdfPrinter(dir.filePath(QStringLiteral("narrow.pdf")),
+                                  QPageSize(QSizeF(3, 4), QPageSize::Inch));
+        const TPrintSetup s = PrintPlan(*printer, w.Plan, QStringLiteral("T"), QString(), "%d");
         QVERIFY(s.Landscape);
         QVERIFY(s.Scale < 0.6);
-        const QStringList pages = PdfPages(printer.outputFileName());
+        const QStringList pages = PdfPages(printer->outputFileName());
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(QStringLiteral("РЦ")));
         QVERIFY(pages[0].simplified().contains(QStringLiteral("3. WP3 N50*12.00’ E030*00.00’")));
     }
 
+    // The plan that ran its columns together: X-Plane's test plan, with names far wider than
+    // their 0.5-inch column, legs of 5600 and 7000 km and western longitudes, its beacons chosen
+    // from the shipped database. In poppler's layout of its PDF every row shows the values of
+    // its columns in their order, each after a blank.
+    void rowsReadApart() {
+        KESTRUN_QREQUIRE(kestrun::test::MissingTool("pdftotext", "poppler-utils"));
+        KESTRUN_QREQUIRE(kestrun::test::MissingSharedData("plans/modern/test_flightplan.fms"));
+        TPlanWorld w(0);
+        LoadBeaconFile(w.Beacons, KESTRUN_SHIPPED_DATA "/rsbn_cis_fs2004.csv");
+        ImportFlightPlan(w.Plan, KESTRUN_SHARED_DATA "/plans/modern/test_flightplan.fms");
+        w.Plan.AutoSelectBeacons();
+        w.Plan.CalcPlan();
+        QVERIFY(w.Plan[1].Distance > 1000 && w.Plan[12].RSBNMode == rmSRP);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("rows.pdf"));
+        ExportPlanPdf(w.Plan, QStringLiteral("T"), QString(), Cp("стр. %d из %d"), pdf);
+        const QString page = PdfPages(pdf).value(0);
+        QVERIFY(page.contains(QStringLiteral("стр. 1 из 1")));
+        for (int i = 0; i < w.Plan.Count(); ++i) {
+            const QString row =
+                QLatin1Char(' ') +
+                page.split(QLatin1Char('\n'))
+                    .filter(QRegularExpression(QStringLiteral("^ *%1\\. ").arg(i + 1)))
+                    .value(0);
+            qsizetype from = 0;
+            for (int c = 0; c < kPrintColumnCount; ++c) {
+                const QString t = ToQ(PrintCellText(w.Plan, i, c)).trimmed();
+                const qsizetype at = row.indexOf(t, from);
+                if (t.isEmpty()) continue;
+                QVERIFY2(at > 0 && row.at(at - 1) == QLatin1Char(' '), qPrintable(row + t));
+                from = at + t.size();
+            }
+        }
+    }
+
     void unwritablePdfRaises() {
         TPlanWorld w(1);
         try {
-            ExportPlanPdf(w.Plan, QString(), QString(), QStringLiteral("/nonexistent/飞.pdf"));
+            ExportPlanPdf(w.Plan, QString(), QString(), "", QStringLiteral("/nonexistent/飞.pdf"));
             QFAIL("no error");
         } catch (const std::exception& e) {
             QCOMPARE(QString::fromStdString(ErrorText(e)),

@@ -1,6 +1,7 @@
 // Shows the main window with the long example route imported and its beacons chosen, and saves
 // a picture of the screen's window to the file named by the first argument. Run it from the run
 // folder under a display (scripts/screenshot uses a virtual one).
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +17,7 @@
 #include "ui/fm_help.h"
 #include "ui/fm_splash.h"
 #include "ui/picker.h"
+#include "ui/printplan.h"
 #include "ui/startup.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -25,7 +27,7 @@ int main(int argc, char** argv) {
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln "
-                             "[picker|nvu|ru|edit|menu|splash|config|about|help]]\n");
+                             "[picker|nvu|ru|edit|menu|splash|config|about|help|pdf]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -33,7 +35,8 @@ int main(int argc, char** argv) {
     // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
     // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config",
-    // "about", "help": that window alone.
+    // "about", "help": that window alone; "pdf": the Russian captions, and the plan exported as a
+    // PDF file to OUT instead of a picture.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
@@ -56,6 +59,13 @@ int main(int argc, char** argv) {
     m.SetGridRowCounts();
     m.CurrentFileName = QString::fromStdString(plan);
     m.mAutoSelectClick();
+    if (mode == "pdf") {
+        m.ApplyLanguage("Russian.lng");
+        m.CurrentFileName = QFileInfo(m.CurrentFileName).fileName();
+        ExportPlanPdf(world.WayPointList, m.windowTitle(), m.CurrentFileName,
+                      world.Texts.Get("sPrint_Page"), out);
+        return 0;
+    }
     if (mode == "ru") {
         m.ApplyLanguage("Russian.lng");
         m.ShowSupportPointPanel(true);
