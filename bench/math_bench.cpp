@@ -1,9 +1,14 @@
-// One leg's distance and course against GeographicLib's inverse problem on the same sphere.
+// One leg's distance and course against GeographicLib's inverse problem on the same sphere,
+// and, from unit vectors computed once per position, against the plain-double haversine
+// distance and atan2 course measured in the same run.
+//
+// Target: CentralAngle + InitialCourse from cached unit vectors within 2x the haversine pair.
 #include <GeographicLib/Geodesic.hpp>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "math/mathem.h"
@@ -15,6 +20,7 @@ using kestrun::TGeoPoint;
 struct Leg {
     TGeoPoint a, b;                // radians, as the plan holds them
     double latA, lonA, latB, lonB; // degrees, for GeographicLib
+    double radLatA, radLonA, radLatB, radLonB;
 };
 
 /// Random legs, varied from call to call so that nothing folds into a constant.
@@ -32,6 +38,7 @@ const std::vector<Leg>& Legs() {
             l.lonA = lo * 180 / std::numbers::pi;
             l.latB = lb * 180 / std::numbers::pi;
             l.lonB = lob * 180 / std::numbers::pi;
+            l.radLatA = la, l.radLonA = lo, l.radLatB = lb, l.radLonB = lob;
         }
         return out;
     }();
@@ -82,6 +89,39 @@ void BM_InitialCourse(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_InitialCourse);
+
+// Distance and course of positions that carry their unit vectors (and meridian normals),
+// computed once per position as the plan keeps them.
+void BM_CentralAngleAndInitialCourse_Cached(benchmark::State& state) {
+    std::vector<std::pair<kestrun::TSpherePoint, kestrun::TSpherePoint>> cached;
+    for (const Leg& l : Legs())
+        cached.emplace_back(kestrun::TSpherePoint(l.a), kestrun::TSpherePoint(l.b));
+    std::size_t k = 0;
+    for (auto _ : state) {
+        const auto& [a, b] = cached[k++ & (cached.size() - 1)];
+        benchmark::DoNotOptimize(kestrun::DistanceKm(a, b));
+        benchmark::DoNotOptimize(kestrun::InitialCourse(a, b));
+    }
+}
+BENCHMARK(BM_CentralAngleAndInitialCourse_Cached);
+
+// The yardstick of the cached pair: haversine distance and atan2 course in plain doubles.
+void BM_HaversineAndAtan2Course(benchmark::State& state) {
+    const std::vector<Leg>& legs = Legs();
+    std::size_t k = 0;
+    for (auto _ : state) {
+        const Leg& l = legs[k++ & (legs.size() - 1)];
+        const double dLat = l.radLatB - l.radLatA, dLon = l.radLonB - l.radLonA;
+        const double sLat = std::sin(dLat / 2), sLon = std::sin(dLon / 2);
+        const double cosA = std::cos(l.radLatA), cosB = std::cos(l.radLatB);
+        const double h = sLat * sLat + cosA * cosB * sLon * sLon;
+        benchmark::DoNotOptimize(2 * std::asin(std::sqrt(h)) * kestrun::kEarthRadiusKm);
+        benchmark::DoNotOptimize(
+            std::atan2(std::sin(dLon) * cosB,
+                       cosA * std::sin(l.radLatB) - std::sin(l.radLatA) * cosB * std::cos(dLon)));
+    }
+}
+BENCHMARK(BM_HaversineAndAtan2Course);
 
 } // namespace
 

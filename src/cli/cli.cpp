@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -192,11 +193,19 @@ std::string Out(const std::string& cp1251) {
     return Cp1251ToUtf8(cp1251);
 }
 
-std::size_t Width(const std::string& utf8) {
-    std::size_t n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
+// Appends a text of the program to a line for the terminal; most cells are plain ASCII, which
+// both code pages write alike.
+void AppendOut(std::string& line, const std::string& cp1251) {
+    if (std::all_of(cp1251.begin(), cp1251.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        line += cp1251;
+    else
+        line += Cp1251ToUtf8(cp1251);
+}
+
+// Writes a line made row by row: a big plan is never held as text.
+void WriteLine(std::ostream& out, const std::string& line) {
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 struct TTable {
@@ -219,31 +228,43 @@ std::vector<TTable> Tables(const TOptions& o, const TLanguageTexts& texts) {
 
 void PrintText(const TWayPointList& plan, const TOptions& o, const TLanguageTexts& texts,
                std::ostream& out) {
-    for (const TTable& t : Tables(o, texts)) {
-        std::vector<std::vector<std::string>> rows;
-        std::vector<std::string> header;
-        for (const auto& c : t.Columns) header.push_back(Out(c.Caption));
-        rows.push_back(header);
-        for (int r = 1; r <= plan.Count(); ++r) {
-            std::vector<std::string> cells;
-            for (const auto& c : t.Columns) cells.push_back(Out(CellText(plan, r, c.Content)));
-            rows.push_back(std::move(cells));
+    const std::vector<TTable> tables = Tables(o, texts);
+    // A column is as wide as its caption and the widest text of its content, each code page
+    // 1251 byte one character on the terminal. The texts are made to be measured and dropped,
+    // each content once a row whichever tables show it; then the rows are made again and
+    // written one by one.
+    std::vector<TCellContent> contents;
+    for (const TTable& t : tables)
+        for (const TColDescript& c : t.Columns)
+            if (std::find(contents.begin(), contents.end(), c.Content) == contents.end())
+                contents.push_back(c.Content);
+    std::vector<std::size_t> widest(contents.size(), 0);
+    for (int r = 1; r <= plan.Count(); ++r)
+        for (std::size_t k = 0; k < contents.size(); ++k)
+            widest[k] = std::max(widest[k], CellText(plan, r, contents[k]).size());
+    std::string line;
+    for (const TTable& t : tables) {
+        std::vector<std::size_t> widths;
+        for (const TColDescript& c : t.Columns) {
+            const auto k =
+                std::find(contents.begin(), contents.end(), c.Content) - contents.begin();
+            widths.push_back(std::max(c.Caption.size(), widest[static_cast<std::size_t>(k)]));
         }
-        std::vector<std::size_t> widths(t.Columns.size(), 0);
-        for (const auto& row : rows)
-            for (std::size_t i = 0; i < row.size(); ++i)
-                widths[i] = std::max(widths[i], Width(row[i]));
         out << Out(t.Title) << "\n";
-        for (const auto& row : rows) {
-            std::string line;
-            for (std::size_t i = 0; i < row.size(); ++i) {
-                std::string pad(widths[i] - Width(row[i]), ' ');
-                bool right = t.Columns[i].Align == caRight;
+        for (int r = 0; r <= plan.Count(); ++r) {
+            line.clear();
+            for (std::size_t i = 0; i < t.Columns.size(); ++i) {
+                const TColDescript& c = t.Columns[i];
+                const std::string cell = r == 0 ? c.Caption : CellText(plan, r, c.Content);
+                const std::size_t pad = widths[i] - cell.size();
                 if (i) line += "  ";
-                line += right ? pad + row[i] : row[i] + pad;
+                if (c.Align == caRight) line.append(pad, ' ');
+                AppendOut(line, cell);
+                if (c.Align != caRight) line.append(pad, ' ');
             }
             while (!line.empty() && line.back() == ' ') line.pop_back();
-            out << line << "\n";
+            line += '\n';
+            WriteLine(out, line);
         }
         out << "\n";
     }
@@ -263,16 +284,19 @@ std::string CsvField(const std::string& s) {
 void PrintCsv(const TWayPointList& plan, const TOptions& o, const TLanguageTexts& texts,
               std::ostream& out) {
     bool first = true;
+    std::string line;
     for (const TTable& t : Tables(o, texts)) {
         if (!first) out << "\n";
         first = false;
-        for (std::size_t i = 0; i < t.Columns.size(); ++i)
-            out << (i ? "," : "") << CsvField(Out(t.Columns[i].Caption));
-        out << "\n";
-        for (int r = 1; r <= plan.Count(); ++r) {
-            for (std::size_t i = 0; i < t.Columns.size(); ++i)
-                out << (i ? "," : "") << CsvField(Out(CellText(plan, r, t.Columns[i].Content)));
-            out << "\n";
+        for (int r = 0; r <= plan.Count(); ++r) {
+            line.clear();
+            for (std::size_t i = 0; i < t.Columns.size(); ++i) {
+                const TColDescript& c = t.Columns[i];
+                if (i) line += ',';
+                AppendOut(line, CsvField(r == 0 ? c.Caption : CellText(plan, r, c.Content)));
+            }
+            line += '\n';
+            WriteLine(out, line);
         }
     }
 }

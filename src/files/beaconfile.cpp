@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/cp1251.h"
 #include "base/error.h"
@@ -46,7 +47,8 @@ void LoadBeaconFile(TRSBNList& list, const std::filesystem::path& path) {
         // No reader knows the file: loading nothing in silence would leave the user without
         // beacons and without a word why.
         RaiseNamingFile(std::string(kMsgBadFormat) + " ", path);
-    list.Records.swap(fresh.Records);
+    fresh.Reindex();
+    std::swap(list, fresh);
 }
 
 void LoadBeaconsCsv(TRSBNList& list, const std::filesystem::path& path) {

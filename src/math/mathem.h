@@ -41,8 +41,9 @@ inline double NormalizePi(double x) {
 }
 
 // The same functions on unit vectors, for callers that use the vectors of one position many
-// times (the plan computes each waypoint's vectors once per pass). Results are bit-identical to
-// the functions above called on the positions.
+// times (the plan computes each waypoint's vectors once per pass, the beacon index each
+// beacon's once per load). Results are bit-identical to the functions above called on the
+// positions.
 
 /// u(P): the unit vector of a position, cartesian form current.
 TVector3 UnitVector(const TGeoPoint& p);
@@ -56,8 +57,33 @@ double CourseOf(TVector3 ua, TVector3 n, TVector3 e);
 /// TraversePoint of the position with unit vector up on the great circle with pole n.
 TGeoPoint TraverseOf(TVector3 n, TVector3 up);
 
+/// A position with its unit vector u(P) and meridian normal e(P), made once and handed to the
+/// overloads below as often as the position is met: they give exactly what the functions on
+/// the position give, without its sines and cosines.
+struct TSpherePoint {
+    TSpherePoint() = default; // latitude 0, longitude 0
+    explicit TSpherePoint(const TGeoPoint& p) : Pos(p), U(UnitVector(p)), E(MeridianNormal(p)) {}
+    TGeoPoint Pos;
+    TVector3 U = UnitVector(TGeoPoint{});
+    TVector3 E = MeridianNormal(TGeoPoint{});
+};
+
+double CentralAngle(const TSpherePoint& a, const TSpherePoint& b);
+double InitialCourse(const TSpherePoint& a, const TSpherePoint& b);
+double CourseRelTo(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& r);
+void TraversePoint(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& p,
+                   TGeoPoint& t);
+/// The pole u(A) x u(B) of the great circle from A to B.
+inline TVector3 Pole(const TSpherePoint& a, const TSpherePoint& b) {
+    TVector3 ua = a.U, ub = b.U;
+    return ua.Cross(ub);
+}
+
 /// Central angle times the Earth radius, rounded to double.
 inline double DistanceKm(const TGeoPoint& a, const TGeoPoint& b) {
+    return CentralAngle(a, b) * kEarthRadiusKm;
+}
+inline double DistanceKm(const TSpherePoint& a, const TSpherePoint& b) {
     return CentralAngle(a, b) * kEarthRadiusKm;
 }
 

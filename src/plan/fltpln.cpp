@@ -38,45 +38,23 @@ void ClearRSBNValues(TWayPoint& p) {
     p.RSBNTargetDistance = 0;
 }
 
-// A position with its unit vector u(P) and meridian normal e(P), computed once per pass and
-// used by every leg and beacon test that meets the position.
-struct TSpherePoint {
-    explicit TSpherePoint(const TGeoPoint& p) : Pos(p), U(UnitVector(p)), E(MeridianNormal(p)) {}
-    TGeoPoint Pos;
-    TVector3 U;
-    TVector3 E;
-};
-
-TVector3 Pole(TVector3 a, TVector3 b) {
-    return a.Cross(b);
-}
-
-double DistanceKmOf(const TVector3& a, const TVector3& b) {
-    return CentralAngleOf(a, b) * kEarthRadiusKm;
-}
-
-double InitialCourseOf(const TSpherePoint& a, const TSpherePoint& b) {
-    return CourseOf(a.U, Pole(a.U, b.U), a.E);
-}
-
 // The mode of leg p -> q and its RSBN values; the azimuth modes measure the leg from the
 // beacon. Each distance and course is computed once: the orbit of an rmSRP leg is the
 // distance d2 of the mode test (the central angle is symmetric), and with the end waypoint as
 // support point the target values are the azimuth and the orbit themselves.
 void ComputeRSBN(TWayPoint& p, const TWayPoint& q, const TSpherePoint& sp, const TSpherePoint& sq,
-                 const TVector3& pole, TSupPointKind supPoint) {
-    const TSpherePoint sb(p.BeaconPos);
-    const double d1 = DistanceKmOf(sp.U, sb.U);
+                 const TSpherePoint& sb, const TVector3& pole, TSupPointKind supPoint) {
+    const double d1 = DistanceKm(sp, sb);
     const bool atStart = d1 < kNearPointKm;
-    const double d2 = atStart ? 0 : DistanceKmOf(sq.U, sb.U);
+    const double d2 = atStart ? 0 : DistanceKm(sq, sb);
     if (atStart || d2 < kNearPointKm) {
         // A beacon at the start is flown away from (to q), one at the end is flown to (from
         // p): the leg runs between the beacon and the waypoint at the other end.
         const TSpherePoint& other = atStart ? sq : sp;
         p.RSBNMode = atStart ? rmAzimuthFrom : rmAzimuthTo;
-        p.Distance = atStart ? DistanceKmOf(sb.U, sq.U) : d1;
-        p.RSBNPlannedCourse = InitialCourseOf(sb, other);
-        const double towardBeacon = InitialCourseOf(other, sb);
+        p.Distance = atStart ? DistanceKm(sb, sq) : d1;
+        p.RSBNPlannedCourse = InitialCourse(sb, other);
+        const double towardBeacon = InitialCourse(other, sb);
         p.TrueCourse = atStart ? p.RSBNPlannedCourse : towardBeacon;
         p.TrueBackCourse = atStart ? towardBeacon : p.RSBNPlannedCourse;
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
@@ -91,14 +69,13 @@ void ComputeRSBN(TWayPoint& p, const TWayPoint& q, const TSpherePoint& sp, const
     // rmSRP: the course fields keep their waypoint values.
     p.RSBNMode = rmSRP;
     p.RSBNPlannedCourse = CourseOf(sp.U, pole, sb.E); // the leg against the beacon's meridian
-    p.RSBNAzimuth = InitialCourseOf(sb, sq);
+    p.RSBNAzimuth = InitialCourse(sb, sq);
     p.RSBNOrbit = d2;
     if (supPoint == spTraverse) {
-        const TGeoPoint s = TraverseOf(pole, sb.U);
-        const TVector3 us = UnitVector(s);
-        p.RSBNSupPoint = s;
-        p.RSBNTargetAngle = CourseOf(sb.U, Pole(sb.U, us), sb.E);
-        p.RSBNTargetDistance = DistanceKmOf(sb.U, us);
+        const TSpherePoint ss(TraverseOf(pole, sb.U));
+        p.RSBNSupPoint = ss.Pos;
+        p.RSBNTargetAngle = InitialCourse(sb, ss);
+        p.RSBNTargetDistance = DistanceKm(sb, ss);
     } else {
         p.RSBNSupPoint = q.Pos;
         p.RSBNTargetAngle = p.RSBNAzimuth;
@@ -179,14 +156,16 @@ bool TWayPointList::CalcPlan() {
     const int n = Count();
     if (n == 0) return true;
     TSpherePoint sp(Points_[0]->Pos);
+    // The beacon of the last leg that had one: a beacon serves several legs in a row.
+    TSpherePoint sb;
     for (int k = 0; k + 1 < n; ++k) {
         TWayPoint& p = *Points_[static_cast<std::size_t>(k)];
         const TWayPoint& q = *Points_[static_cast<std::size_t>(k) + 1];
         const TSpherePoint sq(q.Pos);
-        const TVector3 pole = Pole(sp.U, sq.U);
-        p.Distance = DistanceKmOf(sp.U, sq.U);
+        const TVector3 pole = Pole(sp, sq);
+        p.Distance = DistanceKm(sp, sq);
         p.TrueCourse = CourseOf(sp.U, pole, sp.E);
-        p.TrueBackCourse = InitialCourseOf(sq, sp);
+        p.TrueBackCourse = InitialCourse(sq, sp);
         p.MagCourse = Normalize2Pi(Sum(p.TrueCourse, -static_cast<long double>(p.MagDecl)));
         p.MagBackCourse = Normalize2Pi(Sum(p.TrueBackCourse, -static_cast<long double>(q.MagDecl)));
         p.OrthCourseTakeOff = Normalize2Pi(Sum(p.TrueCourse, forkSum));
@@ -204,9 +183,10 @@ bool TWayPointList::CalcPlan() {
             p.SFork = forkSum;
             // A leg without a beacon has no RSBN values, whatever BeaconPos still holds (the
             // position of a removed beacon, or none ever assigned).
-            if (BeaconOf(p))
-                ComputeRSBN(p, q, sp, sq, pole, SupPoint);
-            else
+            if (BeaconOf(p)) {
+                if (!IsSamePoint(sb.Pos, p.BeaconPos)) sb = TSpherePoint(p.BeaconPos);
+                ComputeRSBN(p, q, sp, sq, sb, pole, SupPoint);
+            } else
                 ClearRSBNValues(p);
             TotalDist = Sum(TotalDist, p.Distance);
         }
@@ -220,60 +200,37 @@ bool TWayPointList::CalcPlan() {
     return true;
 }
 
-void TWayPointList::AutoSelectBeacons() {
-    const TRSBNList& beacons = *Beacons_;
+bool TWayPointList::AutoSelectBeacons(const TProgress& progress) {
     const int n = Count();
-    const int m = beacons.Count();
-    if (n < 2) return;
-    // Distances from a waypoint to every beacon, in list order. The end waypoint of one leg
-    // is the start of the next, so its row is computed once and serves both legs.
-    std::vector<TVector3> beaconU;
-    beaconU.reserve(static_cast<std::size_t>(m));
-    for (int j = 0; j < m; ++j) beaconU.push_back(UnitVector(beacons[j].Position));
-    std::vector<double> fromStart(static_cast<std::size_t>(m));
-    std::vector<double> fromEnd(static_cast<std::size_t>(m));
-    int endRowOf = -1; // waypoint whose distances fromEnd holds
-    auto fillRow = [&](std::vector<double>& row, const TVector3& u) {
-        for (std::size_t j = 0; j < beaconU.size(); ++j) row[j] = DistanceKmOf(u, beaconU[j]);
-    };
-    for (int k = 0; k + 1 < n; ++k) {
-        TWayPoint& p = *Points_[static_cast<std::size_t>(k)];
-        TWayPoint& q = *Points_[static_cast<std::size_t>(k) + 1];
-        p.SetBeacon(-1);
-        q.SetBeacon(-1);
-        const TVector3 up = UnitVector(p.Pos), uq = UnitVector(q.Pos);
-        if (DistanceKmOf(up, uq) < kMinAutoLegKm) continue;
-
-        if (endRowOf == k) {
-            std::swap(fromStart, fromEnd);
-        } else {
-            fillRow(fromStart, up);
+    if (n < 2) return true;
+    const TBeaconIndex& index = Beacons_->Index();
+    const int legs = n - 1;
+    const int reportEvery = (legs + 99) / 100;
+    // The choice of every leg first, so that a cancelled choice leaves the plan as it was.
+    std::vector<int> chosen(static_cast<std::size_t>(legs), -1);
+    TVector3 up = UnitVector(Points_[0]->Pos);
+    for (int k = 0; k < legs; ++k) {
+        if (progress && k % reportEvery == 0 && !progress(k, legs)) return false;
+        const TVector3 uq = UnitVector(Points_[static_cast<std::size_t>(k) + 1]->Pos);
+        // A beacon at the end, else one at the start, else the least sum of distances.
+        if (!(CentralAngleOf(up, uq) * kEarthRadiusKm < kMinAutoLegKm)) {
+            int c = index.FirstWithin(uq, kNearPointKm);
+            if (c < 0) c = index.FirstWithin(up, kNearPointKm);
+            if (c < 0) c = index.LeastSum(up, uq, kReachKm, kInitialBestSumKm);
+            chosen[static_cast<std::size_t>(k)] = c;
         }
-        fillRow(fromEnd, uq);
-        endRowOf = k + 1;
-
-        int chosen = -1;
-        for (int j = 0; j < m && chosen < 0; ++j)
-            if (fromEnd[static_cast<std::size_t>(j)] < kNearPointKm) chosen = j;
-        for (int j = 0; j < m && chosen < 0; ++j)
-            if (fromStart[static_cast<std::size_t>(j)] < kNearPointKm) chosen = j;
-        if (chosen < 0) {
-            double best = kInitialBestSumKm;
-            for (int j = 0; j < m; ++j) {
-                const double a = fromStart[static_cast<std::size_t>(j)];
-                const double b = fromEnd[static_cast<std::size_t>(j)];
-                if (a < kReachKm && b < kReachKm) {
-                    const double s = Sum(a, b);
-                    if (s < best) {
-                        best = s;
-                        chosen = j;
-                    }
-                }
-            }
-        }
-        // Only the last assignment of the search is observable: SetBeacon copies the position.
-        if (chosen >= 0) p.SetBeacon(chosen);
+        up = uq;
     }
+    if (progress && !progress(legs, legs)) return false;
+    // Every leg clears both its ends before its own choice: each waypoint ends with the beacon
+    // of its own leg, the last with none, and a chosen beacon's position is copied afresh.
+    for (int k = 0; k < n; ++k) {
+        TWayPoint& w = *Points_[static_cast<std::size_t>(k)];
+        w.SetBeacon(-1);
+        if (k < legs && chosen[static_cast<std::size_t>(k)] >= 0)
+            w.SetBeacon(chosen[static_cast<std::size_t>(k)]);
+    }
+    return true;
 }
 
 } // namespace kestrun

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ class TMagDecGrid;
 class TRSBNList;
 class TRSBNRec;
 class TWayPointList;
+
+/// Told of a long computation's progress: the work done and the whole work. Returns false to
+/// cancel the computation.
+using TProgress = std::function<bool(int done, int total)>;
 
 /// One waypoint and the values of the leg that starts at it. Angles radians, distances km.
 class TWayPoint {
@@ -106,8 +111,11 @@ public:
     /// waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN values 0; its
     /// BeaconPos is not used.
     bool CalcPlan();
-    /// Assigns a beacon to every leg long enough; does not recompute.
-    void AutoSelectBeacons();
+    /// Assigns a beacon to every leg long enough; does not recompute. `progress`, when given,
+    /// is called at most 101 times with the legs done and all legs, the last time when every
+    /// leg is chosen; when it returns false the choice stops and the plan is left as it was.
+    /// Returns false when cancelled.
+    bool AutoSelectBeacons(const TProgress& progress = {});
 
     /// The beacon assigned to w, or nullptr when w has none or its index names no record.
     const TRSBNRec* BeaconOf(const TWayPoint& w) const;

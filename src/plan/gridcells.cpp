@@ -23,8 +23,16 @@ TColDescript Col(const char* designUtf8, TCellAlign align, TCellContent content,
     return c;
 }
 
+// Format's "%W.1f": one decimal, right-aligned in `width` characters. Every numeric cell of a
+// row goes through here; it skips the reading of a format text.
+std::string Fixed(double value, std::size_t width = 3) {
+    std::string s = FloatToFixed(value, 1);
+    if (s.size() < width) s.insert(0, width - s.size(), ' ');
+    return s;
+}
+
 std::string Deg(double radians) {
-    return Format("%3.1f", {static_cast<double>(radians * kRadToDeg)});
+    return Fixed(static_cast<double>(radians * kRadToDeg));
 }
 
 } // namespace
@@ -109,7 +117,7 @@ std::string CellText(const TWayPointList& plan, int row, TCellContent content) {
     case ccMagCourse:
         return last ? std::string() : Deg(w.MagCourse);
     case ccDistance:
-        return last ? std::string() : Format("%6.1f", {w.Distance});
+        return last ? std::string() : Fixed(w.Distance, 6);
     case ccBeacon:
         return BeaconText(plan, w);
     case ccRSBNMode:
@@ -117,13 +125,13 @@ std::string CellText(const TWayPointList& plan, int row, TCellContent content) {
     case ccRSBNAzimuth:
         return rsbn ? Deg(w.RSBNAzimuth) : std::string();
     case ccRSBNOrbit:
-        return rsbn ? Format("%3.1f", {w.RSBNOrbit}) : std::string();
+        return rsbn ? Fixed(w.RSBNOrbit) : std::string();
     case ccRSBNPlannedCourse:
         return rsbn ? Deg(w.RSBNPlannedCourse) : std::string();
     case ccRSBNTargetAngle:
         return rsbn ? Deg(w.RSBNTargetAngle) : std::string();
     case ccRSBNTargetDistance:
-        return rsbn ? Format("%6.1f", {w.RSBNTargetDistance}) : std::string();
+        return rsbn ? Fixed(w.RSBNTargetDistance, 6) : std::string();
     case ccTrueBackCourse:
         return last ? std::string() : Deg(w.TrueBackCourse);
     case ccMagBackCourse:
@@ -136,8 +144,8 @@ std::string CellText(const TWayPointList& plan, int row, TCellContent content) {
         return last ? std::string() : Deg(w.OrthCourseTakeOff);
     case ccOrthCourseLand:
         return last ? std::string()
-                    : Format("%3.1f", {static_cast<double>(w.OrthCourseTakeOff * kRadToDeg) +
-                                       static_cast<double>(plan.SumForkMagDecl * kRadToDeg)});
+                    : Fixed(static_cast<double>(w.OrthCourseTakeOff * kRadToDeg) +
+                            static_cast<double>(plan.SumForkMagDecl * kRadToDeg));
     default:
         return {}; // the marker cell; the support-point column is always empty
     }

@@ -1,6 +1,7 @@
 #include "plan/rsbnlist.h"
 
 #include <cmath>
+#include <utility>
 
 #include "base/error.h"
 #include "base/numconv.h"
@@ -62,12 +63,16 @@ TRSBNRec& TRSBNList::Add(std::string_view number, std::string_view name, std::st
 }
 
 void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd) {
-    for (TRSBNRec& r : Records) {
+    const TBeaconIndex& index = Index();
+    const TVector3 start = UnitVector(legStart.Pos), end = UnitVector(legEnd.Pos);
+    for (std::size_t j = 0; j < Records.size(); ++j) {
+        TRSBNRec& r = Records[j];
+        const TVector3 u = index.UnitVectorOf(static_cast<int>(j));
         r.Annotated = true;
         // The central angle is symmetric: the distance to the end serves the test and the
         // annotation alike.
-        const double toEnd = DistanceKm(legEnd.Pos, r.Position);
-        if (DistanceKm(legStart.Pos, r.Position) < kNearPointKm)
+        const double toEnd = CentralAngleOf(end, u) * kEarthRadiusKm;
+        if (CentralAngleOf(start, u) * kEarthRadiusKm < kNearPointKm)
             r.LegNearness = rmAzimuthFrom;
         else if (toEnd < kNearPointKm)
             r.LegNearness = rmAzimuthTo;
@@ -79,6 +84,24 @@ void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legE
 
 void TRSBNList::ClearBeaconAnnotations() {
     for (TRSBNRec& r : Records) r.Annotated = false;
+}
+
+const TBeaconIndex& TRSBNList::Index() const {
+    const std::vector<TGeoPoint>& indexed = Index_.Positions();
+    bool current = indexed.size() == Records.size();
+    for (std::size_t j = 0; current && j < Records.size(); ++j)
+        current = IsSamePoint(indexed[j], Records[j].Position);
+    if (!current) Reindex();
+    return Index_;
+}
+
+void TRSBNList::Reindex() const {
+    std::vector<TGeoPoint> positions;
+    positions.reserve(Records.size());
+    for (const TRSBNRec& r : Records) positions.push_back(r.Position);
+    // Made aside and then moved in: a failed build leaves the old index, which the next use
+    // finds out of date.
+    Index_ = TBeaconIndex(std::move(positions));
 }
 
 } // namespace kestrun

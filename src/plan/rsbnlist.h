@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "math/geopoint.h"
+#include "plan/beaconindex.h"
 #include "plan/rsbnmode.h"
 
 namespace kestrun {
@@ -64,7 +65,16 @@ public:
     void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);
     void ClearBeaconAnnotations();
 
+    /// The records' positions in a spatial index, each unit vector computed once. Built anew
+    /// by Reindex, which the loading of a database calls; here first when records were added,
+    /// removed or moved since.
+    const TBeaconIndex& Index() const;
+    void Reindex() const;
+
     std::vector<TRSBNRec> Records;
+
+private:
+    mutable TBeaconIndex Index_; // a cache of the records' positions, kept with them
 };
 
 } // namespace kestrun

@@ -208,6 +208,25 @@ TEST(Mathem, DistanceAndCourseAgreeWithGeographicLib) {
     EXPECT_LT(closeOverOneUlp * 100, close) << closeOverOneUlp << " of " << close;
 }
 
+// Positions met many times (waypoints, beacons) keep their unit vectors: every function must
+// give bit for bit what it gives on the bare positions.
+TEST(Mathem, PositionsWithTheirUnitVectorsGiveTheSameBits) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> lat(-1.6, 7.9), lon(-7, 7);
+    for (int k = 0; k < 2000; ++k) {
+        const TGeoPoint a = Pt(lat(rng), lon(rng)), b = Pt(lat(rng), lon(rng)),
+                        r = k % 5 ? Pt(lat(rng), lon(rng)) : a;
+        const TSpherePoint sa(a), sb(b), sr(r);
+        ASSERT_EQ(CentralAngle(sa, sb), CentralAngle(a, b));
+        ASSERT_EQ(InitialCourse(sa, sb), InitialCourse(a, b));
+        ASSERT_EQ(CourseRelTo(sa, sb, sr), CourseRelTo(a, b, r));
+        TGeoPoint t, ts;
+        TraversePoint(a, b, r, t);
+        TraversePoint(sa, sb, sr, ts);
+        ASSERT_TRUE(IsSamePoint(t, ts));
+    }
+}
+
 // The course functions take lengths without bringing angles up to date; the result must be
 // bit for bit that of the plain vector steps (AddInPlace, then GetRadius).
 TEST(Mathem, CourseEqualsThePlainVectorSteps) {

@@ -140,8 +140,30 @@ TEST(AutoSelectBeacons, EmptyListAndSingleWaypoint) {
     EXPECT_EQ(w.Plan[1].BeaconIndex, -1);
 }
 
-// The passes exactly as stated, with every distance computed where it is used: the choice
-// must not depend on distances being shared between passes and legs.
+TEST(AutoSelectBeacons, ProgressAndCancel) {
+    TWorld w;
+    w.AddBeacon(Geo(50.5, 30));
+    for (int k = 0; k < 500; ++k) w.Add(Geo(50 + (k % 2), 30)).SetBeacon(k % 3 ? -1 : 0);
+    std::vector<int> before;
+    for (int k = 0; k < w.Plan.Count(); ++k) before.push_back(w.Plan[k].BeaconIndex);
+    for (int cancelAt : {0, 3}) {
+        int calls = 0;
+        EXPECT_FALSE(w.Plan.AutoSelectBeacons([&](int, int) { return calls++ < cancelAt; }));
+        for (int k = 0; k < w.Plan.Count(); ++k) ASSERT_EQ(w.Plan[k].BeaconIndex, before[k]);
+    }
+    int calls = 0, last = -1;
+    EXPECT_TRUE(w.Plan.AutoSelectBeacons([&](int done, int total) {
+        EXPECT_EQ(total, 499);
+        EXPECT_GT(done, last);
+        last = done, ++calls;
+        return true;
+    }));
+    EXPECT_LE(calls, 101);
+    EXPECT_EQ(w.Plan[1].BeaconIndex, 0);
+}
+
+// The choice as a scan of the whole list makes it, every distance computed where it is used:
+// the spatial index must make the same choice for every leg.
 std::vector<int> ReferenceChoice(const std::vector<TGeoPoint>& route,
                                  const std::vector<TGeoPoint>& beacons) {
     std::vector<int> chosen(route.size(), -1);
@@ -167,32 +189,64 @@ std::vector<int> ReferenceChoice(const std::vector<TGeoPoint>& route,
     return chosen;
 }
 
-TEST(AutoSelectBeacons, SameChoiceAsThePassesComputedOneByOne) {
+TEST(AutoSelectBeacons, SameChoiceAsAScanOfTheWholeList) {
+    struct Case {
+        const char* name;
+        TGeoPoint start;
+        double heading, turn; // degrees: the route turns by up to +-turn/2 per leg
+    };
+    const Case cases[] = {
+        {"Europe", Geo(52, 20), 0, 360},
+        {"across the antimeridian", Geo(64, 178), 90, 60},
+        {"over the north pole", Geo(88, 0), 0, 40},
+        {"over the south pole", Geo(-88, 100), 180, 40},
+        {"along the equator, mirror beacons", Geo(0, 30), 90, 0},
+    };
     std::mt19937 rng(77);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::vector<TGeoPoint> route{Geo(52, 20)};
-    for (int k = 0; k < 80; ++k) {
-        const double km = unit(rng) < 0.15 ? 25 * unit(rng) : 20 + 400 * unit(rng);
-        route.push_back(Direct(route.back(), 360 * unit(rng), km));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TGeoPoint> route{c.start};
+        double heading = c.heading;
+        for (int k = 0; k < 60; ++k) {
+            heading += c.turn * (unit(rng) - 0.5);
+            const double km = unit(rng) < 0.15 ? 25 * unit(rng) : 20 + 400 * unit(rng);
+            route.push_back(Direct(route.back(), heading, km));
+        }
+        // Beacons around the route; some exactly 3 km or 360 km (as computed) from a waypoint
+        // or just nearer, some repeating an earlier one or mirrored across the equator: equal
+        // sums that the first in the list must win.
+        std::vector<TGeoPoint> beacons{Geo(90, 0), Geo(-90, 0)};
+        for (int j = 0; j < 400; ++j) {
+            const TGeoPoint& near = route[static_cast<std::size_t>(unit(rng) * route.size())];
+            const double azi = 360 * unit(rng), pick = unit(rng);
+            TGeoPoint below;
+            if (pick < 0.05) {
+                beacons.push_back(FirstAtOrBeyond(near, azi, pick < 0.025 ? 3.0 : 360.0, &below));
+                if (unit(rng) < 0.5) beacons.push_back(below);
+            } else if (pick < 0.1 && beacons.size() > 2) {
+                beacons.push_back(beacons[static_cast<std::size_t>(unit(rng) * beacons.size())]);
+            } else {
+                const TGeoPoint b =
+                    Direct(near, azi, pick < 0.25 ? 3.5 * unit(rng) : 500 * unit(rng));
+                beacons.push_back(b);
+                if (c.turn == 0)
+                    beacons.insert(beacons.end() - (unit(rng) < 0.5), Geo(-LatDeg(b), LonDeg(b)));
+            }
+        }
+        TWorld w;
+        for (const TGeoPoint& b : beacons) w.AddBeacon(b);
+        for (const TGeoPoint& p : route) w.Add(p);
+        w.Plan.AutoSelectBeacons();
+        const std::vector<int> want = ReferenceChoice(route, beacons);
+        int assigned = 0;
+        for (int k = 0; k < w.Plan.Count(); ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(w.Plan[k].BeaconIndex, want[static_cast<std::size_t>(k)]);
+            assigned += w.Plan[k].BeaconIndex >= 0;
+        }
+        EXPECT_GT(assigned, 30);
     }
-    std::vector<TGeoPoint> beacons;
-    for (int j = 0; j < 600; ++j) {
-        const TGeoPoint& near = route[static_cast<std::size_t>(unit(rng) * route.size())];
-        beacons.push_back(
-            Direct(near, 360 * unit(rng), unit(rng) < 0.2 ? 3.5 * unit(rng) : 500 * unit(rng)));
-    }
-    TWorld w;
-    for (const TGeoPoint& b : beacons) w.AddBeacon(b);
-    for (const TGeoPoint& p : route) w.Add(p);
-    w.Plan.AutoSelectBeacons();
-    const std::vector<int> want = ReferenceChoice(route, beacons);
-    int assigned = 0;
-    for (int k = 0; k < w.Plan.Count(); ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(w.Plan[k].BeaconIndex, want[static_cast<std::size_t>(k)]);
-        assigned += w.Plan[k].BeaconIndex >= 0;
-    }
-    EXPECT_GT(assigned, 40);
 }
 
 } // namespace
