@@ -18,8 +18,8 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
+#include "base/velparser.h"
 #include "files/beaconfile.h"
-#include "files/velparser.h"
 #include "plan/rsbnlist.h"
 
 namespace {

@@ -19,6 +19,8 @@ constexpr std::array<char16_t, 64> kHigh = {
     u'\u0451', u'\u2116', u'\u0454', u'\u00BB',          u'\u0458', u'\u0405', u'\u0455',
     u'\u0457'};
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -36,8 +38,6 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-} // namespace
 
 char16_t Cp1251ToUnicode(unsigned char byte) {
     if (byte < 0x80) return byte;
@@ -123,10 +123,6 @@ std::string Utf8ToCp1251(std::string_view text) {
     return out;
 }
 
-namespace {
-
-// The length of the well-formed UTF-8 sequence at text[i] and its character, or 0 when the
-// byte there starts none (overlong forms, surrogates and values beyond U+10FFFF included).
 std::size_t Utf8Sequence(std::string_view text, std::size_t i, char32_t& c) {
     const auto b = static_cast<unsigned char>(text[i]);
     std::size_t n = b < 0x80                 ? 1
@@ -145,8 +141,6 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t i, char32_t& c) {
     if (c < kMin[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
     return n;
 }
-
-} // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;

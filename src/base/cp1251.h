@@ -34,6 +34,12 @@ std::u16string Utf8ToUtf16(std::string_view text);
 /// unpaired surrogate U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+/// Appends the UTF-8 form of a Unicode character.
+void AppendUtf8(std::string& out, char32_t c);
+/// The length of the well-formed UTF-8 sequence at text[i] and its character, or 0 when the
+/// byte there starts none (overlong forms, surrogates and values beyond U+10FFFF included).
+std::size_t Utf8Sequence(std::string_view text, std::size_t i, char32_t& c);
+
 /// Upper-cases Latin and Cyrillic letters of code page 1251, as the system compares texts.
 std::string UpperCase1251(std::string_view text);
 char UpperCase1251(char c);

@@ -30,40 +30,17 @@ std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path) {
     return in;
 }
 
-TFileBuffer ReadFileBuffer(const std::filesystem::path& path) {
-    auto in = OpenFileRead(path);
-    // Read straight into memory of the file's size (a regular file's, as opened): the stream
-    // hands a read this large to the system without copying it through its own buffer, and
-    // the memory is not cleared first. Through a string stream or a chunk buffer the bytes
-    // were copied more than once, which cost as much as parsing a large XML plan.
-    std::streambuf& buf = *in->rdbuf();
-    const std::streamoff size = buf.pubseekoff(0, std::ios::end, std::ios::in);
-    buf.pubseekoff(0, std::ios::beg, std::ios::in);
-    TFileBuffer file;
-    const std::size_t expected = size > 0 ? static_cast<std::size_t>(size) : 0;
-    file.Data_.reset(new char[expected + 1]);
-    const std::streamsize got =
-        expected > 0 ? buf.sgetn(file.Data_.get(), static_cast<std::streamsize>(expected)) : 0;
-    file.Size_ = static_cast<std::size_t>(got > 0 ? got : 0);
-    // A file that grew since its size was taken, or whose size the system does not tell, is
-    // read on to its end.
-    std::string more;
-    char chunk[65536];
-    for (std::streamsize n; (n = buf.sgetn(chunk, sizeof chunk)) > 0;)
-        more.append(chunk, static_cast<std::size_t>(n));
-    if (!more.empty()) {
-        std::unique_ptr<char[]> whole(new char[file.Size_ + more.size() + 1]);
-        std::memcpy(whole.get(), file.Data_.get(), file.Size_);
-        std::memcpy(whole.get() + file.Size_, more.data(), more.size());
-        file.Data_ = std::move(whole);
-        file.Size_ += more.size();
-    }
-    file.Data_[file.Size_] = 0;
-    return file;
-}
-
 std::string ReadFileBytes(const std::filesystem::path& path) {
-    return std::string(ReadFileBuffer(path).View());
+    auto in = OpenFileRead(path);
+    std::string bytes;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+    // Read on to the end: a file may grow while it is read, and procfs tells no size at all.
+    char chunk[65536];
+    while (in->read(chunk, sizeof chunk) || in->gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in->gcount()));
+    return bytes;
 }
 
 namespace {
@@ -264,6 +241,12 @@ std::filesystem::path ExeDir() {
 bool FileExists(const std::filesystem::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsReadOnlyFile(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 } // namespace kestrun

@@ -15,24 +15,8 @@ namespace kestrun {
 /// reason) for anything else, so that a FIFO or a device never blocks or floods a reader.
 std::unique_ptr<std::ifstream> OpenFileRead(const std::filesystem::path& path);
 
-/// A file's bytes in memory of their own, followed by a zero byte that Size does not count.
-/// The memory is not cleared before the read (the read fills it), and the owner may change the
-/// bytes: a parser can work in them instead of in a copy.
-class TFileBuffer {
-public:
-    char* Data() { return Data_.get(); }
-    std::size_t Size() const { return Size_; }
-    std::string_view View() const { return {Data_.get(), Size_}; }
-
-private:
-    friend TFileBuffer ReadFileBuffer(const std::filesystem::path& path);
-    std::unique_ptr<char[]> Data_;
-    std::size_t Size_ = 0;
-};
-
-/// The whole content of a file; raises "Cannot open file %s" with the path.
-TFileBuffer ReadFileBuffer(const std::filesystem::path& path);
-/// The same as a string.
+/// The whole content of a file, to its end whatever size the system tells; raises "Cannot open
+/// file %s" with the path.
 std::string ReadFileBytes(const std::filesystem::path& path);
 
 /// Writes a file completely or not at all: the bytes go to a temporary file in the target's
@@ -56,5 +40,9 @@ std::filesystem::path ExePath();
 
 /// Whether a file or folder of that name exists.
 bool FileExists(const std::filesystem::path& path);
+
+/// Whether a file of that name exists and is read-only: it has no write permission at all
+/// (which holds even for root here) or none for this process.
+bool IsReadOnlyFile(const std::filesystem::path& path);
 
 } // namespace kestrun

@@ -6,20 +6,11 @@
 #include <limits>
 
 #include "base/error.h"
+#include "base/textutil.h"
 
 namespace kestrun {
 
 namespace {
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -66,7 +57,7 @@ std::int32_t StrToInt(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-long double StrToFloat(std::string_view text) {
+std::optional<long double> TryStrToFloat(std::string_view text) {
     std::string_view s = TrimBlanks(text);
     std::size_t i = 0;
     bool negative = false;
@@ -78,15 +69,15 @@ long double StrToFloat(std::string_view text) {
         ++i;
         while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
     }
-    if (digits == 0) Raise(MsgNotFloat(text));
+    if (digits == 0) return std::nullopt;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
         std::size_t expStart = i;
         while (i < s.size() && IsDigit(s[i])) ++i;
-        if (i == expStart) Raise(MsgNotFloat(text));
+        if (i == expStart) return std::nullopt;
     }
-    if (i != s.size()) Raise(MsgNotFloat(text));
+    if (i != s.size()) return std::nullopt;
     std::string_view body = s.substr(start);
     // Plain decimals of up to 19 digits, the form every file of the system holds, are exact as
     // a 64-bit integer over a power of ten no larger than 10^27 (both exact in extended
@@ -121,12 +112,18 @@ long double StrToFloat(std::string_view text) {
         bool tiny = false;
         std::size_t e = body.find_first_of("eE");
         if (e != std::string_view::npos && e + 1 < body.size() && body[e + 1] == '-') tiny = true;
-        if (!tiny) Raise(MsgNotFloat(text));
+        if (!tiny) return std::nullopt;
         value = 0;
     } else if (res.ec != std::errc() || res.ptr != body.data() + body.size()) {
-        Raise(MsgNotFloat(text));
+        return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+long double StrToFloat(std::string_view text) {
+    const std::optional<long double> value = TryStrToFloat(text);
+    if (!value) Raise(MsgNotFloat(text));
+    return *value;
 }
 
 std::string FloatToFixed(double value, int decimals) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -21,9 +22,13 @@ inline bool IsDigit(char c) {
 std::int32_t StrToInt(std::string_view text);
 
 /// A text as a real: surrounding blanks, an optional sign, digits with at most one ".", at
-/// least one digit, and an optional exponent ("E" or "e", optional sign, digits). Raises
-/// "'%s' is not a valid floating point value" with the text as given.
+/// least one digit, and an optional exponent ("E" or "e", optional sign, digits), as numbers of
+/// other programs are written too (Qt writes 1e-05). Raises "'%s' is not a valid floating point
+/// value" with the text as given, also for a value beyond the range of a real (one below it
+/// reads as 0).
 long double StrToFloat(std::string_view text);
+/// The same, with nothing for a text that StrToFloat refuses.
+std::optional<long double> TryStrToFloat(std::string_view text);
 
 /// One argument of Format.
 using FormatArg = std::variant<long long, double, std::string_view>;

@@ -54,7 +54,9 @@ constexpr const char* kOptions =
     "  --export-lnmpln FILE  write the plan as a Little Navmap .lnmpln\n"
     "  --save FILE           write the plan file\n"
     "  --paths               show where each file of the program is found, then stop\n"
-    "  --help, --version\n";
+    "  --help, --version\n"
+    "  --                    ends the options: what follows is the plan, even when it starts "
+    "with \"-\"\n";
 
 // The options and, one line each, where the files are looked for (the first place that has
 // one is taken).
@@ -109,8 +111,17 @@ std::string Extension(const std::string& path) {
 bool ParseArgs(const std::vector<std::string>& args, TOptions& o, const TFileLocations& where,
                std::ostream& out) {
     std::vector<std::string> positional;
+    bool options = true; // until "--": what follows it is a file, even when it starts with "-"
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (!options) {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            options = false;
+            continue;
+        }
         auto value = [&]() -> std::string {
             if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
             return args[++i];

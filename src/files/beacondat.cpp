@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/planimport.h"
 
 namespace kestrun {
@@ -20,7 +21,7 @@ struct TDegMinTexts {
     std::string Hemisphere, Degrees, Minutes;
 };
 
-// A decimal coordinate ("-28.4067", checked by ParseDecimal) as the record's texts ("W", "28",
+// A decimal coordinate ("-28.4067", checked by Coordinate) as the record's texts ("W", "28",
 // "24.4020"). The fraction becomes minutes on its digits (times 60 is times 6 and one place
 // to the left), so that no rounding comes in before the record's own conversion.
 TDegMinTexts DecimalToDegMin(std::string_view text, char positive, char negative) {
@@ -52,14 +53,15 @@ TDegMinTexts DecimalToDegMin(std::string_view text, char positive, char negative
 // refusal.
 TDegMinTexts Coordinate(std::string_view text, bool latitude) {
     const double limit = latitude ? 90 : 180;
-    const std::optional<long double> deg = ParseDecimal(text);
-    if (!deg || !(std::fabs(*deg) <= limit))
+    // Its digits become the record's texts: a number with an exponent is no coordinate here.
+    const std::optional<long double> deg = TryStrToFloat(text);
+    if (!deg || text.find_first_of("eE") != std::string_view::npos || !(std::fabs(*deg) <= limit))
         Raise(latitude ? MsgBadLatitude(text) : MsgBadLongitude(text));
     return latitude ? DecimalToDegMin(text, 'N', 'S') : DecimalToDegMin(text, 'E', 'W');
 }
 
 void CheckNumber(std::string_view text) {
-    if (!ParseDecimal(text)) Raise(MsgNotFloat(text));
+    if (!TryStrToFloat(text)) Raise(MsgNotFloat(text));
 }
 
 void ReadStation(TRSBNList& list, std::string_view line) {
@@ -70,7 +72,7 @@ void ReadStation(TRSBNList& list, std::string_view line) {
     for (;;) {
         const std::size_t bar = line.find('|', from);
         const std::string_view field = line.substr(from, bar - from);
-        if (count < f.size()) f[count] = TrimControls(field);
+        if (count < f.size()) f[count] = TrimBlanks(field);
         ++count;
         if (bar == std::string_view::npos) break;
         from = bar + 1;
@@ -102,7 +104,7 @@ void LoadBeaconsDat(TRSBNList& list, std::string_view bytes, const std::filesyst
         // Lines end with LF, CR LF or CR alone.
         std::size_t eol = text.find_first_of("\r\n", from);
         if (eol == std::string_view::npos) eol = text.size();
-        const std::string_view line = TrimControls(text.substr(from, eol - from));
+        const std::string_view line = TrimBlanks(text.substr(from, eol - from));
         from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
         ++lineNo;
         if (line.empty() || line.front() == '#' || line.front() == ';') continue;

@@ -7,8 +7,8 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
+#include "base/velparser.h"
 #include "files/beacondat.h"
-#include "files/velparser.h"
 
 namespace kestrun {
 

@@ -1,14 +1,13 @@
 #include "files/fpimport.h"
 
-#include <map>
 #include <string>
 
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
-#include "files/coordtext.h"
+#include "base/velparser.h"
 #include "files/planimport.h"
-#include "files/velparser.h"
+#include "files/waypointline.h"
 #include "math/mathem.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -34,13 +33,7 @@ long double ReadCoord(TVelParser& p, bool latitude) {
     return angle;
 }
 
-struct TWaypointLine {
-    std::string Ident;
-    TGeoPoint Pos;
-    int Line = 0;
-};
-
-// A waypoint line after its key; `fs2004` is the layout flag. Returns the line's index.
+// The rest of a waypoint line after "waypoint.N="; `fs2004` is the layout flag.
 //
 //   waypoint.0=UUEE, A, N55* 58.35', E37* 24.68', +000000.00,
 //   |       | |    | |  |         | |
@@ -49,88 +42,57 @@ struct TWaypointLine {
 // The FS2004 layout puts three fields before the identifier:
 //   waypoint.0=, UUEE, , UUEE, A, N55* 58.35', E37* 24.68', +000000.00,
 // The whole waypoint stands on its line: nothing is read from the next one.
-int ReadWaypointLine(TVelParser& p, bool fs2004, TWaypointLine& w) {
-    std::string text;
-    w.Line = p.Line();
-    p.ExpectSymbol('.');
-    p.ReadRun(TVelParser::DigitChars, text);
-    const int n = StrToInt(text);
-    p.ExpectSymbol('=');
+void ReadWaypointLine(TVelParser& p, bool fs2004, TWaypointLine& w) {
     if (fs2004)
         for (int i = 0; i < 3; ++i) p.SkipPastOnLine(',');
-    p.ReadRun(kIdentChars, w.Ident);
+    p.ReadRun(kIdentChars, w.Name);
     p.SkipPastOnLine(',');
     p.SkipPastOnLine(',');
     w.Pos.Lat = ReadCoord(p, true);
     p.SkipPastOnLine(',');
     w.Pos.Lon = ReadCoord(p, false);
     p.SkipLine();
-    return n;
 }
 
 } // namespace
 
 void ImportFlightPlan(TWayPointList& plan, std::istream& in) {
     // The file is read into a plan of its own, so that a broken file leaves the user's plan as
-    // it was; the caller recomputes once at the end. Waypoints are placed by their index,
-    // whatever the order of the lines; a repeated index replaces the earlier line.
+    // it was; the caller recomputes once at the end.
     TWayPointList read(plan.Beacons(), plan.Grid());
-    std::map<int, TWaypointLine> lines;
+    TWaypointLines lines;
     TVelParser p(in);
     bool fs2004 = false;
     std::string run, value;
-    try {
-        do {
-            p.ReadRun(kAppVersionChars, run);
-            // The rest of the pass stays on the line the run began on.
-            p.KeepToLine(true);
-            if (run == "AppVersion") {
-                p.ExpectSymbol('=');
-                p.SkipBlanks();
-                p.ReadValue(value);
-                if (value.empty()) RaiseRangeCheck();
-                if (value[0] == '9') fs2004 = true;
-            }
-            p.ReadRun(kWaypointKeyChars, run);
-            if (run.empty()) {
-                p.SkipLine();
-            } else if (run == "waypoint") {
-                TWaypointLine w;
-                const int n = ReadWaypointLine(p, fs2004, w);
-                lines[n] = std::move(w);
-            }
-            // Any other run: the next pass goes on along the same line.
-        } while (!p.Eof());
-    } catch (EKestrunError& e) {
-        if (e.Line == 0) e.Line = p.Line();
-        throw;
-    }
-    for (const auto& [n, line] : lines) {
-        try {
-            TWayPoint& w = read.AddWayPoint();
-            w.SetName(line.Ident);
-            w.SetPos(line.Pos);
-        } catch (EKestrunError& e) {
-            if (e.Line == 0) e.Line = line.Line;
-            throw;
+    ReadToEnd(p, [&] {
+        p.ReadRun(kAppVersionChars, run);
+        // The rest of the pass stays on the line the run began on.
+        p.KeepToLine(true);
+        if (run == "AppVersion") {
+            p.ExpectSymbol('=');
+            p.SkipBlanks();
+            p.ReadValue(value);
+            if (value.empty()) RaiseRangeCheck();
+            if (value[0] == '9') fs2004 = true;
         }
-    }
+        p.ReadRun(kWaypointKeyChars, run);
+        if (run.empty())
+            p.SkipLine();
+        else if (run == "waypoint")
+            lines.ReadLine(p, [&](TWaypointLine& w) { ReadWaypointLine(p, fs2004, w); });
+        // Any other run: the next pass goes on along the same line.
+    });
+    lines.AddTo(read, [](TWayPoint& w, const TWaypointLine& line) {
+        w.SetName(line.Name);
+        w.SetPos(line.Pos);
+    });
     plan.TakeWayPointsFrom(read);
 }
 
 void ImportFlightPlan(TWayPointList& plan, const std::filesystem::path& path) {
+    const std::string bytes = ReadFileBytes(path);
     try {
-        TFileBuffer bytes = ReadFileBuffer(path);
-        try {
-            ImportFlightPlanLentBytes(plan, bytes, path);
-        } catch (const EKestrunError& e) {
-            // The bytes were lent to the parse, which leaves them changed: a refusal that
-            // names a line is made again from the file as it stands, so that the line is the
-            // file's own. It is the rare way; the common one saves a copy of the whole file.
-            if (e.Line <= 0) throw;
-            const TFileBuffer again = ReadFileBuffer(path);
-            ImportFlightPlanBytes(plan, again.View(), path);
-        }
+        ImportFlightPlanBytes(plan, bytes, path);
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
         throw;

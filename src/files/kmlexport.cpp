@@ -121,7 +121,8 @@ std::string FormatKml(const TWayPointList& plan) {
     for (int i = 0; i < n; ++i) {
         const TRSBNRec* b = plan.BeaconOf(plan[i]);
         if (!b || !placed.insert(plan[i].BeaconIndex).second) continue;
-        Placemark(out, b->Name, Html(BeaconText(plan, plan[i])), "beacon", Point(b->Position));
+        Placemark(out, b->NameOrIdent(), Html(BeaconText(plan, plan[i])), "beacon",
+                  Point(b->Position));
     }
     out += "    </Folder>\r\n";
 
@@ -131,7 +132,7 @@ std::string FormatKml(const TWayPointList& plan) {
         // Flying to or from a beacon, the beacon stands at a waypoint of the leg and the leg
         // has no support point of its own (RSBNSupPoint stays 0, 0).
         if (!HasRSBN(plan, w) || w.RSBNMode != rmSRP) continue;
-        Placemark(out, w.Name + " - " + plan[i + 1].Name + ": " + plan.BeaconOf(w)->Name,
+        Placemark(out, w.Name + " - " + plan[i + 1].Name + ": " + plan.BeaconOf(w)->NameOrIdent(),
                   Html(ModeText(w.RSBNMode)), "beaconLine", Line({w.BeaconPos, w.RSBNSupPoint}));
     }
     out += "    </Folder>\r\n";

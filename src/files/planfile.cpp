@@ -1,7 +1,6 @@
 #include "files/planfile.h"
 
 #include <functional>
-#include <map>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -9,8 +8,8 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
-#include "files/coordtext.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
+#include "files/waypointline.h"
 #include "math/mathem.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -32,23 +31,12 @@ long double ReadStoredAngle(TVelParser& p, bool latitude) {
     return angle;
 }
 
-struct TWaypointLine {
-    std::string Name, Beacon;
-    TGeoPoint Pos;
-    int Line = 0;
-};
-
+// The rest of a waypoint line after "waypoint.N=":
 //   waypoint.1="UUEE", N55*58.35’, E037*24.68’, "Шереметьево"
 //   |       | |      | |          | |           | |
 //   key     N name     latitude     longitude     beacon name (or identifier)
 // The whole waypoint stands on its line: nothing is read from the next one.
-int ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
-    std::string text;
-    w.Line = p.Line();
-    p.ExpectSymbol('.');
-    p.ReadRun(TVelParser::DigitChars, text);
-    const int n = StrToInt(text);
-    p.ExpectSymbol('=');
+void ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
     p.ReadQuotedField(w.Name);
     p.SkipPastOnLine(',');
     const long double lat = ReadStoredAngle(p, true);
@@ -61,7 +49,6 @@ int ReadWaypointLine(TVelParser& p, TWaypointLine& w) {
     if (lon == DegMinToRad(360, 0)) lon = 0;
     w.Pos.Lat = lat;
     w.Pos.Lon = lon;
-    return n;
 }
 
 // The beacons that plan files name: by name, else by identifier (the beacons of a .cfg
@@ -139,9 +126,8 @@ std::string FormatPlanFile(const TWayPointList& plan) {
     for (int i = 0; i < plan.Count(); ++i) {
         const TWayPoint& w = plan[i];
         const TRSBNRec* beacon = plan.BeaconOf(w);
-        // A beacon without a name (as in a .cfg database) is written by its identifier.
         std::string_view beaconName;
-        if (beacon) beaconName = beacon->Name.empty() ? beacon->Ident : beacon->Name;
+        if (beacon) beaconName = beacon->NameOrIdent();
         std::string lat = WayPointLatStr(w.Pos), lon = WayPointLonStr(w.Pos);
         out += Format("waypoint.%d=\"%s\", %s, %s, \"%s\"",
                       {static_cast<long long>(i), std::string_view(w.Name), std::string_view(lat),
@@ -160,49 +146,34 @@ std::vector<TMissingBeacon> OpenPlanFile(TWayPointList& plan, std::istream& in) 
     TWayPointList read(plan.Beacons(), plan.Grid());
     bool haveSupPoint = false;
     TSupPointKind supPoint = plan.SupPoint;
-    // Waypoints are placed by their index, whatever the order of the lines; a repeated index
-    // replaces the earlier line.
-    std::map<int, TWaypointLine> lines;
+    TWaypointLines lines;
     TVelParser p(in);
     std::string key, value;
-    try {
-        do {
-            p.ReadRun(kPlanKeyChars, key);
-            p.KeepToLine(true);
-            if (key == "SupPoint") {
-                p.ExpectSymbol('=');
-                p.SkipBlanks();
-                p.ReadValue(value);
-                haveSupPoint = true;
-                supPoint = UpperCase1251(value) == "TRAVERSE" ? spTraverse : spEndWaypoint;
-                p.SkipLine();
-            } else if (key == "waypoint") {
-                TWaypointLine w;
-                const int n = ReadWaypointLine(p, w);
-                lines[n] = std::move(w);
-            } else {
-                p.SkipLine();
-            }
-        } while (!p.Eof());
-    } catch (EKestrunError& e) {
-        if (e.Line == 0) e.Line = p.Line();
-        throw;
-    }
+    ReadToEnd(p, [&] {
+        p.ReadRun(kPlanKeyChars, key);
+        p.KeepToLine(true);
+        if (key == "SupPoint") {
+            p.ExpectSymbol('=');
+            p.SkipBlanks();
+            p.ReadValue(value);
+            haveSupPoint = true;
+            supPoint = UpperCase1251(value) == "TRAVERSE" ? spTraverse : spEndWaypoint;
+            p.SkipLine();
+        } else if (key == "waypoint") {
+            lines.ReadLine(p, [&](TWaypointLine& w) { ReadWaypointLine(p, w); });
+        } else {
+            p.SkipLine();
+        }
+    });
     TBeaconFinder beacons(plan.Beacons());
     std::vector<TMissingBeacon> missing;
-    for (const auto& [n, line] : lines) {
-        try {
-            TWayPoint& w = read.AddWayPoint();
-            w.SetName(line.Name);
-            w.SetPos(line.Pos);
-            w.SetBeacon(beacons.Find(line.Beacon, line.Pos));
-            if (!line.Beacon.empty() && w.BeaconIndex < 0)
-                missing.push_back({read.Count() - 1, line.Name, line.Beacon});
-        } catch (EKestrunError& e) {
-            if (e.Line == 0) e.Line = line.Line;
-            throw;
-        }
-    }
+    lines.AddTo(read, [&](TWayPoint& w, const TWaypointLine& line) {
+        w.SetName(line.Name);
+        w.SetPos(line.Pos);
+        w.SetBeacon(beacons.Find(line.Beacon, line.Pos));
+        if (!line.Beacon.empty() && w.BeaconIndex < 0)
+            missing.push_back({read.Count() - 1, line.Name, line.Beacon});
+    });
     plan.TakeWayPointsFrom(read);
     if (haveSupPoint) plan.SupPoint = supPoint;
     return missing;

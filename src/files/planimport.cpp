@@ -1,16 +1,13 @@
 #include "files/planimport.h"
 
-#include <cmath>
 #include <sstream>
 #include <string>
 
 #include "base/cp1251.h"
 #include "base/error.h"
-#include "base/fileio.h"
-#include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/fpimport.h"
-#include "files/fsxplan.h"
-#include "files/lnmplan.h"
+#include "files/xmlplan.h"
 #include "files/xplanefms.h"
 #include "plan/fltpln.h"
 
@@ -18,44 +15,14 @@ namespace kestrun {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The name of the first element of an XML text, after the declaration, comments and the
-// document type; empty when there is none.
-std::string_view FirstElementName(std::string_view xml) {
-    std::size_t i = 0;
-    while ((i = xml.find('<', i)) != std::string_view::npos) {
-        std::string_view rest = xml.substr(i);
-        std::size_t end;
-        if (rest.starts_with("<?"))
-            end = rest.find("?>");
-        else if (rest.starts_with("<!--"))
-            end = rest.find("-->");
-        else if (rest.starts_with("<!"))
-            end = rest.find('>');
-        else {
-            std::size_t n = 1;
-            while (n < rest.size() && !IsBlank(rest[n]) && rest[n] != '>' && rest[n] != '/') ++n;
-            return rest.substr(1, n - 1);
-        }
-        if (end == std::string_view::npos) return {};
-        i += end + 1;
-    }
-    return {};
-}
-
 // X-Plane's header: "I" (or "A") on the first line, "3 version" or "1100 Version" on the next.
 bool LooksLikeFms(std::string_view text) {
     std::size_t eol = text.find('\n');
     if (eol == std::string_view::npos) return false;
-    std::string_view first = text.substr(0, eol);
-    while (!first.empty() && IsBlank(first.back())) first.remove_suffix(1);
+    std::string_view first = TrimBlanks(text.substr(0, eol));
     if (first != "I" && first != "A") return false;
     std::string_view second = text.substr(eol + 1);
-    second = second.substr(0, second.find('\n'));
-    while (!second.empty() && IsBlank(second.back())) second.remove_suffix(1);
+    second = TrimBlanks(second.substr(0, second.find('\n')));
     return second.size() > 7 && SameText(second.substr(second.size() - 7), "version");
 }
 
@@ -67,29 +34,17 @@ std::string_view SkipByteOrderMark(std::string_view text) {
 }
 
 TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view bytes) {
-    std::string_view text = SkipByteOrderMark(bytes);
-    const std::string ext = file.extension().string();
-    std::size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) ++first;
-    if (first < text.size() && text[first] == '<') {
-        if (SameText(ext, ".lnmpln") || FirstElementName(text).starts_with("LittleNavmap"))
-            return TPlanFormat::LittleNavmap;
-        return TPlanFormat::FsxXml;
-    }
-    if (SameText(ext, ".fms") || LooksLikeFms(text)) return TPlanFormat::XPlaneFms;
+    if (IsXmlText(bytes)) return TPlanFormat::Xml;
+    if (SameText(file.extension().string(), ".fms") || LooksLikeFms(SkipByteOrderMark(bytes)))
+        return TPlanFormat::XPlaneFms;
     return TPlanFormat::Fs2004;
 }
 
-namespace {
-
-void ImportPlan(TWayPointList& plan, const TXmlPlanBytes& xml, const std::filesystem::path& file) {
-    const std::string_view bytes = xml.Text;
+void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
+                           const std::filesystem::path& file) {
     switch (DetectPlanFormat(file, bytes)) {
-    case TPlanFormat::FsxXml:
-        ImportFsxPlan(plan, xml, file);
-        return;
-    case TPlanFormat::LittleNavmap:
-        ImportLnmPlan(plan, xml, file);
+    case TPlanFormat::Xml:
+        ImportXmlPlan(plan, bytes, file);
         return;
     case TPlanFormat::XPlaneFms:
         ImportXPlaneFms(plan, bytes, file);
@@ -101,18 +56,6 @@ void ImportPlan(TWayPointList& plan, const TXmlPlanBytes& xml, const std::filesy
     std::istringstream in{std::string(bytes)};
     ImportFlightPlan(read, in);
     TakeImportedWayPoints(plan, read, file);
-}
-
-} // namespace
-
-void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
-                           const std::filesystem::path& file) {
-    ImportPlan(plan, bytes, file);
-}
-
-void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
-                               const std::filesystem::path& file) {
-    ImportPlan(plan, TXmlPlanBytes::Lend(bytes.Data(), bytes.Size()), file);
 }
 
 void RaiseNoWaypoints(const std::filesystem::path& file) {
@@ -132,30 +75,6 @@ void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
     // A file that gives no waypoint would otherwise replace the user's plan by an empty one.
     if (read.Count() == 0) RaiseNoWaypoints(file);
     plan.TakeWayPointsFrom(read);
-}
-
-std::string_view TrimControls(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-    return text;
-}
-
-std::optional<long double> ParseDecimal(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    // Checked here so that the program's own conversion, which every reader of positions uses,
-    // cannot fail; longer texts are no coordinate of any plan.
-    if (text.size() > kMaxDecimalLength) return std::nullopt;
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    int digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0 || i != text.size()) return std::nullopt;
-    return StrToFloat(text);
 }
 
 int LineOfOffset(std::string_view text, std::size_t offset) {

@@ -1,25 +1,22 @@
 // Import of flight plans of every kind the program reads: the kind is recognised from the file's
 // content and name, and the bytes go to that kind's reader. Also the small pieces that all
-// these readers share: the refusal of a plan without waypoints, located messages, numbers.
+// these readers share: the refusal of a plan without waypoints, located messages.
 //
-//   kind                        recognised by
-//   FS2002/2004 INI (.pln)      anything not recognised below
-//   FSX/P3D/MSFS XML (.pln)     first non-blank character "<" (after an optional byte-order mark)
-//   Little Navmap (.lnmpln)     XML whose first element is LittleNavmap..., or the extension
-//   X-Plane (.fms)              first lines "I" (or "A") and "... version", or the extension
+//   kind                           recognised by
+//   FS2002/2004 INI (.pln)         anything not recognised below
+//   XML: FSX/P3D/MSFS (.pln),      an XML text (IsXmlText): "<" first, after an optional
+//        Little Navmap (.lnmpln)   byte-order mark and blanks, or UTF-16 or UTF-32
+//   X-Plane (.fms)                 first lines "I" (or "A") and "... version", or the extension
 #pragma once
 
 #include <filesystem>
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace kestrun {
 
-class TFileBuffer;
 class TWayPointList;
 
-enum class TPlanFormat { Fs2004, FsxXml, LittleNavmap, XPlaneFms };
+enum class TPlanFormat { Fs2004, Xml, XPlaneFms };
 
 /// The kind of flight plan held in `bytes`; the file's extension (in any letter case) decides
 /// only where the content does not.
@@ -32,11 +29,6 @@ TPlanFormat DetectPlanFormat(const std::filesystem::path& file, std::string_view
 /// unchanged.
 void ImportFlightPlanBytes(TWayPointList& plan, std::string_view bytes,
                            const std::filesystem::path& file);
-/// The same with bytes the caller no longer needs: an XML plan is parsed in them rather than in
-/// a copy, and leaves them changed; the line of a refusal may then be off (ImportFlightPlan
-/// places it by the file).
-void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
-                               const std::filesystem::path& file);
 
 /// "No waypoint found in file %s".
 [[noreturn]] void RaiseNoWaypoints(const std::filesystem::path& file);
@@ -49,16 +41,6 @@ void ImportFlightPlanLentBytes(TWayPointList& plan, TFileBuffer& bytes,
 /// RaiseNoWaypoints when `read` holds none; the plan is then unchanged.
 void TakeImportedWayPoints(TWayPointList& plan, TWayPointList& read,
                            const std::filesystem::path& file);
-
-/// A text of another program's plan without the blanks and control characters around it, as
-/// the readers take waypoint names (TWayPoint::SetName then keeps what the plan file can hold).
-std::string_view TrimControls(std::string_view text);
-
-/// A plain decimal number: optional sign, digits with at most one "." (blanks around ignored),
-/// converted as StrToFloat converts it; nothing when the text is not one or is longer than
-/// kMaxDecimalLength characters.
-inline constexpr std::size_t kMaxDecimalLength = 40;
-std::optional<long double> ParseDecimal(std::string_view text);
 
 /// The 1-based line of byte `offset` of `text` (lines end with LF; a CR LF counts once).
 int LineOfOffset(std::string_view text, std::size_t offset);

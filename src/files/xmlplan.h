@@ -1,51 +1,72 @@
-// What the readers and writers of XML flight plans share: parsing from memory with a located
-// refusal of malformed text, and the conversion of texts between XML and the program's code page.
+// The XML flight plans, read with pugixml, and the escaping of the program's texts for the XML
+// files it writes. Two kinds of plan, told apart by the document's first element:
+//
+//   FSX, Prepar3D, MSFS 2020/2024 (.pln):
+//   <SimBase.Document>
+//     <FlightPlan.FlightPlan>
+//       <ATCWaypoint id="Hamburg">
+//         <WorldPosition>N53° 38' 1.22",E9° 59' 6.80",+000040.75</WorldPosition>
+//         <ICAO><ICAOIdent>EDDH</ICAOIdent></ICAO>
+//       </ATCWaypoint>
+//       ...
+//
+//   Little Navmap (.lnmpln):
+//   <LittleNavmap>
+//     <Flightplan>
+//       <Waypoints>
+//         <Waypoint>
+//           <Ident>EDDF</Ident>
+//           <Pos Lon="8.546506" Lat="50.024780" Alt="354.00"/>
+//         </Waypoint>
+//         ...
+//
+// The text comes in UTF-8, UTF-16 or UTF-32 (a byte-order mark, or the first character "<",
+// tells which), or in the 8-bit encoding its declaration names: ISO-8859-1, or windows-1251,
+// the program's own code page.
 #pragma once
 
 #include <filesystem>
-
-#include <pugixml.hpp>
-
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "math/geopoint.h"
+
 namespace kestrun {
 
-/// The bytes of an XML plan as its reader gets them. Bytes the caller keeps are parsed from a
-/// copy. Bytes lent by a caller that no longer needs them (Lend) are parsed where they stand,
-/// which saves a copy of the whole file, and are left changed: a line counted in them after
-/// the parse may be off, so such a caller places a refusal by the file itself.
-struct TXmlPlanBytes {
-    TXmlPlanBytes(std::string_view text) : Text(text) {}
-    TXmlPlanBytes(const std::string& text) : Text(text) {}
-    /// `bytes` must be followed by a zero byte (a string's own, a TFileBuffer's), which goes
-    /// with them.
-    static TXmlPlanBytes Lend(char* bytes, std::size_t size) {
-        TXmlPlanBytes lent(std::string_view(bytes, size));
-        lent.Lent = bytes;
-        return lent;
-    }
+class TWayPointList;
 
-    std::string_view Text;
-    char* Lent = nullptr; // Text's own bytes, when they may be changed
-};
+/// Whether the bytes are an XML text: UTF-16 or UTF-32 (with a byte-order mark, or without one
+/// where the first character is "<"), or a text whose first character after an optional UTF-8
+/// byte-order mark and blanks is "<".
+bool IsXmlText(std::string_view bytes);
 
-/// Parses XML held in memory (UTF-8, UTF-16 or Latin-1, with or without a byte-order mark,
-/// as the declaration and the bytes tell). A malformed text is refused with the parser's
-/// description, "Malformed XML: DESCRIPTION", placed at the file and the line where it stopped.
-/// The document refers to the bytes when they are lent: they must outlive it.
-void LoadXmlPlan(pugi::xml_document& doc, const TXmlPlanBytes& bytes,
-                 const std::filesystem::path& file);
+/// Replaces the plan's waypoints by those of an XML flight plan held in memory, in order, with
+/// Name (code page 1251, kept by SetName) and Pos (southern and western values 2*pi minus their
+/// magnitude, as every import keeps them) set:
+/// - Little Navmap, when the first element's name begins with "LittleNavmap": each Waypoint of
+///   Flightplan/Waypoints, Name its Ident (empty when there is none), Pos the Lat and Lon of its
+///   Pos in decimal degrees;
+/// - else FSX, Prepar3D or MSFS: each ATCWaypoint of SimBase.Document/FlightPlan.FlightPlan,
+///   Name its ICAO/ICAOIdent, else its id attribute, Pos its WorldPosition (ParseWorldPosition).
+/// An element's text is all of its character data, also where comments or CDATA sections cut
+/// it. `file` names the file in messages. Refused, at the file and line of the fault: a text
+/// that is not valid in its encoding, malformed XML ("Malformed XML: DESCRIPTION"), a second
+/// element on a plan's path ("A second Waypoints element makes the plan ambiguous"), a waypoint
+/// without a readable position; and, without a line, a plan without waypoints and one whose
+/// waypoints carry no position (MSFS 2024 may write only identifiers, which cannot be placed
+/// without the simulator's navigation database). Beacons and leg values are not set: the caller
+/// recomputes. If an exception is thrown, the plan is unchanged.
+void ImportXmlPlan(TWayPointList& plan, std::string_view bytes, const std::filesystem::path& file);
 
-/// The 1-based line of `node` in the bytes it was parsed from (1 when unknown).
-int LineOfNode(const pugi::xml_node& node, std::string_view bytes);
-
-/// Text of the XML (UTF-8) in code page 1251, the program's text: characters that the code
-/// page lacks become "?".
-std::string XmlText1251(const char* utf8);
-/// The same without a copy where none is needed: an ASCII text (the bytes are the same in both)
-/// is returned as it stands, any other is converted into `buffer`.
-std::string_view XmlText1251(const char* utf8, std::string& buffer);
+/// A WorldPosition (UTF-8) in either form that simulators and planners write; the altitude
+/// after the longitude is not used:
+///   degrees, minutes, seconds   N53° 38' 1.22",E9° 59' 6.80",+000040.75  ("*" for "°" in older
+///                               plans, "," for "." in some)
+///   decimal degrees             54.285833 , -130.444678,+116.0
+/// Nothing when the text is neither, minutes or seconds reach 60, or the latitude exceeds 90
+/// degrees or the longitude 180.
+std::optional<TGeoPoint> ParseWorldPosition(std::string_view text);
 
 /// A text of the program (code page 1251) as XML character data or attribute value, UTF-8:
 /// "&", "<", ">", '"' and "'" as entities, and control characters that XML 1.0 does not allow

@@ -8,6 +8,7 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/planimport.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -15,22 +16,6 @@
 namespace kestrun {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::vector<std::string_view> Tokens(std::string_view line) {
-    std::vector<std::string_view> tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) ++i;
-        if (i > start) tokens.push_back(line.substr(start, i - start));
-    }
-    return tokens;
-}
 
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -54,7 +39,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
         std::size_t eol = text.find_first_of("\r\n", from);
         if (eol == std::string_view::npos) eol = text.size();
-        std::vector<std::string_view> t = Tokens(text.substr(from, eol - from));
+        std::vector<std::string_view> t = SplitBlanks(text.substr(from, eol - from));
         from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
         ++lineNo;
         if (lineNo == 1) {
@@ -65,7 +50,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         }
         if (lineNo == 2) {
             std::optional<long double> version;
-            if (t.size() == 2 && SameText(t[1], "version")) version = ParseDecimal(t[0]);
+            if (t.size() == 2 && SameText(t[1], "version")) version = TryStrToFloat(t[0]);
             if (!version || (*version != 3 && *version < 1100))
                 RaiseOnLine(file, 2,
                             "Not an X-Plane flight plan: the second line must be \"3 version\" "
@@ -82,26 +67,31 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)
         //   |  |   |    |            |         |
         //   type ident via altitude  latitude  longitude
+        // Older "3 version" files carry a sixth field, which is not used; their altitude is a
+        // number, so that a line of the other layout is never read with shifted fields.
         const std::size_t fields = v1100 ? 6 : 5;
-        if (t.size() != fields)
+        const bool extra = !v1100 && t.size() == 6 && TryStrToFloat(t[2]);
+        if (t.size() != fields && !extra)
             RaiseOnLine(file, lineNo,
                         Format(v1100 ? "A waypoint line has 6 fields (type ident via altitude "
                                        "latitude longitude), this one %d"
                                      : "A waypoint line has 5 fields (type ident altitude "
                                        "latitude longitude), this one %d",
                                {static_cast<long long>(t.size())}));
+        std::optional<long double> lat = TryStrToFloat(t[fields - 2]);
+        std::optional<long double> lon = TryStrToFloat(t[fields - 1]);
+        // Exporters of several planners pad the list with empty entries after the waypoints.
+        if (t[0] == "0" && t[1] == "----" && lat == 0 && lon == 0) continue;
         if (!IsWayPointType(t[0]))
             RaiseOnLine(file, lineNo,
                         Format("Unknown waypoint type '%s' (known: 1, 2, 3, 11, 28)",
                                {std::string_view(Utf8ToCp1251(t[0]))}));
-        std::optional<long double> lat = ParseDecimal(t[fields - 2]);
-        std::optional<long double> lon = ParseDecimal(t[fields - 1]);
         if (!lat || !(std::fabs(*lat) <= 90))
             RaiseOnLine(file, lineNo, MsgBadLatitude(Utf8ToCp1251(t[fields - 2])));
         if (!lon || !(std::fabs(*lon) <= 180))
             RaiseOnLine(file, lineNo, MsgBadLongitude(Utf8ToCp1251(t[fields - 1])));
         TWayPoint& w = read.AddWayPoint();
-        w.SetName(TrimControls(Utf8ToCp1251(t[1])));
+        w.SetName(Utf8ToCp1251(t[1]));
         w.SetPos(DegreesToGeoPoint(*lat, *lon));
     }
     if (lineNo < 2)

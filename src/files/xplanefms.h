@@ -23,7 +23,9 @@ class TWayPointList;
 /// in order: Name the ident (code page 1251, SetName), Pos from the latitude and longitude in
 /// decimal degrees (southern and western values 2*pi minus their magnitude). The counts in the
 /// header are not relied on: every waypoint line counts. Waypoint types: 1 airport, 2 NDB, 3 VOR,
-/// 11 fix, 28 latitude/longitude point. `file` names the file in messages. Refuses, with
+/// 11 fix, 28 latitude/longitude point. Padding entries that planners write after the waypoints
+/// ("0 ---- 0 0.000000 0.000000") are passed over, and so is a sixth field of a "3 version"
+/// waypoint line whose altitude is a number. `file` names the file in messages. Refuses, with
 /// the line, a header of neither layout, a waypoint line with another number of fields or
 /// another type, and a position that is not a number or lies beyond 90 or 180 degrees; and a
 /// plan without waypoints. Beacons and leg values are not set: the caller recomputes. If an

@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "math/mathem.h"
 
 namespace kestrun {
@@ -29,10 +30,6 @@ int RoundToInt(Real x) {
     // The default rounding mode rounds ties to even. rint, unlike nearbyint, need not keep
     // the inexact flag, which nothing reads: it costs a tenth.
     return TruncToInt(std::rint(x));
-}
-
-char UpCase(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 /// Left-to-right reader of a coordinate text; reading beyond its end is a range error.
@@ -80,13 +77,6 @@ private:
     std::size_t Pos = 0;
 };
 
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 /// An angle of any stored form folded into its magnitude and hemisphere: true for the
 /// southern/western half (above 180 degrees, negative, or not a number).
 bool FoldAngle(double& a) {
@@ -133,7 +123,7 @@ double ToDegrees(long double rad) {
 } // namespace
 
 bool IsHemisphereAngle(bool latitude, char letter, long double radians) {
-    letter = UpCase(letter);
+    letter = UpperAscii(letter);
     if (letter != (latitude ? 'N' : 'E') && letter != (latitude ? 'S' : 'W')) return false;
     // The limit is computed as the angle is, so that 90 degrees (or 89 and 60 minutes) is
     // exactly the pole; written so that a NaN fails too.
@@ -155,17 +145,17 @@ long double DegMinTextsToRad(std::string_view degrees, std::string_view minutes)
 }
 
 TGeoPoint StrToGeoPoint(std::string_view text) {
-    const std::string_view trimmed = Trim(text);
+    const std::string_view trimmed = TrimBlanks(text);
     TCoordReader r(trimmed);
     r.SkipBlanks();
     const std::size_t latStart = r.Position();
-    const char ns = UpCase(r.Next());
+    const char ns = UpperAscii(r.Next());
     if (ns != 'N' && ns != 'S') Raise(kMsgBadFormat);
     const Real lat = r.Angle();
     const std::string_view latText = trimmed.substr(latStart, r.Position() - latStart);
     r.SkipBlanks();
     const std::size_t lonStart = r.Position();
-    const char ew = UpCase(r.Next());
+    const char ew = UpperAscii(r.Next());
     if (ew != 'E' && ew != 'W') Raise(kMsgBadFormat);
     const Real lon = r.Angle();
     // Whatever follows the longitude's closing mark is ignored.

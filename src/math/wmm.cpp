@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "math/angles.h"
 #include "math/bglmag.h"
 
@@ -28,22 +29,6 @@ constexpr double kWgs84E2 = kWgs84F * (2.0 - kWgs84F);
 
 // Latitudes beyond which the grid variation is given, as the model's own products do.
 constexpr double kGridVarLatDeg = 55.0;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) ++i;
-        if (i > start) fields.push_back(line.substr(start, i - start));
-    }
-    return fields;
-}
 
 // Locale-free and strict: the whole field must be the number.
 bool ParseReal(std::string_view field, double& value) {
@@ -97,7 +82,7 @@ void TWmmModel::ReadCof(std::string_view text, const std::filesystem::path& file
         pos = eol + 1;
         ++lineNo;
         if (line.find('\0') != std::string_view::npos) BadCof(fileName, lineNo, "binary data");
-        std::vector<std::string_view> f = SplitFields(line);
+        std::vector<std::string_view> f = SplitBlanks(line);
         if (f.empty()) continue;
         if (!haveHeader) {
             // "    2025.0            WMM-2025        11/13/2024"

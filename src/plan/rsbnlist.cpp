@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "math/mathem.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -16,8 +17,7 @@ namespace {
 // The first letter of a hemisphere text, upper-cased; an empty text has none.
 char HemisphereLetter(const std::string& hemisphere) {
     if (hemisphere.empty()) RaiseRangeCheck();
-    const char c = hemisphere.front();
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return UpperAscii(hemisphere.front());
 }
 
 // Refuses an angle that no position has: a hemisphere letter of the other axis or none of the

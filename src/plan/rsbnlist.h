@@ -36,6 +36,10 @@ public:
     std::string LonHemisphere, LonDegrees, LonMinutes;
     TGeoPoint Position; // southern latitudes negative, western longitudes 2*pi minus magnitude
 
+    /// The name files give the beacon: its Name, or its Ident when it has none (the beacons
+    /// of a .cfg database).
+    const std::string& NameOrIdent() const { return Name.empty() ? Ident : Name; }
+
     double LegDistance = 0; // km from the end waypoint of the leg the picker is editing
     bool Annotated = false;
     TRSBNMode LegNearness = rmNone;

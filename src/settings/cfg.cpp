@@ -511,6 +511,9 @@ std::string TConfig::SaveToString() const {
 }
 
 void TConfig::SaveToFile(const std::filesystem::path& fileName) const {
+    // The file would be replaced by a new one, which a read-only file does not stop: a file
+    // the user made read-only is the user's word that it stays as it is.
+    if (IsReadOnlyFile(fileName)) RaiseCannotCreateFile(fileName, "the file is read-only");
     // The user's configuration folder does not exist before the first save. A failure here
     // shows as the write's own error.
     std::error_code ec;
@@ -527,14 +530,20 @@ std::filesystem::path LoadStartupConfig(TConfig& config, const std::filesystem::
         // they stand.
     }
     // A damaged file is often one the user edited by hand: it is kept beside the new one
-    // rather than lost.
+    // rather than lost, under a name no earlier damaged file has taken. A file that cannot be
+    // kept is not written at all.
     std::filesystem::path kept;
     std::error_code ec;
     if (std::filesystem::is_regular_file(fileName, ec)) {
-        kept = fileName;
-        kept += ".bak";
+        kept = fileName.native() + ".bak";
+        for (int n = 1; FileExists(kept); ++n)
+            kept = fileName.native() + ".bak." + std::to_string(n);
         std::filesystem::rename(fileName, kept, ec);
-        if (ec) kept.clear();
+        if (ec)
+            RaiseNamingFile("The settings file ", fileName,
+                            " could not be read, nor kept as " + kept.filename().string() + " (" +
+                                ec.message() +
+                                "); it is left as it is, and this run uses the default settings");
     }
     config.SaveToFile(fileName);
     // The file keeps the value as it stood; this run still finds the default beacon file.

@@ -51,7 +51,8 @@ public:
     void LoadFromStream(std::istream& in);
 
     /// Writes all five settings, creating the file's folder when it is missing; on failure the
-    /// previous file of that name is intact.
+    /// previous file of that name is intact. A read-only file is refused with "Cannot create
+    /// file %s" (the reason "the file is read-only").
     void SaveToFile(const std::filesystem::path& fileName) const;
     /// The bytes SaveToFile writes.
     std::string SaveToString() const;
@@ -73,9 +74,11 @@ private:
 /// The start-up read of the settings: a file that cannot be read, for whatever reason, is
 /// replaced by the settings as they stand (an error of that write propagates); in both cases
 /// an empty RSBNBeaconFile then names the default beacon file, in memory only.
-/// A file that exists but cannot be read is first renamed to "RSBN.cfg.bak" (replacing an older
-/// one), so that hand-made settings are not lost; the result is that name, or empty when
-/// nothing was kept. The file is TFileLocations::ConfigFile().
+/// A file that exists but cannot be read is first renamed to "RSBN.cfg.bak" (or "RSBN.cfg.bak.1",
+/// ".bak.2", ... when that is taken), so that hand-made settings are not lost; the result is
+/// that name, or empty when nothing was kept. A file that cannot be renamed is not written:
+/// that is raised, and the settings stay as they stand. The file is
+/// TFileLocations::ConfigFile().
 std::filesystem::path LoadStartupConfig(TConfig& config, const std::filesystem::path& fileName);
 
 } // namespace kestrun

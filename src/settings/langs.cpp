@@ -6,7 +6,7 @@
 
 #include "base/cp1251.h"
 #include "base/fileio.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
 
 namespace kestrun {
 
@@ -18,7 +18,7 @@ struct TTextDef {
 };
 
 // "°" is converted to the byte 0xB0 of code page 1251 with the rest of the text.
-constexpr std::array<TTextDef, TLanguageTexts::kCount> kTexts = {{
+constexpr std::array<TTextDef, TLanguageTexts::kAllCount> kTexts = {{
     {"sMainMenu_mFile", "&File"},
     {"sMainMenu_mOptions", "&Options"},
     {"sMainMenu_mHelp", "&Help"},
@@ -59,6 +59,45 @@ constexpr std::array<TTextDef, TLanguageTexts::kCount> kTexts = {{
     {"sInterface_Language", "Interface language"},
     {"sTotalDist", "Total distance: %4.0f km"},
     {"sFork", "(Summary fork+mag.dec.): %4.1f°. Magnetic course: %4.1f°"},
+    // The windows' other texts. "%1", "%2" stand for what the window puts in.
+    {"sMainMenu_mEdit", "&Edit"},
+    {"sMainMenu_mNew", "&New"},
+    {"sMainMenu_mRecent", "&Recent files"},
+    {"sMainMenu_mUndo", "&Undo"},
+    {"sMainMenu_mRedo", "&Redo"},
+    {"sMainMenu_mCopy", "&Copy"},
+    {"sMainMenu_mPrintPreview", "Print preview..."},
+    {"sMainMenu_mExportPDF", "Export PDF..."},
+    {"sMainMenu_mExport", "Export for the navigator's helper..."},
+    {"sMainMenu_mExportGPX", "Export GPX..."},
+    {"sMainMenu_mExportKML", "Export KML..."},
+    {"sToolBar", "Tool bar"},
+    {"sSupportPoint", "Положение опорной точки"},
+    {"sSupportPoint_EndWaypoint", "К(П)ПМ"},
+    {"sSupportPoint_Traverse", "Траверз"},
+    {"sNoMagDec", "No magdec.bgl: magnetic declination taken as 0"},
+    {"sPositionRefused", "'%1' is not a position: waypoint %2 keeps its position"},
+    {"sMissingBeacon", "Waypoint %1 \"%2\": beacon \"%3\" is not in the beacon database; "
+                       "the leg has no beacon"},
+    {"sConfirm", "Confirm"},
+    {"sExitQuestion", "Вы хотите выйти из программы \"Kestrun\" не сохранив плана?"},
+    {"sSaveQuestion", "The plan has been changed. Save it first?"},
+    {"sButton_Save", "&Save"},
+    {"sButton_Discard", "&Discard"},
+    {"sButton_Cancel", "Cancel"},
+    {"sButton_Ok", "Ok"},
+    {"sButton_Close", "Закрыть"},
+    {"sConfig_Title", "Configure"},
+    {"sConfig_ViewSPPanel", "Показывать панель выбора опорной точки"},
+    {"sBeaconsKept", "The beacon database stays as it was:"},
+    {"sDialog_Import", "Импортировать флайт-план из MSFS2004"},
+    {"sDialog_Open", "Открыть флайт-план с РСБН"},
+    {"sDialog_Save", "Сохранить флайт-план с РСБН"},
+    {"sDialog_ExportNH", "Сохранение флайт-плана для Штурманского помощника"},
+    {"sDialog_ExportPDF", "Export PDF"},
+    {"sDialog_ExportGPX", "Export GPX"},
+    {"sDialog_ExportKML", "Export KML"},
+    {"sDialog_PrintPreview", "Print preview"},
     {"sPrint_Page", "page %d of %d"},
 }};
 
@@ -67,7 +106,11 @@ const std::string kNoText;
 } // namespace
 
 TLanguageTexts::TLanguageTexts() {
-    for (std::size_t i = 0; i < kCount; ++i) Texts_[i] = BuiltIn(i);
+    for (std::size_t i = 0; i < kAllCount; ++i) Texts_[i] = BuiltIn(i);
+}
+
+std::string_view TLanguageTexts::Key(std::size_t i) {
+    return kTexts[i].Key;
 }
 
 const std::array<std::string_view, TLanguageTexts::kCount>& TLanguageTexts::Keys() {
@@ -84,19 +127,19 @@ std::string TLanguageTexts::BuiltIn(std::size_t i) {
 }
 
 std::size_t TLanguageTexts::IndexOf(std::string_view key) {
-    for (std::size_t i = 0; i < kCount; ++i)
+    for (std::size_t i = 0; i < kAllCount; ++i)
         if (SameText(kTexts[i].Key, key)) return i;
-    return kCount;
+    return kAllCount;
 }
 
 const std::string& TLanguageTexts::Get(std::string_view key) const {
     std::size_t i = IndexOf(key);
-    return i < kCount ? Texts_[i] : kNoText;
+    return i < kAllCount ? Texts_[i] : kNoText;
 }
 
 bool TLanguageTexts::Set(std::string_view key, std::string value) {
     std::size_t i = IndexOf(key);
-    if (i == kCount) return false;
+    if (i == kAllCount) return false;
     Texts_[i] = std::move(value);
     return true;
 }

@@ -12,19 +12,26 @@
 
 namespace kestrun {
 
-/// The current value of every interface text, starting with the built-in English values.
-/// Keys match without regard to letter case.
+/// The current value of every interface text, starting with the built-in values. Keys match
+/// without regard to letter case. The first kCount texts are the program's table of 40, built
+/// in English; the kWindowCount after them label the rest of the windows (dialog titles,
+/// questions, buttons, the later commands) and are built in as those windows were laid out, so
+/// that without a language file nothing changes on screen.
 class TLanguageTexts {
 public:
-    static constexpr std::size_t kCount = 41;
+    static constexpr std::size_t kCount = 40;
+    static constexpr std::size_t kWindowCount = 38;
+    static constexpr std::size_t kAllCount = kCount + kWindowCount;
 
     TLanguageTexts();
 
-    /// The keys in table order (sMainMenu_mFile ... sFork, sPrint_Page).
+    /// The keys in table order (sMainMenu_mFile ... sFork).
     static const std::array<std::string_view, kCount>& Keys();
-    /// The built-in value of the text at table position i (code page 1251).
+    /// The key at position i of all the texts (the table's 40, then the windows').
+    static std::string_view Key(std::size_t i);
+    /// The built-in value of the text at position i (code page 1251).
     static std::string BuiltIn(std::size_t i);
-    /// The table position of a key, or kCount when there is none.
+    /// The position of a key, or kAllCount when there is none.
     static std::size_t IndexOf(std::string_view key);
 
     /// The current text of a key; an empty text for a key not in the table.
@@ -40,7 +47,7 @@ public:
     void ReadLanguage(std::istream& in);
 
 private:
-    std::array<std::string, kCount> Texts_;
+    std::array<std::string, kAllCount> Texts_;
 };
 
 /// The path of a language file: the Language folder (TFileLocations::Find(TDataFile::Languages))

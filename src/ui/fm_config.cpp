@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -22,6 +23,7 @@
 #include "ui/fm_main.h"
 #include "ui/qtext.h"
 #include "ui/supportpoint.h"
+#include "ui/uierror.h"
 #include "ui/world.h"
 
 namespace kestrun {
@@ -32,12 +34,22 @@ QString OsText(const std::string& s) {
     return QString::fromStdString(s); // names of files are the operating system's (UTF-8)
 }
 
+// The same records, field for field, in the same order.
+bool SameBeacons(const TRSBNList& a, const TRSBNList& b) {
+    auto fields = [](const TRSBNRec& r) {
+        return std::tie(r.Number, r.Name, r.Ident, r.Extra, r.LatHemisphere, r.LatDegrees,
+                        r.LatMinutes, r.LonHemisphere, r.LonDegrees, r.LonMinutes);
+    };
+    return std::equal(a.Records.begin(), a.Records.end(), b.Records.begin(), b.Records.end(),
+                      [&](const TRSBNRec& x, const TRSBNRec& y) { return fields(x) == fields(y); });
+}
+
 } // namespace
 
 TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     : QDialog(&main), World(world), Main(main) {
     setObjectName(QStringLiteral("fmConfig"));
-    setWindowTitle(QStringLiteral("Configure"));
+    setWindowTitle(ToQ(World.Texts.Get("sConfig_Title")));
     SetUpFixedDialog(*this, Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, QSize(493, 228),
                      QPoint(659, 262));
 
@@ -69,13 +81,6 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     cbViewSPPanel = new QCheckBox(QStringLiteral("Показывать панель выбора опорной точки"), Panel1);
     cbViewSPPanel->setObjectName(QStringLiteral("cbViewSPPanel"));
     cbViewSPPanel->setGeometry(16, 120, 254, 17);
-    // The caption is kept whole in the room left of the radio group: where this font is wider
-    // than the one the window was laid out for, the caption's own font is made smaller.
-    for (QFont f = cbViewSPPanel->font();
-         cbViewSPPanel->sizeHint().width() > cbViewSPPanel->width() && f.pointSizeF() > 6;) {
-        f.setPointSizeF(f.pointSizeF() - 0.5);
-        cbViewSPPanel->setFont(f);
-    }
     connect(cbViewSPPanel, &QCheckBox::toggled, this, [this] { cbViewSPPanelClick(); });
 
     rgSupportPoint = NewSupportPointGroup(Panel1, rgSupportPointItems);
@@ -98,10 +103,11 @@ TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     BitBtn3->setDefault(true);
     connect(BitBtn3, &QPushButton::clicked, this, &TfmConfig::BitBtn3Click);
 
-    // FormCreate: the controls' changes run their click rules, as a click would.
+    // FormCreate: the controls' changes run their click rules, as a click would; what they do
+    // to the plan is part of the start-up, no change of the user's.
     cbViewSPPanel->setChecked(World.Config.ViewSPPanel);
     rgSupportPointItems->button(World.Config.SupPointDef >= 1 ? 1 : 0)->setChecked(true);
-    World.WayPointList.PlanModified = false;
+    Main.Doc.Stack.clear();
 }
 
 void TfmConfig::showEvent(QShowEvent* event) {
@@ -109,16 +115,15 @@ void TfmConfig::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TfmConfig::keyPressEvent(QKeyEvent* event) {
-    // No button answers Esc.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 void TfmConfig::FormActivate() {
+    // The captions follow the interface language.
+    setWindowTitle(ToQ(World.Texts.Get("sConfig_Title")));
+    cbViewSPPanel->setText(ToQ(World.Texts.Get("sConfig_ViewSPPanel")));
+    SetSupportPointCaptions(rgSupportPoint, rgSupportPointItems, World.Texts);
+    BitBtn1->setText(ToQ(World.Texts.Get("sButton_Ok")));
+    BitBtn3->setText(ToQ(World.Texts.Get("sButton_Cancel")));
+    FitCheckBoxCaption();
+
     lbInterfaceLanguage->setText(ToQ(World.Texts.Get("sInterface_Language")));
     lbInterfaceLanguage->adjustSize();
 
@@ -138,6 +143,17 @@ void TfmConfig::FormActivate() {
 
     edRSBNFilePath->setText(OsText(World.Config.RSBNBeaconFile));
     edRSBNFilePath->setCursorPosition(0);
+}
+
+void TfmConfig::FitCheckBoxCaption() {
+    // The caption is kept whole in the room left of the radio group: where this font is wider
+    // than the one the window was laid out for, the caption's own font is made smaller.
+    cbViewSPPanel->setFont(font());
+    for (QFont f = cbViewSPPanel->font();
+         cbViewSPPanel->sizeHint().width() > cbViewSPPanel->width() && f.pointSizeF() > 6;) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        cbViewSPPanel->setFont(f);
+    }
 }
 
 void TfmConfig::btPathFinderClick() {
@@ -184,21 +200,45 @@ void TfmConfig::rgSupportPointClick(int item) {
 }
 
 void TfmConfig::BitBtn1Click() {
-    // Ok closes the window whatever the steps below do; a failing step skips the later ones
-    // and its message reaches the default error handler.
+    // Ok closes the window; each step below runs whatever the others do, and a failing one
+    // reports its message.
     accept();
     const QString language = cbLanguage->currentText();
     World.Config.Language = language.toStdString();
     World.Config.RSBNBeaconFile = edRSBNFilePath->text().toStdString();
-    // Written back to the file the settings were read from (or the user's configuration
-    // folder), never beside the executable, which a user may not write to.
-    World.Config.SaveToFile(World.Locations.ConfigFile());
-    LoadBeaconFile(World.BeaconList, std::filesystem::path(World.Config.RSBNBeaconFile));
-    Main.BeaconsReloaded();
-    World.WayPointList.AutoSelectBeacons();
-    World.WayPointList.CalcPlan();
-    Main.RefreshTotals();
+    try {
+        // Written back to the file the settings were read from (or the user's configuration
+        // folder), never beside the executable, which a user may not write to.
+        World.Config.SaveToFile(World.Locations.ConfigFile());
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+    // The language first, so that a message about the beacons is in it.
     Main.ApplyLanguage(language.toStdString() + ".lng");
+    ReloadBeacons();
+}
+
+void TfmConfig::ReloadBeacons() {
+    // No path names the shipped database, as at start-up.
+    const std::filesystem::path path = World.Config.RSBNBeaconFile.empty()
+                                           ? World.Config.DefaultBeaconFile()
+                                           : std::filesystem::path(World.Config.RSBNBeaconFile);
+    TRSBNList fresh;
+    try {
+        LoadBeaconFile(fresh, path);
+    } catch (const std::exception& e) {
+        ReportMessage(ToQ(World.Texts.Get("sBeaconsKept")) + QLatin1Char('\n') + ErrorMessage(e));
+        return;
+    }
+    // Another file, or the file's content changed: the beacons' places in the list mean other
+    // beacons now, so every leg's is chosen anew. Otherwise every leg keeps its own, also one
+    // chosen by hand.
+    if (path == World.BeaconFile && SameBeacons(fresh, World.BeaconList)) return;
+    Main.BeaconsReloaded();
+    World.BeaconList.Records = std::move(fresh.Records);
+    World.BeaconFile = path;
+    World.WayPointList.AutoSelectBeacons();
+    Main.Doc.Recompute(false);
 }
 
 void TfmConfig::BitBtn3Click() {

@@ -1,7 +1,7 @@
 // The settings window: the interface language, the beacon database, the support-point panel and
 // the default support point. The check box and the radio group take effect at once; Ok writes
-// RSBN.cfg back where it was read, reloads the beacons, chooses them anew, recomputes and
-// applies the language; Cancel drops only the typed language and beacon path.
+// RSBN.cfg back where it was read, reloads the beacons (choosing them anew when the database
+// changed) and applies the language; Cancel, or Escape, drops the typed language and path.
 #pragma once
 
 #include <QDialog>
@@ -46,7 +46,9 @@ public:
     void btPathFinderClick();
     void cbViewSPPanelClick();
     void rgSupportPointClick(int item);
-    /// Ok: the nine steps, which run even when nothing was changed.
+    /// Ok: saves the settings, reloads the beacon database and applies the language. The
+    /// beacons are chosen anew only when the database changed; a database that cannot be read
+    /// is kept as it was, and the rest is done all the same.
     void BitBtn1Click();
     void BitBtn3Click();
 
@@ -56,10 +58,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormActivate();
+    void FitCheckBoxCaption();
+    void ReloadBeacons();
 };
 
 } // namespace kestrun

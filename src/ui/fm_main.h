@@ -1,32 +1,38 @@
-// The main window: tool bar, support-point selector, the two plan grids on two tabs, the totals,
-// the status bar and the menu. RefreshTotals is the one place where the totals, the status bar
-// and the grids are brought up to date after any change of the plan.
+// The main window: tool bar, support-point selector, the two plan grids on tabs, the totals, the
+// status bar and the menu. Every command is one QAction, shared by the menu, the tool bar and
+// its shortcut; every change of the plan goes through the document (Doc), whose undo stack
+// decides the modified mark, and RefreshTotals follows each one.
+//
+//   fm_main.cpp        the window, its actions, captions and remembered state
+//   fm_main_edit.cpp   grid keys, copying, the support point, automatic beacon choice
+//   fm_main_file.cpp   file commands, recent files, dropped files, the unsaved-work question
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <QTranslator>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ui/plandoc.h"
 #include "ui/plangrid.h"
 
 class QAction;
 class QButtonGroup;
-class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QSettings;
 class QTabWidget;
 class QToolBar;
-class QToolButton;
 
 namespace kestrun {
 
 struct TKestrunWorld;
-class TBeaconPicker;
 class TfmConfig;
 class TfmAbout;
 class TfmHelp;
@@ -40,6 +46,8 @@ public:
     ~TfmMain() override;
 
     TKestrunWorld& World;
+    /// The plan as the window edits it; its undo stack's clean state is the modified mark.
+    TPlanDocument Doc;
 
     // The other windows, set by the program's entry after their creation.
     TfmConfig* fmConfig = nullptr;
@@ -50,48 +58,57 @@ public:
     QString CurrentFileName;
     /// The current plan file: the save dialog's file name. Empty: the next save asks for one.
     QString PlanFileName;
+    /// The plans last opened or imported, newest first (at most 8).
+    QStringList RecentFiles;
 
-    /// Rewrites the totals labels and the status bar and repaints both grids.
+    /// Rewrites the totals labels and the status bar.
     void RefreshTotals();
     /// Reads a language file of the Language folder ("Russian.lng") and sets every caption.
     void ApplyLanguage(const std::string& fileName);
-    /// Row count of both grids := number of waypoints + 1.
-    void SetGridRowCounts();
-    /// The beacon database was reloaded: the picker's items follow it.
+    /// Sets every caption of the program's windows from the current interface texts.
+    void ApplyCaptions();
+    /// The current interface text of a key.
+    QString Text(const char* key) const;
+    /// The beacon database was reloaded: an open picker goes, as its items named the old list.
     void BeaconsReloaded();
     /// Selects an item of the support-point selector (0 end waypoint, 1 traverse), which runs
     /// its click rule.
     void SelectSupportPoint(int item);
     /// Shows or hides the support-point selector; the panel under the tool bar follows.
     void ShowSupportPointPanel(bool visible);
+    /// Shows a short note in the first status panel until the next change of the plan.
+    void ShowNote(const QString& text);
 
     /// The title built from the version information: ".:: Kestrun ::.       Version: 1.2;
     /// release: 3; build: 4 (2026-01-31)".
     static QString TitleText(const std::string& fileVersion, const std::string& fileDate);
 
-    /// Asks whether to leave with an unsaved plan; true for OK. Tests replace the message box.
-    std::function<bool(const QString& question)> AskExit;
+    /// The answer to the question before unsaved work would be dropped.
+    enum class TAnswer { Save, Discard, Cancel };
+    /// Asks the question with Save, Discard and Cancel; tests replace the message box.
+    std::function<TAnswer(const QString& question)> Ask;
+    /// Before a command drops a modified plan: asks, and saves when told to. True when the
+    /// command may go on; a cancelled or failed save stops it.
+    bool MaybeSave(const QString& question);
 
     // ---- controls, named as the program names them ----
     QMenuBar* MainMenu = nullptr;
     QMenuBar* HelpMenuBar = nullptr; // at the right end of the menu bar
-    QMenu *mFile = nullptr, *mOptions = nullptr, *mHelp = nullptr;
-    QAction *mImportFP = nullptr, *mOpenRSBN = nullptr, *mSaveRSBN = nullptr,
+    QMenu *mFile = nullptr, *mEdit = nullptr, *mOptions = nullptr, *mHelp = nullptr,
+          *mRecent = nullptr;
+    QAction *mNew = nullptr, *mImportFP = nullptr, *mOpenRSBN = nullptr, *mSaveRSBN = nullptr,
             *mSaveRSBN_as = nullptr, *mPrint = nullptr, *mPrintPreview = nullptr,
             *mExportPDF = nullptr, *mExport = nullptr, *mExportGPX = nullptr, *mExportKML = nullptr,
             *mExit = nullptr;
+    QAction *mUndo = nullptr, *mRedo = nullptr, *mCopy = nullptr;
     QAction *mAutoSelect = nullptr, *mSettings = nullptr, *mRefer = nullptr, *mAbout = nullptr;
     QToolBar* CoolBar1 = nullptr;
-    QToolButton *sbImport = nullptr, *sbOpen = nullptr, *sbSave = nullptr, *sbAutoSelect = nullptr,
-                *sbPrint = nullptr, *sbExportToNH = nullptr;
     QFrame* Panel1 = nullptr;
     QGroupBox* rgSupportPoint = nullptr;
     QButtonGroup* rgSupportPointItems = nullptr;
     QTabWidget* pcMain = nullptr;
     QWidget *tsRSBN = nullptr, *tsNVU = nullptr;
     TPlanGrid *sgRSBN = nullptr, *sgNVU = nullptr;
-    QComboBox* cbRSBNMode = nullptr;
-    TBeaconPicker* cbRSBN = nullptr;
     QFrame* pnInfo = nullptr;
     QLabel *lbTotalDistance = nullptr, *lbFork = nullptr;
     QLabel* StatusPanels[3] = {};
@@ -102,8 +119,10 @@ public:
     void mAboutClick();
     void mReferClick();
     void mExitClick();
+    void mCopyClick();
 
     // File commands (fm_main_file.cpp).
+    void mNewClick();
     void mImportFPClick();
     void mOpenRSBNClick();
     void mSaveRSBNClick();
@@ -114,24 +133,23 @@ public:
     void mExportClick();
     void mExportGPXClick();
     void mExportKMLClick();
-    /// Opens a file named on the command line (as the desktop passes it): a plan file (.rbf in
-    /// any letter case) is opened, any other file imported as a flight plan.
+    /// Opens a file named on the command line, in the recent list or dropped on the window: a
+    /// plan file (.rbf in any letter case) is opened, any other file imported as a flight plan.
+    /// Raises what the reader raises.
     void OpenFile(const QString& fileName);
+    /// The same after the unsaved-work question; an error is shown as every command's is.
+    void OpenFileCommand(const QString& fileName);
 
-    // ---- grid editing and the beacon picker ----
-    QString GridGetEditText(TPlanGrid& grid, int col, int row) override;
-    void GridSetEditText(TPlanGrid& grid, int col, int row, const QString& text,
-                         bool editorOpen) override;
+    // ---- grid editing ----
     bool GridKeyDown(TPlanGrid& grid, QKeyEvent& key) override;
-    void sgRSBNSelectCell(TPlanGrid& grid, int col, int row);
-    /// Lays the beacon picker over the current beacon cell of sgRSBN, with the leg's own beacon
-    /// selected, and gives it the input focus.
-    void OpenBeaconPicker();
-    void cbRSBNDropDown();
-    void cbRSBNChange(int item);
-    void cbRSBNExit();
-    void cbRSBNKeyDown();
     void rgSupportPointClick(int item);
+    /// The copied text: the selected cells of the current grid, or all of it when a single
+    /// cell is selected, tab-separated, with the headings first.
+    QString CopyText() const;
+
+    /// Where the window keeps its own state (geometry, column widths, recent files): a file of
+    /// its own beside RSBN.cfg.
+    QString StateFile() const;
 
 signals:
     /// The window closed: the program ends.
@@ -140,22 +158,33 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void CreateActions();
     void CreateControls();
-    void CreateMenu();
     void FormCreate();
     void FormActivate();
     /// Runs one creation step; a failure is kept until the window is shown.
     void Step(const std::function<void()>& step);
-    void CommitBeacon(int item);
     void ShowPendingMessages();
+    void ReadState();
+    void WriteState() const;
+    void FitIntoScreen();
+    void RebuildRecentMenu();
+    void AddRecentFile(const QString& fileName);
+    TPlanGrid* CurrentGrid() const;
 
+    /// Qt's own texts (file and print dialogs) in the interface language, where Qt has them.
+    void ApplyQtTranslation(const std::string& languageFile);
+
+    QTranslator QtTexts_;
     bool FirstActivation_ = true;
+    bool FrameFitted_ = false; // fitted with the window manager's frame known
     bool ExitConfirmed_ = false;
     bool MessagesQueued_ = false;
-    bool Committing_ = false;
-    int PickerRow_ = 0;
+    QString Note_;
     std::vector<QString> PendingMessages_;
 };
 

@@ -1,23 +1,32 @@
-// The main window's file commands: import, open, save, save as, print, print preview and the
-// exports. Each asks for a file name, hands it to the core's reader or writer and then brings
-// the window's state up to date:
+// The main window's file commands: new, import, open, save, save as, print, print preview and
+// the exports, the recent files and files dropped on the window. Each asks for a file name,
+// hands it to the core's reader or writer and then brings the window's state up to date:
 //
-//   command            PlanModified   CurrentFileName        PlanFileName (the save dialog's)
-//   import             true           the imported file      emptied
-//   open               false          the plan file          the plan file
-//   save, save as      false          the file written       the file written
-//   print, exports     unchanged      unchanged              unchanged
+//   command            modified   CurrentFileName        PlanFileName (the save dialog's)
+//   new                no         emptied                emptied
+//   import             yes        the imported file      emptied
+//   open               no         the plan file          the plan file
+//   save, save as      no         the file written       the file written
+//   print, exports     unchanged  unchanged              unchanged
 //   (the exports: navigator's helper, PDF, GPX, KML)
 //
-// A reader or writer that raises ends the command at that step: the readers leave the plan as
-// it was, and the steps after the failing one (row counts, names, modified mark) do not run.
+// New, import and open replace the plan and forget the undo history; over a modified plan they
+// ask first whether to save it. A reader or writer that raises ends the command at that step:
+// the readers leave the plan as it was, and the steps after the failing one do not run.
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <filesystem>
 
+#include "base/fileio.h"
 #include "files/fpimport.h"
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
@@ -41,10 +50,6 @@ template <class F> void RunCommand(F&& command) {
     } catch (const std::exception& e) {
         ReportError(e);
     }
-}
-
-std::filesystem::path Path(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdString()); // the operating system's form (UTF-8)
 }
 
 /// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
@@ -101,13 +106,13 @@ QString RbfFilter() {
     return Filter(QStringLiteral("RSBN file (*.rbf)"), {QStringLiteral("*.rbf")});
 }
 
-TFileDialogForm odFltPln() {
+TFileDialogForm odFltPln(const QString& title) {
     // Every kind of flight plan the import reads, each as its own entry, and all of them; the
     // import tells them apart by their content. The original's entry comes first.
     const QString pln = QStringLiteral("*.pln"), fms = QStringLiteral("*.fms"),
                   lnm = QStringLiteral("*.lnmpln");
     return {"odFltPln",
-            QStringLiteral("Импортировать флайт-план из MSFS2004"),
+            title,
             {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {pln}),
              Filter(QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)"), {pln}),
              Filter(QStringLiteral("X-Plane flight plan (*.fms)"), {fms}),
@@ -116,24 +121,17 @@ TFileDialogForm odFltPln() {
             QString()};
 }
 
-TFileDialogForm odRSBNFile() {
-    return {"odRSBNFile",
-            QStringLiteral("Открыть флайт-план с РСБН"),
-            {RbfFilter()},
-            QStringLiteral("RBF")};
+TFileDialogForm odRSBNFile(const QString& title) {
+    return {"odRSBNFile", title, {RbfFilter()}, QStringLiteral("RBF")};
 }
 
-TFileDialogForm SaveDialog() {
-    return {"SaveDialog",
-            QStringLiteral("Сохранить флайт-план с РСБН"),
-            {RbfFilter()},
-            QStringLiteral("RBF"),
-            true};
+TFileDialogForm SaveDialog(const QString& title) {
+    return {"SaveDialog", title, {RbfFilter()}, QStringLiteral("RBF"), true};
 }
 
-TFileDialogForm sdExportToNaviHelper() {
+TFileDialogForm sdExportToNaviHelper(const QString& title) {
     return {"sdExportToNaviHelper",
-            QStringLiteral("Сохранение флайт-плана для Штурманского помощника"),
+            title,
             {Filter(QStringLiteral("navi_helper.txt"), {QStringLiteral("navi_helper.txt")})},
             QStringLiteral("txt"),
             true};
@@ -145,14 +143,12 @@ QString PlanFileTarget(const QString& chosen) {
     return chosen.endsWith(QLatin1Char('.')) ? chosen + QStringLiteral("RBF") : chosen;
 }
 
-/// One line per waypoint whose beacon the database lacks.
-QString MissingBeaconsText(const std::vector<TMissingBeacon>& missing) {
+/// One line per waypoint whose beacon the database lacks, from the text `line` ("%1" the
+/// waypoint's number, "%2" its name, "%3" the beacon's).
+QString MissingBeaconsText(const QString& line, const std::vector<TMissingBeacon>& missing) {
     QStringList lines;
     for (const TMissingBeacon& m : missing)
-        lines << QStringLiteral("Waypoint %1 \"%2\": beacon \"%3\" is not in the beacon database; "
-                                "the leg has no beacon")
-                     .arg(m.WayPoint + 1)
-                     .arg(ToQ(m.Name), ToQ(m.BeaconName));
+        lines << line.arg(m.WayPoint + 1).arg(ToQ(m.Name), ToQ(m.BeaconName));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -171,6 +167,18 @@ QString AskExportName(QWidget* parent, const char* name, const QString& title, c
     return AskFileName(parent, form, ExportName(current, ext));
 }
 
+/// Whether an export may be written to `file`: a file that is there already is replaced only when
+/// the user says so.
+bool MayReplace(QWidget* parent, const QString& title, const QString& file) {
+    if (!FileExists(QToPath(file))) return true;
+    QMessageBox box(QMessageBox::Question, title,
+                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("ReplaceQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 /// An export command: asks where the file goes, then writes it there; a refusal or an error is
 /// reported as every command's is.
 template <class Write>
@@ -178,53 +186,91 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
                const QString& ext, const QString& current, Write&& write) {
     RunCommand([&] {
         const QString file = AskExportName(parent, name, title, shown, ext, current);
-        if (!file.isEmpty()) write(file);
+        if (!file.isEmpty() && MayReplace(parent, title, file)) write(file);
     });
 }
 
 void ImportFP(TfmMain& m, const QString& name) {
-    ImportFlightPlan(m.World.WayPointList, Path(name));
+    m.Doc.Replace([&] { ImportFlightPlan(m.World.WayPointList, QToPath(name)); }, false);
     m.PlanFileName.clear(); // the next save asks for a name
-    m.SetGridRowCounts();
     m.CurrentFileName = name;
-    m.World.WayPointList.CalcPlan();
     m.RefreshTotals();
 }
 
 void OpenRSBN(TfmMain& m, const QString& name) {
-    const std::vector<TMissingBeacon> missing = OpenPlanFile(m.World.WayPointList, Path(name));
+    std::vector<TMissingBeacon> missing;
+    m.Doc.Replace([&] { missing = OpenPlanFile(m.World.WayPointList, QToPath(name)); }, true);
     m.PlanFileName = name;
-    m.SetGridRowCounts();
-    m.World.WayPointList.CalcPlan();
-    m.World.WayPointList.PlanModified = false;
     m.CurrentFileName = m.PlanFileName;
     m.RefreshTotals();
     // A later save would drop these names for good, so the user hears of them now.
-    if (!missing.empty()) ReportMessage(MissingBeaconsText(missing));
+    if (!missing.empty()) ReportMessage(MissingBeaconsText(m.Text("sMissingBeacon"), missing));
 }
 
 /// Writes the plan file; from then on it is the plan's file and the plan counts as saved.
 void SaveRSBN(TfmMain& m, const QString& name) {
-    SavePlanFile(m.World.WayPointList, Path(name));
+    SavePlanFile(m.World.WayPointList, QToPath(name));
     m.PlanFileName = name;
     m.CurrentFileName = name;
-    m.World.WayPointList.PlanModified = false;
+    m.Doc.MarkSaved();
     m.RefreshTotals();
 }
 
+/// The kinds of file a drop or the command line hands over: plan files and flight plans.
+bool IsPlanKind(const QString& name) {
+    for (const char* ext : {".rbf", ".pln", ".fms", ".lnmpln"})
+        if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+constexpr int kRecentFiles = 8;
+
 } // namespace
+
+bool TfmMain::MaybeSave(const QString& question) {
+    if (!Doc.Modified()) return true;
+    switch (Ask(question)) {
+    case TAnswer::Discard:
+        return true;
+    case TAnswer::Cancel:
+        return false;
+    case TAnswer::Save:
+        mSaveRSBNClick();
+        return !Doc.Modified(); // a cancelled or failed save stops the command
+    }
+    return false;
+}
+
+void TfmMain::mNewClick() {
+    if (!MaybeSave(Text("sSaveQuestion"))) return;
+    Doc.Replace(
+        [&] {
+            World.WayPointList.Clear();
+            World.WayPointList.AddWayPoint();
+        },
+        true);
+    PlanFileName.clear();
+    CurrentFileName.clear();
+    RefreshTotals();
+}
 
 void TfmMain::mImportFPClick() {
     RunCommand([&] {
-        const QString name = AskFileName(this, odFltPln(), QString());
-        if (!name.isEmpty()) ImportFP(*this, name);
+        if (!MaybeSave(Text("sSaveQuestion"))) return;
+        const QString name = AskFileName(this, odFltPln(Text("sDialog_Import")), QString());
+        if (name.isEmpty()) return;
+        ImportFP(*this, name);
+        AddRecentFile(name);
     });
 }
 
 void TfmMain::mOpenRSBNClick() {
     RunCommand([&] {
-        const QString name = AskFileName(this, odRSBNFile(), PlanFileName);
-        if (!name.isEmpty()) OpenRSBN(*this, name);
+        if (!MaybeSave(Text("sSaveQuestion"))) return;
+        const QString name = AskFileName(this, odRSBNFile(Text("sDialog_Open")), PlanFileName);
+        if (name.isEmpty()) return;
+        OpenRSBN(*this, name);
+        AddRecentFile(name);
     });
 }
 
@@ -234,6 +280,45 @@ void TfmMain::OpenFile(const QString& fileName) {
         OpenRSBN(*this, name);
     else
         ImportFP(*this, name);
+    AddRecentFile(name);
+}
+
+void TfmMain::OpenFileCommand(const QString& fileName) {
+    RunCommand([&] {
+        if (MaybeSave(Text("sSaveQuestion"))) OpenFile(fileName);
+    });
+}
+
+void TfmMain::AddRecentFile(const QString& fileName) {
+    RecentFiles.removeAll(fileName);
+    RecentFiles.prepend(fileName);
+    while (RecentFiles.size() > kRecentFiles) RecentFiles.removeLast();
+    RebuildRecentMenu();
+}
+
+void TfmMain::RebuildRecentMenu() {
+    mRecent->clear();
+    for (qsizetype i = 0; i < RecentFiles.size(); ++i) {
+        const QString file = RecentFiles[i];
+        QAction* a = mRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file));
+        connect(a, &QAction::triggered, this, [this, file] { OpenFileCommand(file); });
+    }
+    mRecent->setEnabled(!RecentFiles.isEmpty());
+}
+
+void TfmMain::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls[0].isLocalFile() && IsPlanKind(urls[0].toLocalFile()))
+        event->acceptProposedAction();
+}
+
+void TfmMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls[0].isLocalFile()) return;
+    event->acceptProposedAction();
+    // The question and the dialogs come after the drop has ended.
+    const QString file = urls[0].toLocalFile();
+    QTimer::singleShot(0, this, [this, file] { OpenFileCommand(file); });
 }
 
 void TfmMain::mSaveRSBNClick() {
@@ -248,7 +333,7 @@ void TfmMain::mSaveRSBNClick() {
 
 void TfmMain::mSaveRSBN_asClick() {
     RunCommand([&] {
-        const QString name = AskFileName(this, SaveDialog(), PlanFileName);
+        const QString name = AskFileName(this, SaveDialog(Text("sDialog_Save")), PlanFileName);
         if (name.isEmpty()) return;
         // Later saves go to the file written, never to a second file named as typed ("plan.").
         SaveRSBN(*this, PlanFileTarget(name));
@@ -257,10 +342,10 @@ void TfmMain::mSaveRSBN_asClick() {
 
 void TfmMain::mExportClick() {
     RunCommand([&] {
-        const QString name =
-            AskFileName(this, sdExportToNaviHelper(), QStringLiteral("navi_helper.txt"));
+        const QString name = AskFileName(this, sdExportToNaviHelper(Text("sDialog_ExportNH")),
+                                         QStringLiteral("navi_helper.txt"));
         if (name.isEmpty()) return;
-        ExportNaviHelper(World.WayPointList, Path(name));
+        ExportNaviHelper(World.WayPointList, QToPath(name));
     });
 }
 
@@ -279,6 +364,7 @@ void TfmMain::mPrintPreviewClick() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(Text("sDialog_PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
         // The preview paints from inside its own drawing, where an error cannot travel on.
         try {
@@ -292,7 +378,7 @@ void TfmMain::mPrintPreviewClick() {
 }
 
 void TfmMain::mExportPDFClick() {
-    RunExport(this, "sdExportPDF", QStringLiteral("Export PDF"), QStringLiteral("PDF file (*.pdf)"),
+    RunExport(this, "sdExportPDF", Text("sDialog_ExportPDF"), QStringLiteral("PDF file (*.pdf)"),
               QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
                                 World.Texts.Get("sPrint_Page"), name);
@@ -300,15 +386,15 @@ void TfmMain::mExportPDFClick() {
 }
 
 void TfmMain::mExportGPXClick() {
-    RunExport(this, "sdExportGPX", QStringLiteral("Export GPX"),
-              QStringLiteral("GPX route (*.gpx)"), QStringLiteral("gpx"), CurrentFileName,
-              [&](const QString& name) { ExportGpx(World.WayPointList, Path(name)); });
+    RunExport(this, "sdExportGPX", Text("sDialog_ExportGPX"), QStringLiteral("GPX route (*.gpx)"),
+              QStringLiteral("gpx"), CurrentFileName,
+              [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportKMLClick() {
-    RunExport(this, "sdExportKML", QStringLiteral("Export KML"), QStringLiteral("KML file (*.kml)"),
+    RunExport(this, "sdExportKML", Text("sDialog_ExportKML"), QStringLiteral("KML file (*.kml)"),
               QStringLiteral("kml"), CurrentFileName,
-              [&](const QString& name) { ExportKml(World.WayPointList, Path(name)); });
+              [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
 }
 
 } // namespace kestrun

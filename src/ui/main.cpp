@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "ui/fm_splash.h"
+#include "ui/qtext.h"
 #include "ui/startup.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrun"));
+    // The desktop entry this program is started from: its icon and name in the task bar.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrun"));
     app.setQuitOnLastWindowClosed(false);
 
     TKestrunWorld world(TFileLocations::FromProcess());
@@ -34,7 +37,7 @@ int main(int argc, char** argv) {
     windows.fmMain->show();
     // A file handed over by the desktop ("kestrun route.pln"), opened once the window is up.
     if (argc > 1) {
-        const QString file = QString::fromLocal8Bit(argv[1]);
+        const QString file = PathToQ(argv[1]);
         QTimer::singleShot(0, windows.fmMain.get(), [&windows, file] {
             try {
                 windows.fmMain->OpenFile(file);

@@ -8,8 +8,11 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStylePainter>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include "base/numconv.h"
+#include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
 #include "ui/qtext.h"
 
@@ -96,8 +99,8 @@ void TBeaconPickerModel::Rebuild() {
 
 // ---- picker ----
 
-TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
-    : QComboBox(parent), Model_(beacons) {
+TBeaconPicker::TBeaconPicker(TRSBNList& beacons, QWidget* parent)
+    : QComboBox(parent), Beacons_(beacons), Model_(beacons) {
     setObjectName(QStringLiteral("cbRSBN"));
     setEditable(false);
     auto* style = new TDropDownStyle;
@@ -115,30 +118,73 @@ TBeaconPicker::TBeaconPicker(const TRSBNList& beacons, QWidget* parent)
     setView(list);
     setModel(&Model_);
     setItemDelegate(new TBeaconItemDelegate(*this));
+    connect(this, &QComboBox::activated, this, [this] {
+        Picked_ = true;
+        emit Picked();
+    });
+}
+
+void TBeaconPicker::SetLeg(const TWayPointList& plan, int number) {
+    Plan_ = &plan;
+    Number_ = number;
 }
 
 void TBeaconPicker::showPopup() {
-    emit DropDown();
+    if (Plan_ && Number_ >= 1 && Number_ + 1 <= Plan_->Count())
+        Beacons_.AnnotateBeacons((*Plan_)[Number_ - 1], (*Plan_)[Number_]);
+    else
+        Beacons_.ClearBeaconAnnotations();
     DroppedDown_ = true;
     QComboBox::showPopup();
+    // However the list closes, its window hides; a choice has been made by then or never is.
+    QWidget* list = view()->window();
+    if (list != window()) list->installEventFilter(this);
 }
 
-void TBeaconPicker::hidePopup() {
-    DroppedDown_ = false;
-    QComboBox::hidePopup();
-}
-
-void TBeaconPicker::focusOutEvent(QFocusEvent* event) {
-    QComboBox::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && !view()->isVisible()) emit Exited();
+bool TBeaconPicker::eventFilter(QObject* object, QEvent* event) {
+    if (event->type() == QEvent::Hide && object == view()->window() && DroppedDown_) {
+        DroppedDown_ = false;
+        // The choice (activated) follows the hiding of the list.
+        QTimer::singleShot(0, this, [this] {
+            if (!Picked_) emit Cancelled();
+        });
+    }
+    return QComboBox::eventFilter(object, event);
 }
 
 void TBeaconPicker::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit EnterPressed();
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // Alt+Down drops the list down; the other moves are the grid's.
+        if (event->key() == Qt::Key_Down && event->modifiers() & Qt::AltModifier) break;
+        event->ignore();
+        return;
+    default:
+        break;
+    }
+    // Typing searches the dropped-down list.
+    const QString text = event->text();
+    if (!text.isEmpty() && text[0].isPrint() && text != QStringLiteral(" ")) {
+        showPopup();
+        view()->keyboardSearch(text);
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_F4 || event->key() == Qt::Key_Down ||
+        event->key() == Qt::Key_Space) {
+        showPopup();
         return;
     }
     QComboBox::keyPressEvent(event);
+}
+
+void TBeaconPicker::wheelEvent(QWheelEvent* event) {
+    event->ignore(); // the grid under it scrolls
 }
 
 void TBeaconPicker::paintEvent(QPaintEvent*) {

@@ -10,6 +10,7 @@
 namespace kestrun {
 
 class TRSBNList;
+class TWayPointList;
 
 enum TPickerRole {
     /// The text the picker draws: "Name, [Ident]" and " (123 km)" for an annotated beacon.
@@ -33,35 +34,40 @@ private:
     const TRSBNList* Beacons_;
 };
 
-/// The picker `cbRSBN`.
+/// The picker `cbRSBN`: the editor of a beacon cell. It opens dropped down; choosing an item
+/// commits it (Picked), closing the list in any other way (Escape, a click elsewhere) changes
+/// nothing (Cancelled). Closed, it takes no arrow key and no wheel turn: they belong to the grid.
 class TBeaconPicker : public QComboBox {
     Q_OBJECT
 public:
-    TBeaconPicker(const TRSBNList& beacons, QWidget* parent = nullptr);
+    TBeaconPicker(TRSBNList& beacons, QWidget* parent = nullptr);
 
     TBeaconPickerModel& Model() { return Model_; }
+    /// The leg the picker edits: from waypoint `number` of `plan` to the next one, if any.
+    void SetLeg(const TWayPointList& plan, int number);
     /// Whether the list is dropped down (annotations are drawn only then).
     bool DroppedDown() const { return DroppedDown_; }
 
+    /// Annotates the beacons against the leg (distances, marks), then drops the list down.
     void showPopup() override;
-    void hidePopup() override;
 
 signals:
-    /// The list is about to drop down.
-    void DropDown();
-    /// The picker lost the input focus (not to its own list).
-    void Exited();
-    /// Enter pressed in the picker.
-    void EnterPressed();
+    void Picked();
+    void Cancelled();
 
 protected:
-    void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    TRSBNList& Beacons_;
     TBeaconPickerModel Model_;
+    const TWayPointList* Plan_ = nullptr;
+    int Number_ = 0;
     bool DroppedDown_ = false;
+    bool Picked_ = false;
 };
 
 /// Draws the picker's items with their annotations: "(^)", "(v)" on lime for a beacon at an end

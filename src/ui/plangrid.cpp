@@ -8,7 +8,11 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "base/error.h"
+#include "math/tools.h"
 #include "plan/fltpln.h"
+#include "ui/picker.h"
+#include "ui/plandoc.h"
 #include "ui/qtext.h"
 #include "ui/uierror.h"
 
@@ -18,10 +22,6 @@ namespace {
 
 // Rows take the height of a combo box, so that the beacon picker laid over a cell fills it.
 constexpr int kRowHeight = 21;
-
-// Columns of both tables that the editor may open on: the name and the coordinates.
-constexpr int kNameCol = 2;
-constexpr int kCoordsCol = 3;
 
 constexpr QRgb kEvenRowColour = qRgb(215, 240, 255);
 constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
@@ -34,6 +34,13 @@ template <class F> void Guard(F&& f) {
     } catch (const std::exception& e) {
         ReportError(e);
     }
+}
+
+// A name keeps everything as typed but the Latin letters, which become capitals.
+std::string UpperLatin(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
 }
 
 TPlanGrid* GridOf(const QWidget* w) {
@@ -104,6 +111,26 @@ bool NoModifier(const QKeyEvent& event) {
     return (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
+std::optional<TGeoPoint> TypedPosition(const std::string& cp1251) {
+    // Untyped positions of the mask come back as blanks: each becomes a zero, except the blank
+    // that separates the latitude from the longitude.
+    std::string text = cp1251;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == ' ' && !(i + 1 < text.size() && (text[i + 1] == 'E' || text[i + 1] == 'W')))
+            text[i] = '0';
+    // "N55°58.35’ E037°24.68’": the tens of the minutes stand after each degree sign. The
+    // parser carries 60 minutes and more into the degrees, as files may write them; typed,
+    // they are a slip.
+    for (std::size_t deg = text.find('\xB0'); deg != std::string::npos;
+         deg = text.find('\xB0', deg + 1))
+        if (deg + 1 < text.size() && text[deg + 1] >= '6' && text[deg + 1] <= '9') return {};
+    try {
+        return StrToGeoPoint(text);
+    } catch (const EKestrunError&) {
+        return {};
+    }
+}
+
 bool IsLowerLatinKey(const QKeyEvent& event) {
     const QString t = event.text();
     return t.size() == 1 && t[0] >= QLatin1Char('a') && t[0] <= QLatin1Char('z');
@@ -111,30 +138,93 @@ bool IsLowerLatinKey(const QKeyEvent& event) {
 
 // ---- model ----
 
-TPlanGridModel::TPlanGridModel(const TWayPointList& plan, std::vector<TColDescript> columns,
+TPlanGridModel::TPlanGridModel(TPlanDocument& doc, std::vector<TColDescript> columns,
                                QObject* parent)
-    : QAbstractTableModel(parent), Plan_(&plan), Columns_(std::move(columns)) {}
+    : QAbstractTableModel(parent), Doc_(doc), Columns_(std::move(columns)) {
+    connect(&doc, &TPlanDocument::Changed, this, [this] {
+        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    });
+    connect(&doc, &TPlanDocument::AboutToInsert, this,
+            [this](int i) { beginInsertRows({}, i, i); });
+    connect(&doc, &TPlanDocument::Inserted, this, [this] { endInsertRows(); });
+    connect(&doc, &TPlanDocument::AboutToRemove, this,
+            [this](int i) { beginRemoveRows({}, i, i); });
+    connect(&doc, &TPlanDocument::Removed, this, [this] { endRemoveRows(); });
+    connect(&doc, &TPlanDocument::AboutToReset, this, [this] { beginResetModel(); });
+    connect(&doc, &TPlanDocument::ResetDone, this, [this] { endResetModel(); });
+}
+
+const TWayPointList& TPlanGridModel::Plan() const {
+    return Doc_.Plan;
+}
 
 int TPlanGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : RowCount_ - 1;
+    return parent.isValid() ? 0 : Doc_.Plan.Count();
 }
 
 int TPlanGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(Columns_.size());
 }
 
+TCellContent TPlanGridModel::Content(int col) const {
+    return col >= 0 && col < columnCount() ? Columns_[static_cast<std::size_t>(col)].Content
+                                           : ccMarker;
+}
+
+int TPlanGridModel::Column(TCellContent content) const {
+    for (int c = 0; c < columnCount(); ++c)
+        if (Content(c) == content) return c;
+    return -1;
+}
+
 QVariant TPlanGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) return {};
+    if (!index.isValid() || index.row() >= rowCount()) return {};
     const int row = index.row() + 1;
-    const TCellContent content = Columns_[static_cast<std::size_t>(index.column())].Content;
+    const TCellContent content = Content(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return ToQ(CellText(*Plan_, row, content));
+        return ToQ(CellText(Plan(), row, content));
     case GreyRole:
-        return CellGrey(*Plan_, row, content);
+        return CellGrey(Plan(), row, content);
+    case Qt::EditRole: {
+        const TWayPoint& w = Plan()[index.row()];
+        if (content == ccName) return ToQ(w.Name);
+        if (content == ccCoords) return ToQ(GeoPointToStr(w.Pos));
+        if (content == ccBeacon) return Plan().BeaconOf(w) ? w.BeaconIndex : -1;
+        return {};
+    }
     default:
         return {};
     }
+}
+
+bool TPlanGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    const int number = index.row() + 1;
+    bool taken = false;
+    Guard([&] {
+        switch (Content(index.column())) {
+        case ccName:
+            Doc_.SetName(number, UpperLatin(FromQ(value.toString())));
+            taken = true;
+            break;
+        case ccCoords:
+            if (const auto pos = TypedPosition(FromQ(value.toString()))) {
+                Doc_.SetPos(number, *pos);
+                taken = true;
+            } else {
+                emit PositionRefused(value.toString(), number);
+            }
+            break;
+        case ccBeacon:
+            Doc_.SetBeacon(number, value.toInt());
+            taken = true;
+            break;
+        default:
+            break;
+        }
+    });
+    return taken;
 }
 
 QVariant TPlanGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -146,21 +236,9 @@ QVariant TPlanGridModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags TPlanGridModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == kNameCol || index.column() == kCoordsCol) f |= Qt::ItemIsEditable;
+    const TCellContent c = Content(index.column());
+    if (c == ccName || c == ccCoords || (c == ccBeacon && BeaconsEditable)) f |= Qt::ItemIsEditable;
     return f;
-}
-
-void TPlanGridModel::SetRowCount(int rows) {
-    rows = std::max(rows, 1);
-    if (rows > RowCount_) {
-        beginInsertRows({}, RowCount_ - 1, rows - 2);
-        RowCount_ = rows;
-        endInsertRows();
-    } else if (rows < RowCount_) {
-        beginRemoveRows({}, rows - 1, RowCount_ - 2);
-        RowCount_ = rows;
-        endRemoveRows();
-    }
 }
 
 void TPlanGridModel::SetCaption(int col, const std::string& caption) {
@@ -170,14 +248,16 @@ void TPlanGridModel::SetCaption(int col, const std::string& caption) {
 
 // ---- view ----
 
-TPlanGrid::TPlanGrid(const QString& objectName, const TWayPointList& plan,
-                     std::vector<TColDescript> columns, IPlanGridHandler& handler, QWidget* parent)
-    : QTableView(parent), Model_(plan, std::move(columns)), Handler_(handler) {
+TPlanGrid::TPlanGrid(const QString& objectName, TPlanDocument& doc,
+                     std::vector<TColDescript> columns, IPlanGridHandler& handler,
+                     TRSBNList* beacons, QWidget* parent)
+    : QTableView(parent), Model_(doc, std::move(columns)), Handler_(handler), Beacons_(beacons) {
     setObjectName(objectName);
+    Model_.BeaconsEditable = beacons != nullptr;
     setHorizontalHeader(new TPlanGridHeader(Qt::Horizontal, this));
     setModel(&Model_);
     setItemDelegate(new TPlanGridDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                     QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(true);
@@ -203,8 +283,6 @@ TPlanGrid::TPlanGrid(const QString& objectName, const TWayPointList& plan,
         h->resizeSection(
             c, static_cast<int>(Model_.Columns()[static_cast<std::size_t>(c)].Width * scale + 0.5));
     connect(h, &QHeaderView::sectionMoved, this, &TPlanGrid::KeepColumnsInPlace);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &TPlanGrid::Scrolled);
     SetCurrent(1, 1);
 }
 
@@ -223,6 +301,10 @@ void TPlanGrid::SetCurrent(int row, int col) {
     if (i.isValid()) setCurrentIndex(i);
 }
 
+TBeaconPicker* TPlanGrid::Picker() const {
+    return qobject_cast<TBeaconPicker*>(Editor_.data());
+}
+
 void TPlanGrid::CloseEditor() {
     if (QWidget* e = Editor_.data()) {
         commitData(e);
@@ -230,18 +312,40 @@ void TPlanGrid::CloseEditor() {
     }
 }
 
+bool TPlanGrid::OnPickerCell() const {
+    return Beacons_ && currentIndex().isValid() && Model_.Content(Col()) == ccBeacon;
+}
+
+bool TPlanGrid::OpenPicker() {
+    if (!OnPickerCell()) return false;
+    if (!Picker() && !edit(currentIndex(), AllEditTriggers, nullptr)) return false;
+    if (TBeaconPicker* p = Picker()) p->showPopup();
+    return Picker() != nullptr;
+}
+
+bool TPlanGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // A click on a beacon cell drops the picker down (mouseReleaseEvent); the view's own click
+    // triggers would only lay a closed one over the cell.
+    if (Beacons_ && index.isValid() && Model_.Content(index.column()) == ccBeacon &&
+        (trigger == DoubleClicked || trigger == SelectedClicked || trigger == EditKeyPressed))
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
 void TPlanGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     if (editor == Editor_.data()) Editor_.clear();
+    // The picker's list may have had the focus rather than the picker: the grid takes it back
+    // from either.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool refocus = qobject_cast<TBeaconPicker*>(editor) &&
+                         (!focus || focus == editor || editor->isAncestorOf(focus));
     QTableView::closeEditor(editor, hint);
+    if (refocus) setFocus();
 }
 
 void TPlanGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     viewport()->update(); // the row marker moves with the current row
-}
-
-void TPlanGrid::RepaintAll() {
-    viewport()->update();
 }
 
 void TPlanGrid::keyPressEvent(QKeyEvent* event) {
@@ -259,20 +363,25 @@ void TPlanGrid::keyPressEvent(QKeyEvent* event) {
     bool handled = false;
     Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
     if (handled) return;
+    const int k = event->key();
+    const bool enter = k == Qt::Key_Return || k == Qt::Key_Enter;
+    if (OnPickerCell() &&
+        (enter || k == Qt::Key_F4 || (k == Qt::Key_Down && event->modifiers() & Qt::AltModifier))) {
+        OpenPicker();
+        return;
+    }
     // Enter opens the editor on a cell that can be edited.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        state() != EditingState && (currentIndex().flags() & Qt::ItemIsEditable)) {
-        edit(currentIndex());
+    if (enter && state() != EditingState && (currentIndex().flags() & Qt::ItemIsEditable)) {
+        QTableView::edit(currentIndex());
         return;
     }
     QTableView::keyPressEvent(event);
 }
 
-void TPlanGrid::mousePressEvent(QMouseEvent* event) {
-    const QModelIndex before = currentIndex();
-    QTableView::mousePressEvent(event);
-    if (before.isValid() && indexAt(event->position().toPoint()) == before)
-        emit CurrentCellPressed();
+void TPlanGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()) == currentIndex())
+        OpenPicker();
 }
 
 void TPlanGrid::KeepColumnsInPlace(int, int oldVisual, int newVisual) {
@@ -307,7 +416,8 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
         p->restore();
         return;
     }
-    const bool selected = grid->currentIndex() == index && grid->hasFocus();
+    const bool selected = grid->hasFocus() && (grid->currentIndex() == index ||
+                                               grid->selectionModel()->isSelected(index));
     QColor back, text;
     if (selected) {
         back = pal.color(QPalette::Highlight);
@@ -338,37 +448,49 @@ void TPlanGridDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
 QWidget* TPlanGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const {
     TPlanGrid* grid = GridOf(parent);
-    auto* editor = new QLineEdit(parent);
-    editor->setFrame(false);
-    if (index.column() == kCoordsCol) editor->setInputMask(CoordEditMask());
-    const int col = index.column(), row = index.row() + 1;
-    connect(editor, &QLineEdit::textChanged, editor, [grid, col, row, editor](const QString&) {
-        Guard(
-            [&] { grid->Handler().GridSetEditText(*grid, col, row, editor->displayText(), true); });
-    });
+    QWidget* editor = nullptr;
+    if (grid->Model().Content(index.column()) == ccBeacon) {
+        auto* picker = new TBeaconPicker(*grid->Beacons(), parent);
+        picker->SetLeg(grid->Model().Plan(), index.row() + 1);
+        connect(picker, &TBeaconPicker::Picked, this, &TPlanGridDelegate::PickerPicked);
+        connect(picker, &TBeaconPicker::Cancelled, this, &TPlanGridDelegate::PickerCancelled);
+        editor = picker;
+    } else {
+        auto* line = new QLineEdit(parent);
+        line->setFrame(false);
+        if (grid->Model().Content(index.column()) == ccCoords) line->setInputMask(CoordEditMask());
+        editor = line;
+    }
     grid->Editor_ = editor;
     return editor;
 }
 
-void TPlanGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-    auto* e = qobject_cast<QLineEdit*>(editor);
-    TPlanGrid* grid = GridOf(editor);
-    if (!e || !grid) return;
-    QString text;
-    Guard([&] { text = grid->Handler().GridGetEditText(*grid, index.column(), index.row() + 1); });
-    const QSignalBlocker block(e);
-    e->setText(text);
+void TPlanGridDelegate::PickerPicked() {
+    auto* picker = qobject_cast<TBeaconPicker*>(sender());
+    emit commitData(picker);
+    emit closeEditor(picker);
 }
 
-void TPlanGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
+void TPlanGridDelegate::PickerCancelled() {
+    emit closeEditor(qobject_cast<TBeaconPicker*>(sender()), RevertModelCache);
+}
+
+void TPlanGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    const QVariant value = index.data(Qt::EditRole);
+    if (auto* picker = qobject_cast<TBeaconPicker*>(editor)) {
+        // The picker opens on the leg's own beacon (the empty item when it has none).
+        picker->setCurrentIndex(value.toInt() + 1);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->setText(value.toString());
+    }
+}
+
+void TPlanGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                      const QModelIndex& index) const {
-    auto* e = qobject_cast<QLineEdit*>(editor);
-    TPlanGrid* grid = GridOf(editor);
-    if (!e || !grid) return;
-    Guard([&] {
-        grid->Handler().GridSetEditText(*grid, index.column(), index.row() + 1, e->displayText(),
-                                        false);
-    });
+    if (auto* picker = qobject_cast<TBeaconPicker*>(editor))
+        model->setData(index, picker->currentIndex() - 1);
+    else if (auto* line = qobject_cast<QLineEdit*>(editor))
+        model->setData(index, line->displayText());
 }
 
 void TPlanGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -7,7 +7,10 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <optional>
 #include <vector>
+
+#include "math/geopoint.h"
 
 #include "plan/gridcells.h"
 
@@ -16,16 +19,14 @@ class QKeyEvent;
 namespace kestrun {
 
 class TPlanGrid;
+class TPlanDocument;
+class TBeaconPicker;
+class TRSBNList;
 class TWayPointList;
 
-/// The window's handlers of the grids' events; both grids share them.
+/// The window's handling of the keys of the grids; both grids share it.
 class IPlanGridHandler {
 public:
-    /// The editor asks for the text of cell (col, row); row 1 is the first waypoint.
-    virtual QString GridGetEditText(TPlanGrid& grid, int col, int row) = 0;
-    /// The editor hands back its text: after every change while open, and once when it closes.
-    virtual void GridSetEditText(TPlanGrid& grid, int col, int row, const QString& text,
-                                 bool editorOpen) = 0;
     /// A key pressed in the grid (or passed on by its editor); true when it was handled.
     virtual bool GridKeyDown(TPlanGrid& grid, QKeyEvent& key) = 0;
 
@@ -36,46 +37,63 @@ protected:
 /// Data roles besides the displayed text.
 enum TPlanGridRole { GreyRole = Qt::UserRole + 1 };
 
-/// Grid row r (1-based; row 0 is the header) is model row r - 1.
+/// Row r of the model is waypoint r + 1. Every change of the plan, made by the document, comes
+/// as the model's own change signals; edits come back through setData and go to the document
+/// as commands.
 class TPlanGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    TPlanGridModel(const TWayPointList& plan, std::vector<TColDescript> columns,
+    TPlanGridModel(TPlanDocument& doc, std::vector<TColDescript> columns,
                    QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    /// Display text, GreyRole, and the editors' EditRole: the name, the coordinate text, or
+    /// the leg's beacon index (-1 for none).
     QVariant data(const QModelIndex& index, int role) const override;
+    /// Takes an edit: a name (Latin letters upper-cased), a typed coordinate text, or a beacon
+    /// index. A coordinate text that is not a position is refused: the waypoint keeps its
+    /// position and PositionRefused says so.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    /// The grid's row count, header included; rows beyond the plan are drawn empty.
-    int RowCount() const { return RowCount_; }
-    void SetRowCount(int rows);
-
-    const TWayPointList& Plan() const { return *Plan_; }
+    const TWayPointList& Plan() const;
+    TPlanDocument& Document() { return Doc_; }
     const std::vector<TColDescript>& Columns() const { return Columns_; }
+    TCellContent Content(int col) const;
+    /// The position of the column that shows `content`, or -1.
+    int Column(TCellContent content) const;
     /// Sets the caption of a column; the header shows it at once.
     void SetCaption(int col, const std::string& caption);
+    /// Whether the beacon column takes a beacon chosen in the picker (the RSBN grid).
+    bool BeaconsEditable = false;
+
+signals:
+    /// A typed coordinate text was refused; waypoint `number` keeps its position.
+    void PositionRefused(const QString& text, int number);
 
 private:
-    const TWayPointList* Plan_;
+    TPlanDocument& Doc_;
     std::vector<TColDescript> Columns_;
-    int RowCount_ = 2;
 };
 
 /// One grid. Column widths start from the column table; dragging a header to another place
 /// moves only the column's width, the captions and contents stay bound to their positions.
+/// On the beacon column of a grid with `beacons`, the picker drops down on Enter, Alt+Down, F4,
+/// a click or typing; the arrow keys and the wheel never change a beacon there.
 class TPlanGrid : public QTableView {
     Q_OBJECT
 public:
-    TPlanGrid(const QString& objectName, const TWayPointList& plan,
-              std::vector<TColDescript> columns, IPlanGridHandler& handler,
-              QWidget* parent = nullptr);
+    TPlanGrid(const QString& objectName, TPlanDocument& doc, std::vector<TColDescript> columns,
+              IPlanGridHandler& handler, TRSBNList* beacons = nullptr, QWidget* parent = nullptr);
 
     TPlanGridModel& Model() { return Model_; }
     const TPlanGridModel& Model() const { return Model_; }
     IPlanGridHandler& Handler() { return Handler_; }
+    using QTableView::edit;
+    /// The beacon list the picker shows; null for a grid without a picker.
+    TRSBNList* Beacons() const { return Beacons_; }
 
     /// The current cell: grid row (1-based, 0 when there is none) and column.
     int Row() const;
@@ -86,10 +104,14 @@ public:
     bool UpperCaseKeys = false;
 
     bool EditorOpen() const { return !Editor_.isNull(); }
+    /// The open beacon picker, or null.
+    TBeaconPicker* Picker() const;
     /// Closes the open editor, handing its text back first.
     void CloseEditor();
-    /// Repaints every visible cell from the plan.
-    void RepaintAll();
+    /// Drops the beacon picker down over the current cell when it is a beacon cell.
+    bool OpenPicker();
+    /// Whether the current cell is a beacon cell with a picker.
+    bool OnPickerCell() const;
 
     /// The view's own handling of a key, after the handler passed it on.
     void BaseKeyPress(QKeyEvent* event) { QTableView::keyPressEvent(event); }
@@ -97,15 +119,10 @@ public:
     /// Typing selects no cell: letters and digits go to the editor of an editable cell only.
     void keyboardSearch(const QString&) override {}
 
-signals:
-    /// The grid scrolled.
-    void Scrolled();
-    /// The current cell was pressed with the mouse again.
-    void CurrentCellPressed();
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
@@ -115,10 +132,13 @@ private:
 
     TPlanGridModel Model_;
     IPlanGridHandler& Handler_;
+    TRSBNList* Beacons_;
     QPointer<QWidget> Editor_;
 };
 
-/// Draws every cell of both grids and provides their in-place editor.
+/// Draws every cell of both grids and makes their editors: a line edit for the name and the
+/// coordinates (with the coordinate mask), the beacon picker for the beacon. Every edit is
+/// committed here, through the model.
 class TPlanGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -136,7 +156,17 @@ public:
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    /// The picker's choice is committed and the picker closed; a list closed otherwise
+    /// (Escape, a click elsewhere) changes nothing.
+    void PickerPicked();
+    void PickerCancelled();
 };
+
+/// The position a coordinate text typed into the mask stands for: untyped digits count as
+/// zeros; a text the parser refuses, or with 60 or more minutes, gives none.
+std::optional<TGeoPoint> TypedPosition(const std::string& cp1251);
 
 /// The edit mask of the coordinates cell, in Qt's notation: a letter, then digits, with the
 /// degree sign, point, closing mark and blank as fixed characters; untyped positions show "0".

@@ -18,4 +18,14 @@ QString Utf8ToQ(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+QString PathToQ(const std::filesystem::path& path) {
+    const std::u16string u = Utf8ToUtf16(path.native());
+    return QString(reinterpret_cast<const QChar*>(u.data()), static_cast<qsizetype>(u.size()));
+}
+
+std::filesystem::path QToPath(const QString& name) {
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.utf16()),
+                                           static_cast<std::size_t>(name.size())));
+}
+
 } // namespace kestrun

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,10 @@ QString ToQ(std::string_view cp1251);
 std::string FromQ(const QString& text);
 /// A UTF-8 text (file names, messages for the user) as a QString.
 QString Utf8ToQ(std::string_view utf8);
+
+/// A file name of the operating system as a QString, and back: bytes that are not UTF-8 travel
+/// as lone surrogates, so that every name the file system takes comes back as it was.
+QString PathToQ(const std::filesystem::path& path);
+std::filesystem::path QToPath(const QString& name);
 
 } // namespace kestrun

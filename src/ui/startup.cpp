@@ -7,12 +7,14 @@ namespace kestrun {
 TKestrunWindows CreateWindows(TKestrunWorld& world) {
     TKestrunWindows w;
     w.fmMain = std::make_unique<TfmMain>(world);
-    w.fmConfig = std::make_unique<TfmConfig>(world, *w.fmMain);
-    w.fmAbout = std::make_unique<TfmAbout>(world.VerInfo, w.fmMain.get());
-    w.fmHelp = std::make_unique<TfmHelp>(world, w.fmMain.get());
-    w.fmMain->fmConfig = w.fmConfig.get();
-    w.fmMain->fmAbout = w.fmAbout.get();
-    w.fmMain->fmHelp = w.fmHelp.get();
+    // Children of the main window, which destroys them with itself.
+    w.fmConfig = new TfmConfig(world, *w.fmMain);
+    w.fmAbout = new TfmAbout(world.VerInfo, w.fmMain.get());
+    w.fmHelp = new TfmHelp(world, w.fmMain.get());
+    w.fmMain->fmConfig = w.fmConfig;
+    w.fmMain->fmAbout = w.fmAbout;
+    w.fmMain->fmHelp = w.fmHelp;
+    w.fmMain->ApplyCaptions(); // the secondary windows' buttons follow the language too
     return w;
 }
 

@@ -12,23 +12,24 @@ namespace kestrun {
 
 struct TKestrunWorld;
 
+/// The main window owns the others as its Qt children; these pointers only name them.
 struct TKestrunWindows {
     TKestrunWindows() = default;
     TKestrunWindows(TKestrunWindows&&) = default;
     TKestrunWindows& operator=(TKestrunWindows&&) = delete;
     ~TKestrunWindows() { Reset(); }
-    /// Destroys the windows, the secondary ones (children of the main window) first.
+    /// Destroys the windows: the main window, and with it its children.
     void Reset() {
-        fmHelp.reset();
-        fmAbout.reset();
-        fmConfig.reset();
+        fmConfig = nullptr;
+        fmAbout = nullptr;
+        fmHelp = nullptr;
         fmMain.reset();
     }
 
     std::unique_ptr<TfmMain> fmMain;
-    std::unique_ptr<TfmConfig> fmConfig;
-    std::unique_ptr<TfmAbout> fmAbout;
-    std::unique_ptr<TfmHelp> fmHelp;
+    TfmConfig* fmConfig = nullptr;
+    TfmAbout* fmAbout = nullptr;
+    TfmHelp* fmHelp = nullptr;
 };
 
 /// Creates fmMain, fmConfig, fmAbout and fmHelp in this order, each to the end of its creation.

@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QRadioButton>
 
+#include "settings/langs.h"
+#include "ui/qtext.h"
+
 namespace kestrun {
 
 QGroupBox* NewSupportPointGroup(QWidget* parent, QButtonGroup*& items) {
@@ -21,6 +24,12 @@ QGroupBox* NewSupportPointGroup(QWidget* parent, QButtonGroup*& items) {
         layout->addWidget(rb);
     }
     return group;
+}
+
+void SetSupportPointCaptions(QGroupBox* group, QButtonGroup* items, const TLanguageTexts& texts) {
+    group->setTitle(ToQ(texts.Get("sSupportPoint")));
+    items->button(0)->setText(ToQ(texts.Get("sSupportPoint_EndWaypoint")));
+    items->button(1)->setText(ToQ(texts.Get("sSupportPoint_Traverse")));
 }
 
 } // namespace kestrun

@@ -38,6 +38,7 @@ void TKestrunWorld::SetUp() {
                                               : std::filesystem::path(Config.RSBNBeaconFile);
     try {
         LoadBeaconFile(BeaconList, beacons);
+        BeaconFile = beacons;
     } catch (const std::exception& e) {
         BeaconList.Clear();
         StartupMessages.push_back(Message(e));

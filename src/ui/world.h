@@ -30,6 +30,8 @@ struct TKestrunWorld {
     TVerInfo VerInfo;
     TLanguageTexts Texts;
 
+    /// The beacon database file BeaconList was read from (empty: none was read).
+    std::filesystem::path BeaconFile;
     /// Whether "magdec.bgl" was read; without it every declination is 0.
     bool MagDecLoaded = false;
     /// Messages of the start-up that the main window shows once it is up (UTF-8), for example

@@ -41,21 +41,17 @@ TEST(FileIO, MissingFileOrFolderCannotBeOpened) {
     EXPECT_EQ(MessageOf([] { OpenFileRead(""); }), "Cannot open file ");
 }
 
-// The buffer is read to the file's end whatever size the system gives (procfs tells none),
-// and a zero byte follows the bytes, for parsers that work in them.
-TEST(FileIO, BufferHoldsTheWholeFileAndAZeroAfterIt) {
+// A file is read to its end whatever size the system gives (procfs tells none).
+TEST(FileIO, ReadHoldsTheWholeFile) {
     TempDir dir;
     const std::string empty = dir.path + "/empty.pln", some = dir.path + "/some.pln";
     WriteFileBytes(empty, "");
     WriteFileBytes(some, std::string("ab\0c", 4));
-    for (const std::string& file : {empty, some}) {
-        TFileBuffer b = ReadFileBuffer(file);
-        EXPECT_EQ(b.View(), test::ReadBytes(file));
-        EXPECT_EQ(b.Data()[b.Size()], '\0');
-    }
-    const TFileBuffer status = ReadFileBuffer("/proc/self/status");
-    EXPECT_NE(status.View().find("Name:"), std::string_view::npos);
-    EXPECT_EQ(status.View().back(), '\n');
+    for (const std::string& file : {empty, some})
+        EXPECT_EQ(ReadFileBytes(file), test::ReadBytes(file));
+    const std::string status = ReadFileBytes("/proc/self/status");
+    EXPECT_NE(status.find("Name:"), std::string::npos);
+    EXPECT_EQ(status.back(), '\n');
 }
 
 TEST(FileIO, AtomicWriteReplacesAndLeavesNoTemporaryFile) {

@@ -370,6 +370,10 @@ TEST(Cli, ExtensionInAnyLetterCase) {
     Result r = RunCli({"--beacons", kBeacons, "--table", "nvu", "ROUTE.PLN"}, cwd.Path);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Lines(r.Out)[0], "NVU");
+    // "--" ends the options, as in other command-line tools.
+    WriteBytes(cwd.File("-x.pln"), ReadBytes(kPlan));
+    Result dash = RunCli({"--table", "nvu", "--", "-x.pln"}, cwd.Path);
+    EXPECT_EQ(dash.Status, 0) << dash.Err;
 }
 
 // A broken magdec.bgl in the working directory is reported and does not hide the good one

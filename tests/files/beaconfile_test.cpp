@@ -8,9 +8,9 @@
 
 #include "base/cp1251.h"
 #include "base/error.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
+#include "importtest.h"
 #include "plan/plan_world.h"
-#include "testutil.h"
 
 namespace kestrun::test {
 namespace {
@@ -85,16 +85,9 @@ TEST(BeaconsCsv, HostileAndEditedFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        TempDir dir;
-        WriteBytes(dir.File("b.csv"), c.text);
         TRSBNList list;
-        try {
-            LoadBeaconsCsv(list, dir.File("b.csv"));
-            EXPECT_EQ(c.message, "");
-        } catch (const EKestrunError& e) {
-            EXPECT_EQ(e.what(), c.message);
-            EXPECT_EQ(ErrorWhere(e), dir.File("b.csv") + ":" + std::to_string(c.line));
-        }
+        ExpectFileRefusal("b.csv", c.text, c.message, c.line,
+                          [&](const std::string& file) { LoadBeaconsCsv(list, file); });
         EXPECT_EQ(list.Count(), c.records);
     }
 }
@@ -221,16 +214,9 @@ TEST(BeaconsCfg, HostileAndEditedFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        TempDir dir;
-        WriteBytes(dir.File("b.cfg"), c.text);
         TRSBNList list;
-        try {
-            LoadBeaconsCfg(list, dir.File("b.cfg"));
-            EXPECT_EQ(c.message, "");
-        } catch (const EKestrunError& e) {
-            EXPECT_EQ(e.what(), c.message);
-            EXPECT_EQ(ErrorWhere(e), dir.File("b.cfg") + ":" + std::to_string(c.line));
-        }
+        ExpectFileRefusal("b.cfg", c.text, c.message, c.line,
+                          [&](const std::string& file) { LoadBeaconsCfg(list, file); });
         EXPECT_EQ(list.Count(), c.records);
     }
 }

@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "base/cp1251.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
+#include "importtest.h"
 #include "math/bglmag.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
-#include "testutil.h"
 
 using namespace kestrun;
 using namespace kestrun::test;
@@ -200,16 +200,9 @@ TEST(ImportFlightPlan, HostileFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        TempDir dir;
-        WriteBytes(dir.File("x.pln"), c.text);
         World w;
-        try {
-            ImportFlightPlan(w.WayPointList, dir.File("x.pln"));
-            ADD_FAILURE() << "imported";
-        } catch (const EKestrunError& e) {
-            EXPECT_EQ(e.what(), c.message);
-            EXPECT_EQ(ErrorWhere(e), dir.File("x.pln") + ":" + std::to_string(c.line));
-        }
+        ExpectFileRefusal("x.pln", c.text, c.message, c.line,
+                          [&](const std::string& file) { ImportFlightPlan(w.WayPointList, file); });
     }
 
     World w;

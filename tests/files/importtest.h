@@ -22,4 +22,16 @@ template <class Import> std::string RefusalOf(Import&& import) {
     return message;
 }
 
+/// Reads `bytes` from the file `name` of a fresh folder through read(path) and checks the
+/// refusal: `message` placed at that file and `line` (none when `message` is empty).
+template <class Read>
+void ExpectFileRefusal(const std::string& name, const std::string& bytes,
+                       const std::string& message, int line, Read&& read) {
+    TempDir dir;
+    WriteBytes(dir.File(name), bytes);
+    EXPECT_EQ(PlacedMessageOf([&] { read(dir.File(name)); }),
+              message.empty() ? "<no error>"
+                              : dir.File(name) + ":" + std::to_string(line) + ": " + message);
+}
+
 } // namespace kestrun::test

@@ -94,4 +94,11 @@ TEST(ExportKml, RouteWaypointsBeaconsAndBeaconLines) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(Numbers(lines[0].child("LineString").child_value("coordinates")),
               (std::vector<double>{37.616667, 54.2, 0, 38.085, 54.63, 0}));
+
+    // The beacons of a .cfg database have no name: they go by their identifier.
+    BeaconList[1].Name.clear();
+    ASSERT_TRUE(doc.load_string(FormatKml(WayPointList).c_str()));
+    document = doc.child("kml").child("Document");
+    EXPECT_STREQ(Placemarks(document, "Beacons")[0].child_value("name"), "TUL");
+    EXPECT_STREQ(Placemarks(document, "Beacon lines")[0].child_value("name"), "UUEE - MR: TUL");
 }

@@ -6,13 +6,13 @@
 #include <sstream>
 
 #include "base/cp1251.h"
-#include "files/velparser.h"
+#include "base/velparser.h"
+#include "importtest.h"
 #include "math/bglmag.h"
 #include "math/mathem.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
 #include "plan/rsbnlist.h"
-#include "testutil.h"
 
 using namespace kestrun;
 using namespace kestrun::test;
@@ -297,16 +297,9 @@ TEST(PlanFile, BrokenLinesAreReportedWithTheirPlace) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        TempDir dir;
-        WriteBytes(dir.File("p.rbf"), c.text);
         World w;
-        try {
-            OpenPlanFile(w.WayPointList, dir.File("p.rbf"));
-            ADD_FAILURE() << "opened";
-        } catch (const EKestrunError& e) {
-            EXPECT_EQ(e.what(), c.message);
-            EXPECT_EQ(ErrorWhere(e), dir.File("p.rbf") + ":" + std::to_string(c.line));
-        }
+        ExpectFileRefusal("p.rbf", c.text, c.message, c.line,
+                          [&](const std::string& file) { OpenPlanFile(w.WayPointList, file); });
     }
 }
 

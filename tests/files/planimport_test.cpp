@@ -133,10 +133,10 @@ TEST(ImportFlightPlanFile, KindByContentThenByExtensionInAnyCase) {
         std::string Bytes;
         TPlanFormat Format;
     } cases[] = {
-        {"a.PLN", "\xEF\xBB\xBF \r\n" + fsx, TPlanFormat::FsxXml}, // mark and blanks before "<"
-        {"a.txt", "<?xml version=\"1.0\"?>\n<!-- x -->\n<LittleNavmap/>",
-         TPlanFormat::LittleNavmap},
-        {"a.LnmPln", fsx, TPlanFormat::LittleNavmap},
+        {"a.PLN", "\xEF\xBB\xBF \r\n" + fsx, TPlanFormat::Xml}, // mark and blanks before "<"
+        {"a.txt", "<?xml version=\"1.0\"?>\n<!-- x -->\n<LittleNavmap/>", TPlanFormat::Xml},
+        {"a.fms", std::string("\xFE\xFF\0I", 4), TPlanFormat::Xml}, // UTF-16 with a mark
+        {"a.pln", std::string("<\0\0\0", 4), TPlanFormat::Xml},     // UTF-32 without one
         {"a.pln", fms, TPlanFormat::XPlaneFms},
         {"a.FMS", ini, TPlanFormat::XPlaneFms}, // refused there, with the line
         {"dir.fms/a.pln", ini, TPlanFormat::Fs2004},

@@ -185,6 +185,27 @@ TEST(ShippedData, EnglishIsTheBuiltInAndRussianTheWindowCaptions) {
     EXPECT_NE(en.Get("sStatBarDist").find('\xB0'), std::string::npos);
 }
 
+TEST(ShippedData, LanguageFilesSetTheWindowsTextsInTheirLanguage) {
+    TLanguageTexts en, ru;
+    for (std::size_t i = TLanguageTexts::kCount; i < TLanguageTexts::kAllCount; ++i) {
+        en.Set(TLanguageTexts::Key(i), "\x01unset");
+        ru.Set(TLanguageTexts::Key(i), "\x01unset");
+    }
+    en.ReadLanguage(*OpenFileRead(kData + "Language/English.lng"));
+    ru.ReadLanguage(*OpenFileRead(kData + "Language/Russian.lng"));
+    for (std::size_t i = TLanguageTexts::kCount; i < TLanguageTexts::kAllCount; ++i) {
+        SCOPED_TRACE(std::string(TLanguageTexts::Key(i)));
+        EXPECT_NE(en.Get(i), "\x01unset");
+        EXPECT_FALSE(HasCyrillic(en.Get(i))) << en.Get(i);
+        EXPECT_TRUE(HasCyrillic(ru.Get(i))) << Cp1251ToUtf8(ru.Get(i));
+        // The window puts in as many values as the built-in text names.
+        for (const char* arg : {"%1", "%2", "%3"})
+            for (const std::string& text : {en.Get(i), ru.Get(i)})
+                EXPECT_EQ(text.find(arg) == std::string::npos,
+                          TLanguageTexts::BuiltIn(i).find(arg) == std::string::npos);
+    }
+}
+
 TEST(ShippedData, LanguageFolderListsBothLanguages) {
     std::vector<std::string> list;
     ListLanguageFiles(list, kData + "Language");

@@ -34,7 +34,7 @@ TEST(ImportXPlaneFms, RefusalsNameTheLine) {
                                           "altitude latitude longitude), this one 6"},
         {v11 + "3 KLN 0 55.3 38.9\n", "x.fms:5: A waypoint line has 6 fields (type ident via "
                                       "altitude latitude longitude), this one 5"},
-        {v3 + "0 ---- 0 0 0\n", "x.fms:6: Unknown waypoint type '0' (known: 1, 2, 3, 11, 28)"},
+        {v3 + "0 ---- 0 0 1\n", "x.fms:6: Unknown waypoint type '0' (known: 1, 2, 3, 11, 28)"},
         {v3 + "11 X 0 1 1,5\n", "x.fms:6: '1,5' is not a valid longitude"},
         {"I\n3 version\n1\n0\n", "No waypoint found in file x.fms"},
     };
@@ -42,5 +42,37 @@ TEST(ImportXPlaneFms, RefusalsNameTheLine) {
         SCOPED_TRACE(c.Bytes);
         EXPECT_EQ(RefusalOf([&](TWayPointList& plan) { ImportXPlaneFms(plan, c.Bytes, "x.fms"); }),
                   c.Message);
+    }
+}
+
+// Every type the reader takes, and some it does not; padding entries after the waypoints and a
+// sixth field of older "3 version" files are passed over.
+TEST(ImportXPlaneFms, WaypointTypesPaddingAndASixthField) {
+    const std::string v3 = "I\n3 version\n1\n2\n1 UUEE 0 55.9 37.4\n";
+    struct Case {
+        std::string Line;
+        int Count; // waypoints read, 0 for a refusal
+    } cases[] = {
+        {"1 A 0 1 2", 2},
+        {"2 A 0 1 2", 2},
+        {"3 A 0 1 2", 2},
+        {"11 A 0 1 2", 2},
+        {"28 A 0 1 2", 2},
+        {"0 A 0 1 2", 0},
+        {"4 A 0 1 2", 0},
+        {"12 A 0 1 2", 0},
+        {"01 A 0 1 2", 0},
+        {"-1 A 0 1 2", 0},
+        {"1 A 0 1 2 0.000000", 2},
+        {"0 ---- 0 0.000000 0.000000\n0 ---- 0 0.000000 0.000000 0.000000", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        TRSBNList beacons;
+        TMagDecGrid grid;
+        TWayPointList plan(beacons, grid);
+        const std::string bytes = v3 + c.Line + "\n";
+        const std::string message = MessageOf([&] { ImportXPlaneFms(plan, bytes, "x.fms"); });
+        EXPECT_EQ(message == "<no error>" ? plan.Count() : 0, c.Count) << message;
     }
 }

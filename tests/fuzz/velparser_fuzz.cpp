@@ -2,7 +2,7 @@
 // the rest is the text.
 #include <algorithm>
 
-#include "files/velparser.h"
+#include "base/velparser.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,6 +12,10 @@
 #include "base/fileio.h"
 #include "testutil.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace kestrun {
 namespace {
 
@@ -329,6 +333,54 @@ TEST(Startup, DamagedFilesAreRewritten) {
         EXPECT_EQ(ReadFileBytes(cfg + ".bak"), c.file);
         EXPECT_EQ(config.RSBNBeaconFile, kDefaultBeacons);
     }
+}
+
+// Guards against losing settings: an older damaged file is never replaced by a newer one, and
+// one that cannot be kept (its folder takes no new name, the file is writable) is not written.
+TEST(Startup, EveryDamagedFileIsKeptAndOneThatCannotBeIsNotWritten) {
+    TempDir dir;
+    const std::string cfg = dir.File("RSBN.cfg");
+    for (const char* damaged : {"first", "second", "third"}) {
+        WriteFileAtomic(cfg, damaged);
+        TConfig config(kDefaultBeacons);
+        LoadStartupConfig(config, cfg);
+    }
+    EXPECT_EQ(ReadFileBytes(cfg + ".bak"), "first");
+    EXPECT_EQ(ReadFileBytes(cfg + ".bak.1"), "second");
+    EXPECT_EQ(ReadFileBytes(cfg + ".bak.2"), "third");
+
+    // Root renames anywhere: the start runs in a child that gives up root first.
+    WriteFileAtomic(cfg, "  RSBNBeaconFile = '/my/beacons.cfg'");
+    ::chmod(cfg.c_str(), 0666);
+    ::chmod(dir.Path.c_str(), 0555);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        TConfig config(kDefaultBeacons);
+        const std::string message = test::MessageOf([&] { LoadStartupConfig(config, cfg); });
+        ::_exit(message.starts_with("The settings file " + cfg +
+                                    " could not be read, nor kept "
+                                    "as RSBN.cfg.bak.3 (Permission denied); it is left as it is")
+                    ? 0
+                    : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ::chmod(dir.Path.c_str(), 0700);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFileBytes(cfg), "  RSBNBeaconFile = '/my/beacons.cfg'");
+}
+
+TEST(Config, AReadOnlyFileIsNotReplaced) {
+    TempDir dir;
+    const std::string cfg = dir.File("RSBN.cfg");
+    WriteFileAtomic(cfg, kDefaultFile);
+    ::chmod(cfg.c_str(), 0444);
+    TConfig config(kDefaultBeacons);
+    config.Language = "Russian";
+    EXPECT_EQ(test::PlacedMessageOf([&] { config.SaveToFile(cfg); }),
+              cfg + ": the file is read-only: Cannot create file " + cfg);
+    EXPECT_EQ(ReadFileBytes(cfg), kDefaultFile);
 }
 
 TEST(Startup, AKeptBeaconFileIsNotReplaced) {

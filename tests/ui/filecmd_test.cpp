@@ -2,12 +2,15 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QToolButton>
 
 #include "filedialogs.h"
 #include "plan/fltpln.h"
+#include "ui/qtext.h"
 #include "uitest.h"
 
 using namespace kestrun;
@@ -19,16 +22,19 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-void Copy(const std::string& from, const std::string& to) {
+// Both helpers return false on failure: call them as QVERIFY(Copy(...)), so that the test ends
+// there instead of running on into a dialog.
+[[nodiscard]] bool Copy(const std::string& from, const std::string& to) {
     QFile::remove(Q(to));
-    QVERIFY(QFile::copy(Q(from), Q(to)));
+    return QFile::copy(Q(from), Q(to));
 }
 
 // The menu's shortcut, as typed into the active main window.
-void Shortcut(TProgram& p, Qt::Key key) {
+[[nodiscard]] bool Shortcut(TProgram& p, Qt::Key key) {
     p.Main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    if (!QTest::qWaitForWindowActive(&p.Main())) return false;
     QTest::keyClick(&p.Main(), key, Qt::ControlModifier);
+    return true;
 }
 
 // The names of `dir` that the filter's working patterns (its last parenthesised group) match.
@@ -54,15 +60,15 @@ private slots:
 
 void TestFileCommands::importSaveOpenExport() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     TfmMain& m = p.Main();
     const std::string pln = p.Work.File("route.PLN");
-    Copy(TestData("plans/fs2004.pln"), pln);
+    QVERIFY(Copy(TestData("plans/fs2004.pln"), pln));
 
     // Import: the plan, "*", the .PLN name; the filter takes the extension in any case.
     answers.File(Q(pln));
-    Shortcut(p, Qt::Key_I);
+    QVERIFY(Shortcut(p, Qt::Key_I));
     QCOMPARE(answers.Seen.back().Title, QStringLiteral("Импортировать флайт-план из MSFS2004"));
     QCOMPARE(answers.Seen.back().DefaultSuffix, QString());
     const QString plnFilter = answers.Seen.back().Filters.constFirst();
@@ -79,7 +85,7 @@ void TestFileCommands::importSaveOpenExport() {
 
     // The first save asks; "plan." is written as plan.RBF, where later saves go too.
     answers.File(Q(p.Work.File("plan.")));
-    Shortcut(p, Qt::Key_S);
+    QVERIFY(Shortcut(p, Qt::Key_S));
     QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("SaveDialog"));
     QCOMPARE(answers.Seen.back().Title, QStringLiteral("Сохранить флайт-план с РСБН"));
     QCOMPARE(answers.Seen.back().DefaultSuffix, QStringLiteral("RBF"));
@@ -91,7 +97,7 @@ void TestFileCommands::importSaveOpenExport() {
     m.mAutoSelectClick();
     QCOMPARE(p.Status(2), QStringLiteral("*"));
     const qint64 before = QFileInfo(rbf).size();
-    Shortcut(p, Qt::Key_S); // no dialog now
+    QVERIFY(Shortcut(p, Qt::Key_S)); // no dialog now
     QCOMPARE(answers.Seen.size(), std::size_t(2));
     QCOMPARE(p.Status(2), QString());
     QVERIFY(QFileInfo(rbf).size() > before); // beacon names were written
@@ -105,7 +111,7 @@ void TestFileCommands::importSaveOpenExport() {
 
     // Open: the plan file's name, no "*".
     answers.File(rbf);
-    Shortcut(p, Qt::Key_O);
+    QVERIFY(Shortcut(p, Qt::Key_O));
     QCOMPARE(answers.Seen.back().Title, QStringLiteral("Открыть флайт-план с РСБН"));
     QCOMPARE(p.Plan().Count(), count);
     QCOMPARE(p.Status(0), rbf);
@@ -114,7 +120,7 @@ void TestFileCommands::importSaveOpenExport() {
     // Export: offers navi_helper.txt, changes neither the mark nor the name.
     m.mAutoSelectClick();
     answers.File(Q(p.Work.File("navi_helper.txt")));
-    m.sbExportToNH->click();
+    m.mExport->trigger();
     QCOMPARE(answers.Seen.back().Title,
              QStringLiteral("Сохранение флайт-плана для Штурманского помощника"));
     QCOMPARE(answers.Seen.back().Initial, QStringLiteral("navi_helper.txt"));
@@ -127,19 +133,19 @@ void TestFileCommands::importSaveOpenExport() {
 
 void TestFileCommands::failedImportAndOpenChangeNothing() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     TypeRoute(p);
     const QString shown = p.Main().sgRSBN->model()->index(1, kName).data().toString();
     const std::string broken = p.Work.File("broken.pln");
-    Copy(TestData("plans/broken.pln"), broken);
+    QVERIFY(Copy(TestData("plans/broken.pln"), broken));
     const std::string badRbf = p.Work.File("bad.rbf");
-    Copy(TestData("plans/broken.pln"), badRbf);
+    QVERIFY(Copy(TestData("plans/broken.pln"), badRbf));
 
     answers.File(Q(broken));
-    Shortcut(p, Qt::Key_I);
+    QVERIFY(Shortcut(p, Qt::Key_I));
     answers.File(Q(badRbf));
-    Shortcut(p, Qt::Key_O);
+    QVERIFY(Shortcut(p, Qt::Key_O));
     QCOMPARE(p.Messages.size(), 2);
     // The message, and the place on a second line.
     QCOMPARE(p.Messages[0],
@@ -153,10 +159,10 @@ void TestFileCommands::failedImportAndOpenChangeNothing() {
 
 void TestFileCommands::openNamesMissingBeacons() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     answers.File(Q(TestData("planfile/three-endwaypoint.rbf")));
-    Shortcut(p, Qt::Key_O);
+    QVERIFY(Shortcut(p, Qt::Key_O));
     QCOMPARE(p.Plan().Count(), 3);
     QCOMPARE(p.Messages,
              QStringList{QStringLiteral("Waypoint 2 \"Точка 1\": beacon \"Рязань\" is not in the "
@@ -166,7 +172,7 @@ void TestFileCommands::openNamesMissingBeacons() {
 void TestFileCommands::exportPdf() {
     KESTRUN_QREQUIRE(MissingTool("pdftotext", "poppler-utils"));
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     TypeRoute(p);
     answers.File(Q(p.Work.File("route")));
@@ -184,24 +190,30 @@ void TestFileCommands::exportPdf() {
 
 void TestFileCommands::fileFromCommandLine() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     p.Main().OpenFile(Q(TestData("planfile/three-traverse.rbf")));
     QCOMPARE(p.Plan().Count(), 3);
     QCOMPARE(p.Plan().SupPoint, spTraverse);
     QCOMPARE(p.Status(2), QString());
     // Any other name is imported; a relative one is taken from the working folder.
-    Copy(TestData("plans/fs2002.pln"), p.Work.File("r.PLN"));
+    QVERIFY(Copy(TestData("plans/fs2002.pln"), p.Work.File("r.PLN")));
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(Q(p.Work.Path));
     p.Main().OpenFile(QStringLiteral("r.PLN"));
     QDir::setCurrent(cwd);
     QCOMPARE(p.Status(0), Q(p.Work.File("r.PLN")));
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // Guards against names that are not UTF-8 ("caf\xe9" of a Latin-1 system): main() hands
+    // them over through PathToQ, and they must reach the file system unchanged.
+    const std::string latin1 = p.Work.File("caf\xe9.pln");
+    WriteBytes(latin1, ReadBytes(TestData("plans/fs2004.pln")));
+    p.Main().OpenFile(PathToQ(latin1));
+    QCOMPARE(QToPath(p.Status(0)).native(), latin1);
 }
 
 void TestFileCommands::printPreviewAndCancelledPrint() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     TypeRoute(p);
     for (int i = 0; i < 57; ++i) p.Plan().AppendWayPoint(); // 60 rows: more than one page
@@ -214,7 +226,7 @@ void TestFileCommands::printPreviewAndCancelledPrint() {
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
     // A cancelled print dialog prints nothing and says nothing.
     answers.Custom([](QDialog* d) { d->reject(); });
-    Shortcut(p, Qt::Key_P);
+    QVERIFY(Shortcut(p, Qt::Key_P));
     QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("PrintDialog"));
     QVERIFY(p.Messages.isEmpty());
     QCOMPARE(answers.Unexpected, 0);
@@ -223,12 +235,12 @@ void TestFileCommands::printPreviewAndCancelledPrint() {
 void TestFileCommands::otherFormatsAndExports() {
     KESTRUN_QREQUIRE(MissingSharedData("plans/modern/UUEE-UWKD-xp11.fms"));
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     TDialogAnswers answers;
     const std::string fms = p.Work.File("route.FMS");
-    Copy(SharedData("plans/modern/UUEE-UWKD-xp11.fms"), fms);
+    QVERIFY(Copy(SharedData("plans/modern/UUEE-UWKD-xp11.fms"), fms));
     answers.File(Q(fms));
-    Shortcut(p, Qt::Key_I);
+    QVERIFY(Shortcut(p, Qt::Key_I));
     QVERIFY(p.Plan().Count() > 2);
     QCOMPARE(p.Status(0), Q(fms));
     // One entry per kind, then all of them.
@@ -251,6 +263,16 @@ void TestFileCommands::otherFormatsAndExports() {
     QVERIFY(ReadBytes(p.Work.File("route.gpx")).find("<rtept") != std::string::npos);
     QVERIFY(ReadBytes(p.Work.File("route.kml")).find("<kml") != std::string::npos);
     QCOMPARE(p.Status(2), QStringLiteral("*"));
+    // An export over an existing file asks first: No keeps the file, Yes replaces it.
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        WriteBytes(p.Work.File("route.gpx"), "old");
+        answers.File(Q(p.Work.File("route.gpx")));
+        answers.Custom(
+            [answer](QDialog* d) { qobject_cast<QMessageBox*>(d)->button(answer)->click(); });
+        p.Main().mExportGPXClick();
+        QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("ReplaceQuestion"));
+        QCOMPARE(ReadBytes(p.Work.File("route.gpx")) == "old", answer == QMessageBox::No);
+    }
     QCOMPARE(answers.Unexpected, 0);
 }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,45 +51,54 @@ private slots:
 };
 
 void TestConfig::okWithUnchangedSettings() {
-    TProgram p;
-    p.WriteConfig(Settings(kShipped));
-    p.Start();
-    TypeRoute(p);
-    const std::string cfg = p.Work.File("RSBN.cfg");
-    WriteBytes(cfg, "stale"); // Ok must write the settings over it
-    // A beacon chosen by hand that the automatic choice would not make: the last of the list.
-    const int hand = p.World->BeaconList.Count() - 1;
-    p.Plan()[0].SetBeacon(hand);
-    p.Plan().CalcPlan();
-    p.World->BeaconList.Records.pop_back(); // the reload must bring it back
-    p.Plan().PlanModified = false;
+    // A beacon chosen by hand, which the automatic choice would not make (the last of the
+    // list), survives Ok unless the database changed; a database that cannot be read is kept,
+    // and the language is applied all the same.
+    enum TChange { kNone, kContent, kBadPath };
+    for (TChange change : {kNone, kContent, kBadPath}) {
+        TProgram p;
+        p.WriteConfig(Settings(kShipped));
+        QVERIFY(p.Start());
+        TypeRoute(p);
+        const std::string cfg = p.Work.File("RSBN.cfg");
+        WriteBytes(cfg, "stale"); // Ok must write the settings over it
+        const int hand = p.World->BeaconList.Count() - 1;
+        p.Main().Doc.SetBeacon(1, hand);
+        if (change == kContent) p.World->BeaconList.Records.pop_back(); // the file has it
+        p.Main().Doc.MarkSaved();
 
-    TDialogAnswers answers;
-    answers.Custom([&](QDialog*) { QTest::mouseClick(p.W->fmConfig->BitBtn1, Qt::LeftButton); });
-    p.Main().mSettingsClick();
-    QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("fmConfig"));
-    QVERIFY(p.Messages.isEmpty());
-
-    // Written back where it was read, with the settings as they stand.
-    TConfig again{std::filesystem::path(kShipped)};
-    again.LoadFromFile(cfg);
-    QCOMPARE(again.RSBNBeaconFile, kShipped);
-    QCOMPARE(ReadBytes(cfg), p.World->Config.SaveToString());
-    QVERIFY(!QFile::exists(QStringLiteral(KESTRUN_RUN_DIR "/RSBN.cfg")));
-    QCOMPARE(p.World->BeaconList.Count(), hand + 1);
-    // The beacons were chosen anew: a second automatic choice changes nothing.
-    QVERIFY(p.Plan()[0].BeaconIndex != hand);
-    std::vector<int> chosen;
-    for (int i = 0; i < p.Plan().Count(); ++i) chosen.push_back(p.Plan()[i].BeaconIndex);
-    p.Plan().AutoSelectBeacons();
-    for (int i = 0; i < p.Plan().Count(); ++i) QCOMPARE(p.Plan()[i].BeaconIndex, chosen[i]);
-    QCOMPARE(p.Status(2), QStringLiteral("*")); // recomputed
+        TfmConfig& c = *p.W->fmConfig;
+        TDialogAnswers answers;
+        answers.Custom([&](QDialog*) {
+            if (change == kBadPath) c.edRSBNFilePath->setText(QStringLiteral("beacons.txt"));
+            c.cbLanguage->setCurrentText(QStringLiteral("Russian"));
+            QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        });
+        p.Main().mSettingsClick();
+        QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("fmConfig"));
+        QCOMPARE(p.Main().mFile->title(), QStringLiteral("Файл"));
+        QCOMPARE(ReadBytes(cfg), p.World->Config.SaveToString());
+        QVERIFY(!QFile::exists(QStringLiteral(KESTRUN_RUN_DIR "/RSBN.cfg")));
+        QCOMPARE(p.World->BeaconList.Count(), hand + 1);
+        if (change == kContent) {
+            QVERIFY(p.Plan()[0].BeaconIndex != hand); // chosen anew
+            QCOMPARE(p.Status(2), QStringLiteral("*"));
+            QVERIFY(p.Messages.isEmpty());
+            continue;
+        }
+        QCOMPARE(p.Plan()[0].BeaconIndex, hand);
+        QCOMPARE(p.Status(2), QString());
+        if (change == kNone) QVERIFY(p.Messages.isEmpty());
+        if (change == kBadPath)
+            QCOMPARE(p.Messages, QStringList{QStringLiteral("База маяков оставлена прежней:\n"
+                                                            "Bad format! beacons.txt")});
+    }
 }
 
 void TestConfig::checkBoxAndCancel() {
     TProgram p;
     p.WriteConfig(Settings(kShipped));
-    p.Start();
+    QVERIFY(p.Start());
     TfmConfig& c = *p.W->fmConfig;
     const QByteArray before = [&] {
         QFile f(Q(p.Work.File("RSBN.cfg")));
@@ -123,7 +133,7 @@ void TestConfig::defaultSupportPointAtCreation() {
     for (std::uint8_t def : {0, 1, 7}) {
         TProgram p;
         p.WriteConfig(Settings(kShipped, def));
-        p.Start();
+        QVERIFY(p.Start());
         const int item = def >= 1 ? 1 : 0;
         QCOMPARE(p.W->fmConfig->rgSupportPointItems->checkedId(), item);
         QCOMPARE(p.Main().rgSupportPointItems->checkedId(), item);
@@ -133,21 +143,21 @@ void TestConfig::defaultSupportPointAtCreation() {
 }
 
 void TestConfig::enterCancels() {
-    TProgram p;
-    p.WriteConfig(Settings(kShipped));
-    p.Start();
-    TfmConfig& c = *p.W->fmConfig;
-    int result = -1;
-    TDialogAnswers answers;
-    answers.Custom([&](QDialog*) {
-        c.edRSBNFilePath->setFocus();
-        c.edRSBNFilePath->setText(QStringLiteral("typed.csv"));
-        QTest::keyClick(c.edRSBNFilePath, Qt::Key_Return);
-    });
-    p.Main().mSettingsClick();
-    result = c.result();
-    QCOMPARE(result, int(QDialog::Rejected));
-    QCOMPARE(p.World->Config.RSBNBeaconFile, kShipped);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        TProgram p;
+        p.WriteConfig(Settings(kShipped));
+        QVERIFY(p.Start());
+        TfmConfig& c = *p.W->fmConfig;
+        TDialogAnswers answers;
+        answers.Custom([&](QDialog*) {
+            c.edRSBNFilePath->setFocus();
+            c.edRSBNFilePath->setText(QStringLiteral("typed.csv"));
+            QTest::keyClick(c.edRSBNFilePath, key);
+        });
+        p.Main().mSettingsClick();
+        QCOMPARE(c.result(), int(QDialog::Rejected));
+        QCOMPARE(p.World->Config.RSBNBeaconFile, kShipped);
+    }
 }
 
 void TestConfig::beaconPickerFolderAndFilter() {
@@ -164,7 +174,7 @@ void TestConfig::beaconPickerFolderAndFilter() {
     for (const Case& k : cases) {
         TProgram p;
         p.WriteConfig(Settings(kShipped));
-        p.Start();
+        QVERIFY(p.Start());
         p.World->Config.RSBNBeaconFile = k.saved;
         QString folder, filter;
         TDialogAnswers answers;
@@ -203,7 +213,7 @@ void TestConfig::helpText() {
             config.Language = "English";
             p.WriteConfig(config);
         }
-        p.Start();
+        QVERIFY(p.Start());
         QCOMPARE(p.W->fmHelp->Memo1->toPlainText(), c.shown);
         if (!english) continue;
         // Russian chosen since: the window shows that text when it is opened again.

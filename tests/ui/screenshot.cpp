@@ -55,11 +55,15 @@ int main(int argc, char** argv) {
     world.SetUp();
     TKestrunWindows windows = CreateWindows(world);
     TfmMain& m = *windows.fmMain;
-    ImportFlightPlan(world.WayPointList, plan);
-    m.SetGridRowCounts();
-    m.CurrentFileName = QString::fromStdString(plan);
-    m.mAutoSelectClick();
+    // The route is imported once the window is up, as a pilot would: the start-up's own
+    // changes are forgotten at the first activation, the import's are not.
+    auto importRoute = [&] {
+        m.Doc.Replace([&] { ImportFlightPlan(world.WayPointList, plan); }, false);
+        m.CurrentFileName = QString::fromStdString(plan);
+        m.mAutoSelectClick();
+    };
     if (mode == "pdf") {
+        importRoute();
         m.ApplyLanguage("Russian.lng");
         m.CurrentFileName = QFileInfo(m.CurrentFileName).fileName();
         ExportPlanPdf(world.WayPointList, m.windowTitle(), m.CurrentFileName,
@@ -71,10 +75,11 @@ int main(int argc, char** argv) {
         m.ShowSupportPointPanel(true);
     }
     m.show();
+    QTimer::singleShot(100, importRoute);
     m.activateWindow();
-    QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig.get())
-                     : mode == "about" ? static_cast<QDialog*>(windows.fmAbout.get())
-                     : mode == "help"  ? static_cast<QDialog*>(windows.fmHelp.get())
+    QDialog* alone = mode == "config"  ? static_cast<QDialog*>(windows.fmConfig)
+                     : mode == "about" ? static_cast<QDialog*>(windows.fmAbout)
+                     : mode == "help"  ? static_cast<QDialog*>(windows.fmHelp)
                                        : nullptr;
     if (alone) {
         alone->show();
@@ -87,8 +92,8 @@ int main(int argc, char** argv) {
     QTimer::singleShot(800, [&] {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
-        m.sgRSBN->SetCurrent(2, picker ? 8 : 3);
-        if (picker) m.cbRSBN->showPopup();
+        m.sgRSBN->SetCurrent(2, m.sgRSBN->Model().Column(picker ? ccBeacon : ccCoords));
+        if (picker) m.sgRSBN->OpenPicker();
         if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
             m.sgRSBN->edit(m.sgRSBN->currentIndex());

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,32 +22,48 @@ namespace kestrun::test {
 
 class TProgram {
 public:
-    /// A program whose executable's folder is exeDir (by default the run folder with the
-    /// shipped data); the working and configuration folders are fresh. Messages for the user
-    /// and the exit question are recorded instead of shown.
-    explicit TProgram(std::string exeDir = KESTRUN_RUN_DIR) : ExeDir(std::move(exeDir)) {
+    /// A program whose executable's folder is exeDir (by default a fresh folder that links to
+    /// the run folder's shipped data, so that nothing the program writes beside its executable
+    /// outlives the test). The process works in a fresh folder of its own, with its own
+    /// XDG_CONFIG_HOME. Messages for the user and the exit question are recorded instead of
+    /// shown.
+    explicit TProgram(std::string exeDir = {}) : ExeDir(std::move(exeDir)) {
+        if (ExeDir.empty()) {
+            ExeDir = Work.File("exe");
+            std::filesystem::create_directory(ExeDir);
+            for (const auto& e : std::filesystem::directory_iterator(KESTRUN_RUN_DIR))
+                std::filesystem::create_symlink(e.path(),
+                                                ExeDir + "/" + e.path().filename().string());
+        }
+        PreviousDir = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(Work.Path));
+        PreviousXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Work.File("xdg")));
         Previous = SetMessageReporter([this](const QString& m) { Messages << m; });
     }
     ~TProgram() {
         W.reset();
         SetMessageReporter(std::move(Previous));
+        QDir::setCurrent(PreviousDir);
+        qputenv("XDG_CONFIG_HOME", PreviousXdg);
     }
 
     /// The settings file of the working directory, written before Start.
     void WriteConfig(const TConfig& config) { config.SaveToFile(Work.File("RSBN.cfg")); }
 
-    /// The start-up: the world's set-up, the four windows, the main window shown and active.
-    void Start() {
+    /// The start-up: the world's set-up, the four windows, the main window shown and active;
+    /// false when the window did not become active. Call as QVERIFY(p.Start()).
+    [[nodiscard]] bool Start() {
         World = std::make_unique<TKestrunWorld>(
             TFileLocations(Work.Path, ExeDir, Work.File("no-data"), Work.File("config")));
         World->SetUp();
         W.emplace(CreateWindows(*World));
-        Main().AskExit = [this](const QString&) {
-            ++Questions;
+        Main().Ask = [this](const QString& question) {
+            Questions << question;
             return Answer;
         };
         Main().show();
-        QVERIFY(QTest::qWaitForWindowActive(&Main()));
+        return QTest::qWaitForWindowActive(&Main());
     }
 
     TfmMain& Main() { return *W->fmMain; }
@@ -61,8 +80,18 @@ public:
             }
         }
     }
+    /// A key to whatever has the input focus: a dropped-down list, else the focus widget.
     static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, mods);
+        QWidget* popup = QApplication::activePopupWidget();
+        QWidget* to = popup ? (popup->focusWidget() ? popup->focusWidget() : popup)
+                            : QApplication::focusWidget();
+        // Without a window manager, a closed list gives the activation back to nobody.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!to && qobject_cast<QMainWindow*>(w) && w->isVisible()) {
+                w->activateWindow();
+                if (QTest::qWaitForWindowActive(w)) to = w->focusWidget();
+            }
+        QTest::keyClick(to, key, mods);
     }
     /// Makes a cell of a grid current, with the focus in the grid.
     static void Select(TPlanGrid* grid, int row, int col) {
@@ -73,21 +102,46 @@ public:
         return grid->Model().index(row - 1, col).data().toString();
     }
     QString Status(int panel) { return Main().StatusPanels[panel]->text(); }
+    /// The plan replaced by `n` waypoints named A, B, C, ... at 1-degree steps, as saved.
+    void Waypoints(int n) {
+        Main().Doc.Replace(
+            [&] {
+                Plan().Clear();
+                for (int i = 0; i < n; ++i) {
+                    TWayPoint& w = Plan().AddWayPoint();
+                    w.Name = std::string(1, static_cast<char>('A' + i));
+                    w.SetPos(TGeoPoint{(50.0L + i) * kPiL / 180, (30.0L + i) * kPiL / 180});
+                }
+            },
+            true);
+    }
 
     TempDir Work;
     std::string ExeDir;
     std::unique_ptr<TKestrunWorld> World;
     std::optional<TKestrunWindows> W;
     QStringList Messages;
-    int Questions = 0;
-    bool Answer = true;
+    QStringList Questions;
+    TfmMain::TAnswer Answer = TfmMain::TAnswer::Discard;
 
 private:
     TMessageReporter Previous;
+    QString PreviousDir;
+    QByteArray PreviousXdg;
 };
 
-// Columns of both grids.
-inline constexpr int kName = 2, kCoords = 3, kBeacon = 8, kRsbnDist = 7, kNvuDist = 13, kMode = 10;
+// Columns of the grids, by what they show.
+inline int ColumnOf(const std::vector<TColDescript>& columns, TCellContent content) {
+    int c = 0;
+    while (columns[static_cast<std::size_t>(c)].Content != content) ++c;
+    return c;
+}
+inline const int kName = ColumnOf(RSBNColumns(), ccName),
+                 kCoords = ColumnOf(RSBNColumns(), ccCoords),
+                 kBeacon = ColumnOf(RSBNColumns(), ccBeacon),
+                 kRsbnDist = ColumnOf(RSBNColumns(), ccDistance),
+                 kNvuDist = ColumnOf(NVUColumns(), ccDistance),
+                 kMode = ColumnOf(RSBNColumns(), ccRSBNMode);
 
 struct TTypedPoint {
     const char* Name;  // typed in lower case

@@ -1,5 +1,6 @@
-#include "files/coordtext.h"
+#include "files/waypointline.h"
 
+#include "base/numconv.h"
 #include "math/tools.h"
 
 namespace kestrun {
@@ -21,6 +22,15 @@ TCoordTexts ReadCoordTexts(TVelParser& p, char closingMark) {
 
 long double CoordTextsAngle(const TCoordTexts& c) {
     return DegMinTextsToRad(c.Degrees, c.Minutes);
+}
+
+int TWaypointLines::ReadIndex(TVelParser& p) {
+    std::string text;
+    p.ExpectSymbol('.');
+    p.ReadRun(TVelParser::DigitChars, text);
+    const int n = StrToInt(text);
+    p.ExpectSymbol('=');
+    return n;
 }
 
 } // namespace kestrun

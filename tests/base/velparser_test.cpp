@@ -1,4 +1,4 @@
-#include "files/velparser.h"
+#include "base/velparser.h"
 
 #include <gtest/gtest.h>
 
