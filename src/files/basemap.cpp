@@ -96,9 +96,9 @@ TBaseMap ParseBaseMap(std::string_view bytes) {
 }
 
 TBaseMap ReadBaseMap(const std::filesystem::path& path) {
-    const TFileBuffer buffer = ReadFileBuffer(path);
+    const std::string bytes = ReadFileBytes(path);
     try {
-        return ParseBaseMap(buffer.View());
+        return ParseBaseMap(bytes);
     } catch (EKestrunError& e) {
         SetPlace(e, path.native());
         throw;
