@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -151,21 +152,30 @@ TLabelSpace::TLabelSpace(QSizeF size)
       Rows_(static_cast<int>(size.height()) / kCell + 1),
       Taken_(static_cast<std::size_t>(Cols_ * Rows_), 0) {}
 
-bool TLabelSpace::Take(const QRectF& rect, bool always) {
+int TLabelSpace::Covered(const QRectF& rect, bool take, int* labelCells) {
     // Labels that only touch do not cover one another.
     const QRectF r = rect.adjusted(1, 1, -1, -1);
-    if (r.right() < 0 || r.bottom() < 0) return false;
+    if (r.right() < 0 || r.bottom() < 0) return -1;
     const int c0 = std::max(0, int(r.left()) / kCell),
               c1 = std::min(Cols_ - 1, int(r.right()) / kCell);
     const int r0 = std::max(0, int(r.top()) / kCell),
               r1 = std::min(Rows_ - 1, int(r.bottom()) / kCell);
-    if (c0 > c1 || r0 > r1) return false;
-    if (!always)
-        for (int y = r0; y <= r1; ++y)
-            for (int x = c0; x <= c1; ++x)
-                if (Taken_[static_cast<std::size_t>(y * Cols_ + x)]) return false;
+    if (c0 > c1 || r0 > r1) return -1;
+    int most = 0;
     for (int y = r0; y <= r1; ++y)
-        for (int x = c0; x <= c1; ++x) Taken_[static_cast<std::size_t>(y * Cols_ + x)] = 1;
+        for (int x = c0; x <= c1; ++x) {
+            char& cell = Taken_[static_cast<std::size_t>(y * Cols_ + x)];
+            most = std::max<int>(most, cell);
+            if (labelCells && cell == 2) ++*labelCells;
+            if (take) cell = 2;
+        }
+    return most;
+}
+
+bool TLabelSpace::Take(const QRectF& rect, TCover cover) {
+    const int covered = Covered(rect, false);
+    if (covered < 0 || covered > cover) return false;
+    Covered(rect, true);
     return true;
 }
 
@@ -177,22 +187,43 @@ void TLabelSpace::TakeLine(const QPolygonF& line) {
             const QPointF p = a + d * (double(k) / steps);
             const int x = static_cast<int>(std::floor(p.x())) / kCell;
             const int y = static_cast<int>(std::floor(p.y())) / kCell;
-            if (p.x() >= 0 && p.y() >= 0 && x < Cols_ && y < Rows_)
-                Taken_[static_cast<std::size_t>(y * Cols_ + x)] = 1;
+            if (p.x() >= 0 && p.y() >= 0 && x < Cols_ && y < Rows_) {
+                char& cell = Taken_[static_cast<std::size_t>(y * Cols_ + x)];
+                cell = std::max<char>(cell, 1);
+            }
         }
     }
 }
 
-bool TLabelSpace::TakeBeside(QPointF anchor, QSizeF size, QPointF gap, QPointF& at) {
-    for (const QPointF corner :
-         {QPointF(gap.x(), gap.y()), QPointF(gap.x(), -gap.y() - size.height()),
-          QPointF(-gap.x() - size.width(), gap.y()),
-          QPointF(-gap.x() - size.width(), -gap.y() - size.height())})
-        if (Take(QRectF(anchor + corner, size))) {
-            at = anchor + corner;
+bool TLabelSpace::TakeBeside(QPointF anchor, QSizeF size, QPointF gap, QPointF& at, TCover cover) {
+    // A few pixels more on the side away from the anchor: two names side by side would read
+    // as one.
+    constexpr double kPad = 5;
+    const double w = size.width(), h = size.height();
+    const QPointF corners[4] = {QPointF(gap.x(), gap.y()), QPointF(gap.x(), -gap.y() - h),
+                                QPointF(-gap.x() - w, gap.y()),
+                                QPointF(-gap.x() - w, -gap.y() - h)};
+    auto place = [&](int i) {
+        return QRectF(anchor + corners[i] - QPointF(i < 2 ? 0 : kPad, 0), QSizeF(w + kPad, h));
+    };
+    // Covering anything, the place that covers the fewest labels.
+    int best = 0, fewest = INT_MAX;
+    for (int i = 0; i < 4; ++i) {
+        if (cover != ccAnything) {
+            if (!Take(place(i), cover)) continue;
+            at = anchor + corners[i];
             return true;
         }
-    return false;
+        int cells = 0;
+        if (Covered(place(i), false, &cells) >= 0 && cells < fewest) {
+            fewest = cells;
+            best = i;
+        }
+    }
+    if (cover != ccAnything) return false;
+    Covered(place(best), true);
+    at = anchor + corners[best];
+    return true;
 }
 
 QTransform TMapViewport::WorldToScreen() const {
@@ -630,10 +661,10 @@ void TMapScene::PaintBeacons(QPainter& painter, const TMapViewport& view,
     std::vector<TLabel> boldLabels, labels;
     for (const TShown& b : assigned) {
         const QString text = ToQ(Beacons_[b.Index].Ident);
+        const QSizeF size(boldMetrics.horizontalAdvance(text), boldMetrics.height());
         QPointF at;
-        if (space.TakeBeside(b.At,
-                             QSizeF(boldMetrics.horizontalAdvance(text), boldMetrics.height()),
-                             QPointF(9, 2), at))
+        if (space.TakeBeside(b.At, size, QPointF(9, 2), at) ||
+            space.TakeBeside(b.At, size, QPointF(9, 2), at, TLabelSpace::ccLines))
             boldLabels.push_back({at + QPointF(0, boldMetrics.ascent()), text});
     }
     const double charWidth = metrics.averageCharWidth();
@@ -682,18 +713,20 @@ std::vector<QPointF> TMapScene::PlaceWaypointNames(const QPainter& painter,
     const QTransform toScreen = view.WorldToScreen();
     for (const auto& leg : Legs_)
         for (const QPolygonF& piece : leg) space.TakeLine(toScreen.map(piece));
+    for (const QPolygonF& piece : SupportLine_) space.TakeLine(toScreen.map(piece));
     for (const QPointF& w : Waypoints_)
-        if (Shown(w)) space.Take(QRectF(view.ToScreen(w) - QPointF(5, 5), QSizeF(10, 10)), true);
+        if (Shown(w))
+            space.Take(QRectF(view.ToScreen(w) - QPointF(5, 5), QSizeF(10, 10)),
+                       TLabelSpace::ccAnything);
     for (std::size_t i = 0; i < Waypoints_.size(); ++i) {
         if (!Shown(Waypoints_[i])) continue;
         const QPointF w = view.ToScreen(Waypoints_[i]);
         const QSizeF size(metrics.horizontalAdvance(Names_[i]), metrics.height());
         // A waypoint's name is always shown, where it covers nothing if it can.
         QPointF place;
-        if (!space.TakeBeside(w, size, QPointF(7, 3), place)) {
-            place = w + QPointF(7, 3);
-            space.Take(QRectF(place, size), true);
-        }
+        for (const auto cover :
+             {TLabelSpace::ccNothing, TLabelSpace::ccLines, TLabelSpace::ccAnything})
+            if (space.TakeBeside(w, size, QPointF(7, 3), place, cover)) break;
         at[i] = place + QPointF(0, metrics.ascent());
     }
     return at;
@@ -809,13 +842,13 @@ std::vector<int> TMapScene::BeaconsAt(const TMapViewport& view, QPointF pixel) c
 QString TMapScene::BeaconTip(int beacon) const {
     const TRSBNRec* b = Beacons_.Find(beacon);
     if (!b) return {};
-    QString tip = ToQ(b->Name) + QStringLiteral(" [") + ToQ(b->Ident) +
-                  QStringLiteral("]\nChannel ") + ToQ(b->Number);
+    QString tip = ToQ(b->Name) + QStringLiteral(" [") + ToQ(b->Ident) + QStringLiteral("]\n") +
+                  Texts.Channel.arg(ToQ(b->Number));
     const int end = CurrentRow_; // 0-based index of the current leg's end waypoint
     if (CurrentRow_ >= 1 && end < Plan_.Count()) {
         const double km = DistanceKm(b->Position, Plan_[end].Pos);
-        tip += QStringLiteral("\n") + ToQ(FloatToFixed(km, 0)) + QStringLiteral(" km to ") +
-               ToQ(Plan_[end].Name);
+        tip +=
+            QLatin1Char('\n') + Texts.Distance.arg(ToQ(FloatToFixed(km, 0)), ToQ(Plan_[end].Name));
     }
     return tip;
 }

@@ -37,6 +37,15 @@ inline const QColor kBeacon{0x24, 0x4c, 0x7c};
 inline const QColor kAssignedBeacon{0xe0, 0x50, 0x00};
 } // namespace mapcolours
 
+/// The map's own words, in the interface language; "%1", "%2", "%3" stand for what the map
+/// puts in.
+struct TMapTexts {
+    QString FitRoute = QStringLiteral("Fit route");
+    QString Assign = QStringLiteral("Assign %1 [%2] to the leg %3"); // beacon, identifier, leg
+    QString Channel = QStringLiteral("Channel %1");
+    QString Distance = QStringLiteral("%1 km to %2"); // km, the leg's end waypoint
+};
+
 /// A view of a scene: the projected point (metres) at the view's centre and the scale.
 struct TMapViewport {
     QPointF Center;
@@ -51,23 +60,32 @@ struct TMapViewport {
 };
 
 /// The space that labels already take in a view, in cells of a few pixels: a label that would
-/// cover another is left out.
+/// cover another is left out, and one that would cross a line goes elsewhere if it can.
 class TLabelSpace {
 public:
+    /// What a place may cover: nothing, lines only, or anything.
+    enum TCover { ccNothing, ccLines, ccAnything };
+
     explicit TLabelSpace(QSizeF size);
-    /// Takes the rectangle's cells when all are free (or `always`) and it lies at least partly
-    /// in the view; false, and nothing taken, otherwise.
-    bool Take(const QRectF& r, bool always = false);
-    /// Takes the cells a line (pixels) passes through.
+    /// Takes the rectangle's cells when it covers no more than `cover` allows and lies at least
+    /// partly in the view; false, and nothing taken, otherwise.
+    bool Take(const QRectF& r, TCover cover = ccNothing);
+    /// Marks the cells a line (pixels) passes through.
     void TakeLine(const QPolygonF& line);
     /// Takes a place of `size` beside `anchor`, `gap` away from it: below right, above right,
-    /// below left or above left, the first one free. Its top left corner goes to `at`.
-    bool TakeBeside(QPointF anchor, QSizeF size, QPointF gap, QPointF& at);
+    /// below left or above left, the first one that covers no more than `cover` allows (with
+    /// ccAnything: the one that covers the fewest labels). Its top left corner goes to `at`.
+    bool TakeBeside(QPointF anchor, QSizeF size, QPointF gap, QPointF& at,
+                    TCover cover = ccNothing);
 
 private:
+    /// The most a rectangle covers (0 nothing, 1 a line, 2 a label, as TCover counts; -1
+    /// outside the view), with `take` its cells taken, and in labelCells the count of its cells
+    /// that labels take.
+    int Covered(const QRectF& rect, bool take, int* labelCells = nullptr);
     static constexpr int kCell = 4;
     int Cols_, Rows_;
-    std::vector<char> Taken_;
+    std::vector<char> Taken_; // per cell: 0 free, 1 a line, 2 a label or a mark
 };
 
 class TMapScene {
@@ -114,6 +132,8 @@ public:
     std::vector<int> BeaconsAt(const TMapViewport& view, QPointF pixel) const;
     /// The beacon's name, channel, and its distance from the current leg's end.
     QString BeaconTip(int beacon) const;
+
+    TMapTexts Texts;
 
 private:
     struct TPiece {

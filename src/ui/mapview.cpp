@@ -39,13 +39,19 @@ TMapView::TMapView(const TWayPointList& plan, const TRSBNList& beacons, QWidget*
     setMinimumSize(200, 150);
     sbFitRoute = new QToolButton(this);
     sbFitRoute->setObjectName(QStringLiteral("sbFitRoute"));
-    sbFitRoute->setText(QStringLiteral("Fit route"));
-    sbFitRoute->setToolTip(QStringLiteral("Show the whole route (double click on the map)"));
+    sbFitRoute->setText(Scene_.Texts.FitRoute);
     connect(sbFitRoute, &QToolButton::clicked, this, [this] { FitRoute(); });
     View_.Size = size();
 }
 
 TMapView::~TMapView() = default;
+
+void TMapView::SetTexts(const TMapTexts& texts) {
+    Scene_.Texts = texts;
+    sbFitRoute->setText(texts.FitRoute);
+    sbFitRoute->adjustSize();
+    sbFitRoute->move(width() - sbFitRoute->width() - 6, 6);
+}
 
 std::shared_ptr<const TBaseMap> TMapView::BaseMap() {
     if (BaseMapRead_) return Scene_.BaseMap();
@@ -223,8 +229,7 @@ void TMapView::contextMenuEvent(QContextMenuEvent* e) {
                             ToQ(Plan_[CurrentRow()].Name);
         for (int b : Scene_.BeaconsAt(View_, e->pos())) {
             const TRSBNRec& r = Beacons_[b];
-            QAction* a = menu.addAction(
-                QStringLiteral("Assign %1 [%2] to the leg %3").arg(ToQ(r.Name), ToQ(r.Ident), leg));
+            QAction* a = menu.addAction(Scene_.Texts.Assign.arg(ToQ(r.Name), ToQ(r.Ident), leg));
             connect(a, &QAction::triggered, this, [this, b] { emit beaconClicked(b); });
         }
         if (!menu.isEmpty()) menu.addSeparator();

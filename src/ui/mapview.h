@@ -30,6 +30,8 @@ public:
     std::shared_ptr<const TBaseMap> BaseMap();
 
     TMapScene& Scene() { return Scene_; }
+    /// The map's words in the interface language.
+    void SetTexts(const TMapTexts& texts);
     const TMapViewport& Viewport() const { return View_; }
     /// Shows the part of the map that `view` (its centre and scale) shows, in this view's size.
     void SetViewport(const TMapViewport& view);
