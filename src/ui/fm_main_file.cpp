@@ -33,6 +33,7 @@
 #include "files/navihelper.h"
 #include "files/planfile.h"
 #include "ui/fm_main.h"
+#include "ui/mapview.h"
 #include "ui/printplan.h"
 #include "ui/qtext.h"
 #include "ui/uierror.h"
@@ -356,7 +357,7 @@ void TfmMain::mPrintClick() {
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted) return;
         PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName,
-                  World.Texts.Get("sPrint_Page"));
+                  World.Texts.Get("sPrint_Page"), MapPage());
     });
 }
 
@@ -369,7 +370,7 @@ void TfmMain::mPrintPreviewClick() {
         // The preview paints from inside its own drawing, where an error cannot travel on.
         try {
             PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName,
-                      World.Texts.Get("sPrint_Page"));
+                      World.Texts.Get("sPrint_Page"), MapPage());
         } catch (const std::exception& e) {
             ReportError(e);
         }
@@ -381,7 +382,7 @@ void TfmMain::mExportPDFClick() {
     RunExport(this, "sdExportPDF", Text("sDialog_ExportPDF"), QStringLiteral("PDF file (*.pdf)"),
               QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
-                                World.Texts.Get("sPrint_Page"), name);
+                                World.Texts.Get("sPrint_Page"), name, MapPage());
               });
 }
 
@@ -395,6 +396,30 @@ void TfmMain::mExportKMLClick() {
     RunExport(this, "sdExportKML", Text("sDialog_ExportKML"), QStringLiteral("KML file (*.kml)"),
               QStringLiteral("kml"), CurrentFileName,
               [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
+}
+
+TPrintAfter TfmMain::MapPage() {
+    if (!mPrintMap->isChecked()) return {};
+    return [this](QPrinter& printer, QPainter& painter) {
+        PrintRouteMapPage(printer, painter, World.WayPointList, World.BeaconList,
+                          mapView->BaseMap(), windowTitle());
+    };
+}
+
+void TfmMain::mExportMapClick() {
+    RunCommand([&] {
+        const QString title = Text("sDialog_ExportMap");
+        const TFileDialogForm form{
+            "sdExportMap",
+            title,
+            {Filter(QStringLiteral("PNG image (*.png)"), {QStringLiteral("*.png")}),
+             Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
+            QStringLiteral("png"),
+            true};
+        const QString file =
+            AskFileName(this, form, ExportName(CurrentFileName, QStringLiteral("png")));
+        if (!file.isEmpty() && MayReplace(this, title, file)) mapView->ExportMap(QToPath(file));
+    });
 }
 
 } // namespace kestrun
