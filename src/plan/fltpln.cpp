@@ -15,9 +15,8 @@ namespace kestrun {
 
 namespace {
 
-// Leg and reach limits of the automatic beacon choice, km.
+// Leg limits of the automatic beacon choice, km; its reach is kReachKm.
 constexpr double kMinAutoLegKm = 20.0;
-constexpr double kReachKm = 360.0;
 constexpr double kInitialBestSumKm = 10000.0;
 
 [[noreturn]] void RaiseListIndex(int index) {

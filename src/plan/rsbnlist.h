@@ -16,6 +16,9 @@ class TWayPoint;
 
 /// Distance under which a beacon counts as standing at a waypoint.
 inline constexpr double kNearPointKm = 3.0;
+/// How far a beacon serves a leg: the automatic choice takes a beacon only when it is closer
+/// than this to both ends of the leg, and the map draws this circle around the current leg's.
+inline constexpr double kReachKm = 360.0;
 
 class TRSBNRec {
 public:

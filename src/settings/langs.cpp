@@ -107,6 +107,14 @@ constexpr std::array<TTextDef, TLanguageTexts::kAllCount> kTexts = {{
     {"sDialog_PrintPreview", "Print preview"},
     {"sProgress_AutoSelect", "Choosing a beacon for every leg..."},
     {"sPrint_Page", "page %d of %d"},
+    {"sPageControl_tsMap", "Map"},
+    {"sMainMenu_mExportMap", "Export map..."},
+    {"sMainMenu_mPrintMap", "Map page in the printout"},
+    {"sDialog_ExportMap", "Export map"},
+    {"sMap_FitRoute", "Fit route"},
+    {"sMap_Assign", "Assign %1 [%2] to the leg %3"},
+    {"sMap_Channel", "Channel %1"},
+    {"sMap_Distance", "%1 km to %2"},
 }};
 
 const std::string kNoText;

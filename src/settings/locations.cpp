@@ -48,6 +48,8 @@ const char* DataFileName(TDataFile which) {
         return "RSBNHelp.txt";
     case TDataFile::Languages:
         return "Language";
+    case TDataFile::BaseMap:
+        return "naturalearth-50m.bin";
     }
     return "";
 }
@@ -92,6 +94,7 @@ std::vector<fs::path> TFileLocations::Candidates(TDataFile which) const {
         return {WorkDir_ / name, ConfigDir_ / name};
     case TDataFile::DefaultBeacons:
     case TDataFile::Languages:
+    case TDataFile::BaseMap:
         return {ExeDir_ / name, DataDir_ / name};
     case TDataFile::MagDec:
     case TDataFile::Help:

@@ -10,6 +10,7 @@
 //   RSBNHelp.txt      working directory, beside the executable, the installed data folder; a
 //                     language's own help text RSBNHelp_<language>.txt (RSBNHelp_English.txt)
 //                     in the same places comes first while that language is chosen
+//   base map          beside the executable, else the installed data folder
 //
 // The installed data folder is <prefix>/share/kestrun, fixed when the program is built.
 #pragma once
@@ -24,7 +25,7 @@ namespace kestrun {
 inline constexpr const char* kConfigFileName = "RSBN.cfg";
 inline constexpr const char* kDefaultBeaconFileName = "rsbn_cis_fs2004.csv";
 
-enum class TDataFile { Config, DefaultBeacons, MagDec, Help, Languages };
+enum class TDataFile { Config, DefaultBeacons, MagDec, Help, Languages, BaseMap };
 
 /// Where each of the program's files lives; paths in the operating system's own form.
 class TFileLocations {
@@ -36,7 +37,8 @@ public:
     /// ~/.config/kestrun).
     static TFileLocations FromProcess();
     /// Places looked at for a file, in order (Config: workDir/RSBN.cfg, configDir/RSBN.cfg;
-    /// DefaultBeacons, Languages: exeDir, dataDir; MagDec, Help: workDir, exeDir, dataDir).
+    /// DefaultBeacons, Languages, BaseMap: exeDir, dataDir; MagDec, Help: workDir, exeDir,
+    /// dataDir).
     std::vector<std::filesystem::path> Candidates(TDataFile which) const;
     /// The first candidate that exists, if any: a folder for Languages, a file otherwise.
     std::optional<std::filesystem::path> Find(TDataFile which) const;

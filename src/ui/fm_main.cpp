@@ -28,6 +28,7 @@
 #include "ui/fm_about.h"
 #include "ui/fm_config.h"
 #include "ui/fm_help.h"
+#include "ui/mapview.h"
 #include "ui/qtext.h"
 #include "ui/supportpoint.h"
 #include "ui/uierror.h"
@@ -126,6 +127,9 @@ void TfmMain::CreateActions() {
     mExportPLN = Command(this, "mExportPLN", nullptr, nullptr);
     mExportFMS = Command(this, "mExportFMS", nullptr, nullptr);
     mExportLnmPlan = Command(this, "mExportLnmPlan", nullptr, nullptr);
+    mExportMap = Command(this, "mExportMap", nullptr, nullptr);
+    mPrintMap = Command(this, "mPrintMap", nullptr, nullptr);
+    mPrintMap->setCheckable(true);
     mExit = Command(this, "mExit", nullptr, nullptr, {QKeySequence(Qt::CTRL | Qt::Key_X)});
     // Ctrl+X cuts text inside a cell editor (which takes the key first); elsewhere it leaves.
     mUndo = Command(this, "mUndo", "edit-undo", "undo", {QKeySequence::Undo});
@@ -152,6 +156,7 @@ void TfmMain::CreateActions() {
     connect(mExportPLN, &QAction::triggered, this, &TfmMain::mExportPLNClick);
     connect(mExportFMS, &QAction::triggered, this, &TfmMain::mExportFMSClick);
     connect(mExportLnmPlan, &QAction::triggered, this, &TfmMain::mExportLnmPlanClick);
+    connect(mExportMap, &QAction::triggered, this, &TfmMain::mExportMapClick);
     connect(mExit, &QAction::triggered, this, &TfmMain::mExitClick);
     connect(mUndo, &QAction::triggered, &Doc.Stack, &QUndoStack::undo);
     connect(mRedo, &QAction::triggered, &Doc.Stack, &QUndoStack::redo);
@@ -181,11 +186,12 @@ void TfmMain::CreateActions() {
     mFile->addAction(mSaveRSBN_as);
     mFile->addSeparator();
     mFile->addAction(mPrint);
+    mFile->addAction(mPrintMap);
     mFile->addSeparator();
     mFile->addAction(mPrintPreview);
     mExports = mFile->addMenu(QString());
     mExports->setObjectName(QStringLiteral("mExports"));
-    mExports->addActions({mExport, mExportPDF, mExportGPX, mExportKML});
+    mExports->addActions({mExport, mExportPDF, mExportGPX, mExportKML, mExportMap});
     mExports->addSeparator(); // the simulators' own flight plans
     mExports->addActions({mExportPLN, mExportFMS, mExportLnmPlan});
     mFile->addSeparator();
@@ -253,7 +259,6 @@ void TfmMain::CreateControls() {
     });
     layout->addWidget(Panel1);
 
-    // Further pages (a map) are added as tabs beside these two.
     pcMain = new QTabWidget(central);
     pcMain->setObjectName(QStringLiteral("pcMain"));
     QFont bold = pcMain->tabBar()->font();
@@ -263,8 +268,11 @@ void TfmMain::CreateControls() {
     tsRSBN->setObjectName(QStringLiteral("tsRSBN"));
     tsNVU = new QWidget;
     tsNVU->setObjectName(QStringLiteral("tsNVU"));
+    tsMap = new QWidget;
+    tsMap->setObjectName(QStringLiteral("tsMap"));
     pcMain->addTab(tsRSBN, QString());
     pcMain->addTab(tsNVU, QString());
+    pcMain->addTab(tsMap, QString());
     layout->addWidget(pcMain, 1);
 
     sgRSBN = new TPlanGrid(QStringLiteral("sgRSBN"), Doc, RSBNColumns(), *this, &World.BeaconList,
@@ -277,6 +285,11 @@ void TfmMain::CreateControls() {
     auto* nvuLayout = new QVBoxLayout(tsNVU);
     nvuLayout->setContentsMargins(0, 0, 0, 0);
     nvuLayout->addWidget(sgNVU);
+    mapView = new TMapView(World.WayPointList, World.BeaconList, tsMap);
+    auto* mapLayout = new QVBoxLayout(tsMap);
+    mapLayout->setContentsMargins(0, 0, 0, 0);
+    mapLayout->addWidget(mapView);
+    ConnectMap();
     for (TPlanGrid* g : {sgRSBN, sgNVU})
         connect(&g->Model(), &TPlanGridModel::PositionRefused, this,
                 [this](const QString& text, int number) {
@@ -422,6 +435,8 @@ void TfmMain::ApplyCaptions() {
         {mExportPLN, "sMainMenu_mExportPLN"},
         {mExportFMS, "sMainMenu_mExportFMS"},
         {mExportLnmPlan, "sMainMenu_mExportLnmPlan"},
+        {mExportMap, "sMainMenu_mExportMap"},
+        {mPrintMap, "sMainMenu_mPrintMap"},
         {mExit, "sMainMenu_mExit"},
         {mUndo, "sMainMenu_mUndo"},
         {mRedo, "sMainMenu_mRedo"},
@@ -436,6 +451,9 @@ void TfmMain::ApplyCaptions() {
     CoolBar1->setWindowTitle(Text("sToolBar"));
     pcMain->setTabText(0, Text("sPageControl_tsRSBN"));
     pcMain->setTabText(1, Text("sPageControl_tsNVU"));
+    pcMain->setTabText(2, Text("sPageControl_tsMap"));
+    mapView->SetTexts(
+        {Text("sMap_FitRoute"), Text("sMap_Assign"), Text("sMap_Channel"), Text("sMap_Distance")});
     SetSupportPointCaptions(rgSupportPoint, rgSupportPointItems, t);
     for (TPlanGrid* g : {sgRSBN, sgNVU}) {
         TPlanGridModel& m = g->Model();
@@ -451,6 +469,21 @@ void TfmMain::ApplyCaptions() {
     // The Help menu lives in the menu bar's right corner, so it stays at the right end.
     HelpMenuBar->adjustSize();
     MainMenu->adjustSize();
+}
+
+void TfmMain::ConnectMap() {
+    if (auto found = World.Locations.Find(TDataFile::BaseMap)) mapView->SetBaseMapFile(*found);
+    connect(&Doc, &TPlanDocument::Changed, mapView, &TMapView::planChanged);
+    // The row last made current in either grid is the map's; a row chosen on the map becomes
+    // current in both.
+    for (TPlanGrid* g : {sgRSBN, sgNVU})
+        connect(g->selectionModel(), &QItemSelectionModel::currentRowChanged, mapView,
+                [this](const QModelIndex& current) { mapView->setCurrentRow(current.row() + 1); });
+    connect(mapView, &TMapView::currentRowRequested, this, [this](int row) {
+        for (TPlanGrid* g : {sgRSBN, sgNVU}) g->SetCurrent(row, std::max(g->Col(), 1));
+    });
+    connect(mapView, &TMapView::beaconClicked, this,
+            [this](int beacon) { Doc.SetBeacon(mapView->CurrentRow(), beacon); });
 }
 
 void TfmMain::BeaconsReloaded() {
@@ -547,6 +580,7 @@ void TfmMain::ReadState() {
     sgRSBN->horizontalHeader()->restoreState(s.value(QStringLiteral("Grids/RSBN")).toByteArray());
     sgNVU->horizontalHeader()->restoreState(s.value(QStringLiteral("Grids/NVU")).toByteArray());
     RecentFiles = s.value(QStringLiteral("RecentFiles")).toStringList();
+    mPrintMap->setChecked(s.value(QStringLiteral("Print/MapPage"), false).toBool());
     RebuildRecentMenu();
 }
 
@@ -557,6 +591,7 @@ void TfmMain::WriteState() const {
     s.setValue(QStringLiteral("Grids/RSBN"), sgRSBN->horizontalHeader()->saveState());
     s.setValue(QStringLiteral("Grids/NVU"), sgNVU->horizontalHeader()->saveState());
     s.setValue(QStringLiteral("RecentFiles"), RecentFiles);
+    s.setValue(QStringLiteral("Print/MapPage"), mPrintMap->isChecked());
 }
 
 void TfmMain::FitIntoScreen() {

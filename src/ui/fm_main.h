@@ -18,6 +18,7 @@
 
 #include "ui/plandoc.h"
 #include "ui/plangrid.h"
+#include "ui/printplan.h"
 
 class QAction;
 class QButtonGroup;
@@ -36,6 +37,7 @@ struct TKestrunWorld;
 class TfmConfig;
 class TfmAbout;
 class TfmHelp;
+class TMapView;
 
 class TfmMain : public QMainWindow, public IPlanGridHandler {
     Q_OBJECT
@@ -101,8 +103,12 @@ public:
     QAction *mNew = nullptr, *mImportFP = nullptr, *mOpenRSBN = nullptr, *mSaveRSBN = nullptr,
             *mSaveRSBN_as = nullptr, *mPrint = nullptr, *mPrintPreview = nullptr,
             *mExportPDF = nullptr, *mExport = nullptr, *mExportGPX = nullptr, *mExportKML = nullptr,
-            *mExit = nullptr;
-    /// File -> Export: the navigator's helper, PDF, GPX, KML and the simulators' flight plans.
+            *mExportMap = nullptr, *mExit = nullptr;
+    /// Checked: the printout (print, preview, PDF) ends with a landscape page of the route's
+    /// map. Remembered with the window's state.
+    QAction* mPrintMap = nullptr;
+    /// File -> Export: the navigator's helper, PDF, GPX, KML, the map and the simulators'
+    /// flight plans.
     QMenu* mExports = nullptr;
     QAction *mExportPLN = nullptr, *mExportFMS = nullptr, *mExportLnmPlan = nullptr;
     QAction *mUndo = nullptr, *mRedo = nullptr, *mCopy = nullptr;
@@ -112,8 +118,10 @@ public:
     QGroupBox* rgSupportPoint = nullptr;
     QButtonGroup* rgSupportPointItems = nullptr;
     QTabWidget* pcMain = nullptr;
-    QWidget *tsRSBN = nullptr, *tsNVU = nullptr;
+    QWidget *tsRSBN = nullptr, *tsNVU = nullptr, *tsMap = nullptr;
     TPlanGrid *sgRSBN = nullptr, *sgNVU = nullptr;
+    /// The map of the route and the beacons; its current leg follows the grids' current row.
+    TMapView* mapView = nullptr;
     QFrame* pnInfo = nullptr;
     QLabel *lbTotalDistance = nullptr, *lbFork = nullptr;
     QLabel* StatusPanels[3] = {};
@@ -141,6 +149,7 @@ public:
     void mExportPLNClick();
     void mExportFMSClick();
     void mExportLnmPlanClick();
+    void mExportMapClick();
     /// Opens a file named on the command line, in the recent list or dropped on the window: a
     /// plan file (.rbf in any letter case) is opened, any other file imported as a flight plan.
     /// Raises what the reader raises.
@@ -183,6 +192,11 @@ private:
     void RebuildRecentMenu();
     void AddRecentFile(const QString& fileName);
     TPlanGrid* CurrentGrid() const;
+    /// The map's wiring: the current row both ways, a clicked beacon assigned to the current
+    /// leg (one command of the undo stack), the plan's changes.
+    void ConnectMap();
+    /// The map page after the table's, when the printout asks for one (else nothing).
+    TPrintAfter MapPage();
 
     /// Qt's own texts (file and print dialogs) in the interface language, where Qt has them.
     void ApplyQtTranslation(const std::string& languageFile);

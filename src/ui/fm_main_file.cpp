@@ -34,6 +34,7 @@
 #include "files/planexport.h"
 #include "files/planfile.h"
 #include "ui/fm_main.h"
+#include "ui/mapview.h"
 #include "ui/printplan.h"
 #include "ui/progress.h"
 #include "ui/qtext.h"
@@ -376,7 +377,7 @@ void TfmMain::mPrintClick() {
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted) return;
         PrintPlan(printer, World.WayPointList, windowTitle(), CurrentFileName,
-                  World.Texts.Get("sPrint_Page"));
+                  World.Texts.Get("sPrint_Page"), MapPage());
     });
 }
 
@@ -389,7 +390,7 @@ void TfmMain::mPrintPreviewClick() {
         // The preview paints from inside its own drawing, where an error cannot travel on.
         try {
             PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName,
-                      World.Texts.Get("sPrint_Page"));
+                      World.Texts.Get("sPrint_Page"), MapPage());
         } catch (const std::exception& e) {
             ReportError(e);
         }
@@ -401,7 +402,7 @@ void TfmMain::mExportPDFClick() {
     RunExport(this, "sdExportPDF", Text("sDialog_ExportPDF"), QStringLiteral("PDF file (*.pdf)"),
               QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
-                                World.Texts.Get("sPrint_Page"), name);
+                                World.Texts.Get("sPrint_Page"), name, MapPage());
               });
 }
 
@@ -433,6 +434,30 @@ void TfmMain::mExportLnmPlanClick() {
     RunExport(this, "sdExportLnmPlan", Text("sDialog_ExportLnmPlan"), LnmPlanKind(),
               QStringLiteral("lnmpln"), CurrentFileName,
               [&](const QString& name) { ExportLnmPlan(World.WayPointList, QToPath(name)); });
+}
+
+TPrintAfter TfmMain::MapPage() {
+    if (!mPrintMap->isChecked()) return {};
+    return [this](QPrinter& printer, QPainter& painter) {
+        PrintRouteMapPage(printer, painter, World.WayPointList, World.BeaconList,
+                          mapView->BaseMap(), windowTitle());
+    };
+}
+
+void TfmMain::mExportMapClick() {
+    RunCommand([&] {
+        const QString title = Text("sDialog_ExportMap");
+        const TFileDialogForm form{
+            "sdExportMap",
+            title,
+            {Filter(QStringLiteral("PNG image (*.png)"), {QStringLiteral("*.png")}),
+             Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
+            QStringLiteral("png"),
+            true};
+        const QString file =
+            AskFileName(this, form, ExportName(CurrentFileName, QStringLiteral("png")));
+        if (!file.isEmpty() && MayReplace(this, title, file)) mapView->ExportMap(QToPath(file));
+    });
 }
 
 } // namespace kestrun

@@ -23,7 +23,6 @@ namespace {
 constexpr int kItemHeight = 13;
 constexpr int kVisibleItems = 20;
 constexpr int kListMinWidth = 260;
-constexpr double kNearBeaconKm = 360.0;
 
 // The dropped-down list: typing jumps to the first beacon whose text starts with what was typed
 // (letters typed in quick succession add up, as in every list).
@@ -215,7 +214,7 @@ TBeaconItemDelegate::TLook TBeaconItemDelegate::Look(const QStyleOptionViewItem&
                                                        : QStringLiteral("(v)"));
         look.Background = QColor(0, 255, 0);
         look.Foreground = Qt::black;
-    } else if (b.LegDistance < kNearBeaconKm && !selected) {
+    } else if (b.LegDistance < kReachKm && !selected) {
         look.Background = QColor(0, 255, 255);
         look.Foreground = Qt::black;
     }

@@ -172,7 +172,8 @@ std::vector<TPrintPage> PaginatePlan(int rowCount, const TPrintMetrics& m) {
 }
 
 TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QString& title,
-                      const QString& fileName, const std::string& pageFormat) {
+                      const QString& fileName, const std::string& pageFormat,
+                      const TPrintAfter& after) {
     KeepPdfMargins(printer);
     TPrintSetup setup;
     const QFont font = QGuiApplication::font();
@@ -216,16 +217,21 @@ TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QStrin
         DrawPage(p, plan, pages[i], i == 0, static_cast<int>(i) + 1, setup.Pages, m, columns, title,
                  fileName, pageFormat);
     }
+    if (after) {
+        p.resetTransform();
+        after(printer, p);
+    }
     p.end();
     return setup;
 }
 
 TPrintSetup ExportPlanPdf(const TWayPointList& plan, const QString& title, const QString& fileName,
-                          const std::string& pageFormat, const QString& pdfPath) {
+                          const std::string& pageFormat, const QString& pdfPath,
+                          const TPrintAfter& after) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdfPath);
-    return PrintPlan(printer, plan, title, fileName, pageFormat);
+    return PrintPlan(printer, plan, title, fileName, pageFormat, after);
 }
 
 } // namespace kestrun

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,16 @@ struct TPrintSetup {
 /// landscape, or, where the printer refuses that or it does not help, the table is scaled down
 /// to fit; nothing is ever cut. pageFormat (code page 1251, "page %d of %d") makes each page's
 /// foot line. Raises when the printer cannot start the job.
+/// `after`, when given, draws more pages after the table's (starting each with newPage) on the
+/// same painter, for example a map of the route.
+using TPrintAfter = std::function<void(QPrinter& printer, QPainter& painter)>;
 TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QString& title,
-                      const QString& fileName, const std::string& pageFormat);
+                      const QString& fileName, const std::string& pageFormat,
+                      const TPrintAfter& after = {});
 
 /// The same pages written to a PDF file at pdfPath (replaced when it exists).
 TPrintSetup ExportPlanPdf(const TWayPointList& plan, const QString& title, const QString& fileName,
-                          const std::string& pageFormat, const QString& pdfPath);
+                          const std::string& pageFormat, const QString& pdfPath,
+                          const TPrintAfter& after = {});
 
 } // namespace kestrun

@@ -17,6 +17,7 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 
 for f in bin/kestrun bin/kestrun-cli share/kestrun/rsbn_cis_fs2004.csv share/kestrun/magdec.bgl \
          share/kestrun/RSBNHelp.txt share/kestrun/RSBNHelp_English.txt share/kestrun/Language/Russian.lng \
+         share/kestrun/naturalearth-50m.bin \
          share/applications/kestrun.desktop share/mime/packages/kestrun.xml \
          share/icons/hicolor/scalable/apps/kestrun.svg share/icons/hicolor/256x256/apps/kestrun.png \
          share/man/man1/kestrun-cli.1; do

@@ -226,7 +226,7 @@ void TestConfig::helpText() {
 
 void TestConfig::aboutShowsTheTitlesVersion() {
     TProgram p;
-    p.Start();
+    QVERIFY(p.Start());
     QCOMPARE(p.W->fmAbout->lbVersion->text(),
              p.Main().windowTitle().section(QStringLiteral("       "), 1));
 }

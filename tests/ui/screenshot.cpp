@@ -27,12 +27,13 @@ int main(int argc, char** argv) {
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln "
-                             "[picker|nvu|ru|edit|menu|splash|config|about|help|pdf]]\n");
+                             "[picker|nvu|map|ru|edit|menu|splash|config|about|help|pdf]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const std::string plan = argc > 2 ? argv[2] : "examples/moscow-irkutsk.pln";
-    // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "ru": the
+    // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "map": the
+    // map tab, the first leg flown with a beacon off the route ("СРП") current; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
     // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config",
     // "about", "help": that window alone; "pdf": the Russian captions, and the plan exported as a
@@ -93,6 +94,14 @@ int main(int argc, char** argv) {
         if (mode == "nvu") m.pcMain->setCurrentIndex(1);
         m.sgRSBN->setFocus();
         m.sgRSBN->SetCurrent(2, m.sgRSBN->Model().Column(picker ? ccBeacon : ccCoords));
+        if (mode == "map") {
+            m.pcMain->setCurrentWidget(m.tsMap);
+            for (int i = 0; i + 1 < world.WayPointList.Count(); ++i)
+                if (world.WayPointList[i].RSBNMode == rmSRP) {
+                    m.sgRSBN->SetCurrent(i + 1, m.sgRSBN->Col()); // the map follows the grid
+                    break;
+                }
+        }
         if (picker) m.sgRSBN->OpenPicker();
         if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
