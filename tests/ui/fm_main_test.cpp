@@ -475,22 +475,20 @@ void TestMain::cancelledAutoSelectChangesNothing() {
         },
         true);
     for (const bool cancel : {true, false}) {
-        QString button;
+        bool shown = false;
         // Runs once the dialog lets events through, that is while the choice goes on.
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
             auto* b = d ? d->findChild<QPushButton*>() : nullptr;
-            if (!b) return;
-            button = b->text();
-            if (cancel) b->click();
+            shown = b && b->text() == m.Text("sButton_Cancel");
+            if (shown && cancel) b->click();
         });
         m.mAutoSelect->trigger();
-        QCOMPARE(button, m.Text("sButton_Cancel"));
+        QVERIFY(shown);
         int chosen = 0;
         for (int i = 0; i < p.Plan().Count(); ++i) chosen += p.Plan()[i].BeaconIndex >= 0;
         QCOMPARE(chosen > 1000, !cancel);
         QCOMPARE(m.Doc.Stack.count(), cancel ? 0 : 1);
-        QCOMPARE(p.Status(2), cancel ? QString() : QStringLiteral("*"));
     }
 }
 
