@@ -287,17 +287,14 @@ void TestFileCommands::simulatorExportsReadBack() {
     m.OpenFile(Q(p.ExeDir + "/examples/minsk-kharkiv.rbf")); // a Cyrillic name among them
     QCOMPARE(p.Plan().Count(), 5);
     const QList<QAction*> menu = m.mExports->actions();
-    const struct {
-        QAction* Action;
-        const char* File;
-    } exports[] = {
+    const std::pair<QAction*, const char*> exports[] = {
         {m.mExportPLN, "out.pln"}, {m.mExportFMS, "out.fms"}, {m.mExportLnmPlan, "out.lnmpln"}};
-    for (const auto& e : exports) {
-        QVERIFY(menu.contains(e.Action));
-        answers.File(Q(p.Work.File(e.File)));
-        e.Action->trigger();
+    for (const auto& [action, file] : exports) {
+        QVERIFY(menu.contains(action));
+        answers.File(Q(p.Work.File(file)));
+        action->trigger();
         TWayPointList back(p.World->BeaconList, p.World->MagDecGrid);
-        ImportFlightPlan(back, p.Work.File(e.File));
+        ImportFlightPlan(back, p.Work.File(file));
         QCOMPARE(back.Count(), p.Plan().Count());
     }
     QCOMPARE(answers.Unexpected, 0);
