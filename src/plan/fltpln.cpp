@@ -1,6 +1,7 @@
 #include "plan/fltpln.h"
 
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "base/error.h"
@@ -150,7 +151,11 @@ const TRSBNRec* TWayPointList::BeaconOf(const TWayPoint& w) const {
 }
 
 bool TWayPointList::CalcPlan() {
+    // A plan without a leg has no totals: none of an earlier plan (say before a delete or an
+    // undo back to one waypoint) stays on show.
     TotalDist = 0;
+    SumForkMagDecl = 0;
+    FinalMagCourse = 0;
     double forkSum = 0;
     PlanModified = true;
     const int n = Count();
@@ -201,16 +206,23 @@ bool TWayPointList::CalcPlan() {
 }
 
 bool TWayPointList::AutoSelectBeacons(const TProgress& progress) {
+    const std::optional<std::vector<int>> chosen = ChooseBeacons(*Beacons_, progress);
+    if (!chosen) return false;
+    AssignBeacons(*chosen);
+    return true;
+}
+
+std::optional<std::vector<int>> TWayPointList::ChooseBeacons(const TRSBNList& beacons,
+                                                             const TProgress& progress) const {
     const int n = Count();
-    if (n < 2) return true;
-    const TBeaconIndex& index = Beacons_->Index();
+    if (n < 2) return std::vector<int>();
+    const TBeaconIndex& index = beacons.Index();
     const int legs = n - 1;
     const int reportEvery = (legs + 99) / 100;
-    // The choice of every leg first, so that a cancelled choice leaves the plan as it was.
     std::vector<int> chosen(static_cast<std::size_t>(legs), -1);
     TVector3 up = UnitVector(Points_[0]->Pos);
     for (int k = 0; k < legs; ++k) {
-        if (progress && k % reportEvery == 0 && !progress(k, legs)) return false;
+        if (progress && k % reportEvery == 0 && !progress(k, legs)) return std::nullopt;
         const TVector3 uq = UnitVector(Points_[static_cast<std::size_t>(k) + 1]->Pos);
         // A beacon at the end, else one at the start, else the least sum of distances.
         if (!(CentralAngleOf(up, uq) * kEarthRadiusKm < kMinAutoLegKm)) {
@@ -221,16 +233,21 @@ bool TWayPointList::AutoSelectBeacons(const TProgress& progress) {
         }
         up = uq;
     }
-    if (progress && !progress(legs, legs)) return false;
+    if (progress && !progress(legs, legs)) return std::nullopt;
+    return chosen;
+}
+
+void TWayPointList::AssignBeacons(const std::vector<int>& chosen) {
+    const int n = Count();
+    if (n < 2) return;
     // Every leg clears both its ends before its own choice: each waypoint ends with the beacon
     // of its own leg, the last with none, and a chosen beacon's position is copied afresh.
     for (int k = 0; k < n; ++k) {
         TWayPoint& w = *Points_[static_cast<std::size_t>(k)];
         w.SetBeacon(-1);
-        if (k < legs && chosen[static_cast<std::size_t>(k)] >= 0)
+        if (k < static_cast<int>(chosen.size()) && chosen[static_cast<std::size_t>(k)] >= 0)
             w.SetBeacon(chosen[static_cast<std::size_t>(k)]);
     }
-    return true;
 }
 
 } // namespace kestrun

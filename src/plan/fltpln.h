@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,15 +108,24 @@ public:
     /// Replaces this plan's waypoints by those of `other` (which is left empty).
     void TakeWayPointsFrom(TWayPointList& other);
 
-    /// Recomputes every leg from the first and the plan-wide values; always true. A leg whose
-    /// waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN values 0; its
-    /// BeaconPos is not used.
+    /// Recomputes every leg from the first and the plan-wide values; always true. A plan of
+    /// fewer than two waypoints has no leg, and its TotalDist, SumForkMagDecl and FinalMagCourse
+    /// are 0. A leg whose waypoint has no beacon (BeaconOf gives nullptr) gets rmNone and RSBN
+    /// values 0; its BeaconPos is not used.
     bool CalcPlan();
     /// Assigns a beacon to every leg long enough; does not recompute. `progress`, when given,
     /// is called at most 101 times with the legs done and all legs, the last time when every
     /// leg is chosen; when it returns false the choice stops and the plan is left as it was.
     /// Returns false when cancelled.
     bool AutoSelectBeacons(const TProgress& progress = {});
+    /// The two steps of AutoSelectBeacons, for a choice from a database that is not yet the
+    /// plan's (a reload that is cancelled leaves both as they were). ChooseBeacons gives the
+    /// index in `beacons` of every leg's beacon (-1: none), changing nothing; no value when
+    /// `progress` cancelled it. AssignBeacons gives every leg the beacon of that index in the
+    /// plan's own list (which by then must be `beacons`) and the last waypoint none.
+    std::optional<std::vector<int>> ChooseBeacons(const TRSBNList& beacons,
+                                                  const TProgress& progress = {}) const;
+    void AssignBeacons(const std::vector<int>& chosen);
 
     /// The beacon assigned to w, or nullptr when w has none or its index names no record.
     const TRSBNRec* BeaconOf(const TWayPoint& w) const;

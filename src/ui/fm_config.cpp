@@ -21,6 +21,7 @@
 #include "settings/langs.h"
 #include "ui/fixeddialog.h"
 #include "ui/fm_main.h"
+#include "ui/progress.h"
 #include "ui/qtext.h"
 #include "ui/supportpoint.h"
 #include "ui/uierror.h"
@@ -225,6 +226,7 @@ void TfmConfig::ReloadBeacons() {
                                            : std::filesystem::path(World.Config.RSBNBeaconFile);
     TRSBNList fresh;
     try {
+        const TBusyCursor busy;
         LoadBeaconFile(fresh, path);
     } catch (const std::exception& e) {
         ReportMessage(ToQ(World.Texts.Get("sBeaconsKept")) + QLatin1Char('\n') + ErrorMessage(e));
@@ -234,10 +236,15 @@ void TfmConfig::ReloadBeacons() {
     // beacons now, so every leg's is chosen anew. Otherwise every leg keeps its own, also one
     // chosen by hand.
     if (path == World.BeaconFile && SameBeacons(fresh, World.BeaconList)) return;
+    TCommandProgress progress(&Main, windowTitle(), ToQ(World.Texts.Get("sProgress_AutoSelect")),
+                              ToQ(World.Texts.Get("sButton_Cancel")), Main.ProgressDelayMs);
+    // Chosen before the database is swapped in: a cancelled choice keeps both as they were.
+    const auto chosen = World.WayPointList.ChooseBeacons(fresh, progress.Callback());
+    if (!chosen) return;
     Main.BeaconsReloaded();
-    World.BeaconList.Records = std::move(fresh.Records);
+    std::swap(World.BeaconList, fresh); // with its index
     World.BeaconFile = path;
-    World.WayPointList.AutoSelectBeacons();
+    World.WayPointList.AssignBeacons(*chosen);
     Main.Doc.Recompute(false);
 }
 

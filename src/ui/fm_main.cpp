@@ -124,6 +124,9 @@ void TfmMain::CreateActions() {
     mExport = Command(this, "mExport", "document-export", "export");
     mExportGPX = Command(this, "mExportGPX", nullptr, nullptr);
     mExportKML = Command(this, "mExportKML", nullptr, nullptr);
+    mExportPLN = Command(this, "mExportPLN", nullptr, nullptr);
+    mExportFMS = Command(this, "mExportFMS", nullptr, nullptr);
+    mExportLnmPlan = Command(this, "mExportLnmPlan", nullptr, nullptr);
     mExportMap = Command(this, "mExportMap", nullptr, nullptr);
     mPrintMap = Command(this, "mPrintMap", nullptr, nullptr);
     mPrintMap->setCheckable(true);
@@ -150,6 +153,9 @@ void TfmMain::CreateActions() {
     connect(mExport, &QAction::triggered, this, &TfmMain::mExportClick);
     connect(mExportGPX, &QAction::triggered, this, &TfmMain::mExportGPXClick);
     connect(mExportKML, &QAction::triggered, this, &TfmMain::mExportKMLClick);
+    connect(mExportPLN, &QAction::triggered, this, &TfmMain::mExportPLNClick);
+    connect(mExportFMS, &QAction::triggered, this, &TfmMain::mExportFMSClick);
+    connect(mExportLnmPlan, &QAction::triggered, this, &TfmMain::mExportLnmPlanClick);
     connect(mExportMap, &QAction::triggered, this, &TfmMain::mExportMapClick);
     connect(mExit, &QAction::triggered, this, &TfmMain::mExitClick);
     connect(mUndo, &QAction::triggered, &Doc.Stack, &QUndoStack::undo);
@@ -183,11 +189,11 @@ void TfmMain::CreateActions() {
     mFile->addAction(mPrintMap);
     mFile->addSeparator();
     mFile->addAction(mPrintPreview);
-    mFile->addAction(mExportPDF);
-    mFile->addAction(mExport);
-    mFile->addAction(mExportGPX);
-    mFile->addAction(mExportKML);
-    mFile->addAction(mExportMap);
+    mExports = mFile->addMenu(QString());
+    mExports->setObjectName(QStringLiteral("mExports"));
+    mExports->addActions({mExport, mExportPDF, mExportGPX, mExportKML, mExportMap});
+    mExports->addSeparator(); // the simulators' own flight plans
+    mExports->addActions({mExportPLN, mExportFMS, mExportLnmPlan});
     mFile->addSeparator();
     mFile->addAction(mExit);
 
@@ -413,6 +419,7 @@ void TfmMain::ApplyCaptions() {
     mOptions->setTitle(Text("sMainMenu_mOptions"));
     mHelp->setTitle(Text("sMainMenu_mHelp"));
     mRecent->setTitle(Text("sMainMenu_mRecent"));
+    mExports->setTitle(Text("sMainMenu_mExports"));
     const std::pair<QAction*, const char*> actions[] = {
         {mNew, "sMainMenu_mNew"},
         {mImportFP, "sMainMenu_mImportFP"},
@@ -425,6 +432,9 @@ void TfmMain::ApplyCaptions() {
         {mExport, "sMainMenu_mExport"},
         {mExportGPX, "sMainMenu_mExportGPX"},
         {mExportKML, "sMainMenu_mExportKML"},
+        {mExportPLN, "sMainMenu_mExportPLN"},
+        {mExportFMS, "sMainMenu_mExportFMS"},
+        {mExportLnmPlan, "sMainMenu_mExportLnmPlan"},
         {mExportMap, "sMainMenu_mExportMap"},
         {mPrintMap, "sMainMenu_mPrintMap"},
         {mExit, "sMainMenu_mExit"},

@@ -92,6 +92,8 @@ public:
     /// Before a command drops a modified plan: asks, and saves when told to. True when the
     /// command may go on; a cancelled or failed save stops it.
     bool MaybeSave(const QString& question);
+    /// How long a command that can be cancelled runs before its progress dialog shows.
+    int ProgressDelayMs = 200;
 
     // ---- controls, named as the program names them ----
     QMenuBar* MainMenu = nullptr;
@@ -105,6 +107,10 @@ public:
     /// Checked: the printout (print, preview, PDF) ends with a landscape page of the route's
     /// map. Remembered with the window's state.
     QAction* mPrintMap = nullptr;
+    /// File -> Export: the navigator's helper, PDF, GPX, KML, the map and the simulators'
+    /// flight plans.
+    QMenu* mExports = nullptr;
+    QAction *mExportPLN = nullptr, *mExportFMS = nullptr, *mExportLnmPlan = nullptr;
     QAction *mUndo = nullptr, *mRedo = nullptr, *mCopy = nullptr;
     QAction *mAutoSelect = nullptr, *mSettings = nullptr, *mRefer = nullptr, *mAbout = nullptr;
     QToolBar* CoolBar1 = nullptr;
@@ -140,6 +146,9 @@ public:
     void mExportClick();
     void mExportGPXClick();
     void mExportKMLClick();
+    void mExportPLNClick();
+    void mExportFMSClick();
+    void mExportLnmPlanClick();
     void mExportMapClick();
     /// Opens a file named on the command line, in the recent list or dropped on the window: a
     /// plan file (.rbf in any letter case) is opened, any other file imported as a flight plan.

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "ui/fm_main.h"
+#include "ui/progress.h"
 #include "ui/world.h"
 
 namespace kestrun {
@@ -54,7 +55,9 @@ void TfmMain::rgSupportPointClick(int item) {
 }
 
 void TfmMain::mAutoSelectClick() {
-    Doc.AutoSelectBeacons();
+    TCommandProgress progress(this, mAutoSelect->iconText(), Text("sProgress_AutoSelect"),
+                              Text("sButton_Cancel"), ProgressDelayMs);
+    Doc.AutoSelectBeacons(progress.Callback());
 }
 
 QString TfmMain::CopyText() const {

@@ -8,7 +8,7 @@
 //   open               no         the plan file          the plan file
 //   save, save as      no         the file written       the file written
 //   print, exports     unchanged  unchanged              unchanged
-//   (the exports: navigator's helper, PDF, GPX, KML)
+//   (the exports: navigator's helper, PDF, GPX, KML, the simulators' .pln, .fms and .lnmpln)
 //
 // New, import and open replace the plan and forget the undo history; over a modified plan they
 // ask first whether to save it. A reader or writer that raises ends the command at that step:
@@ -31,10 +31,12 @@
 #include "files/gpxexport.h"
 #include "files/kmlexport.h"
 #include "files/navihelper.h"
+#include "files/planexport.h"
 #include "files/planfile.h"
 #include "ui/fm_main.h"
 #include "ui/mapview.h"
 #include "ui/printplan.h"
+#include "ui/progress.h"
 #include "ui/qtext.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -107,6 +109,17 @@ QString RbfFilter() {
     return Filter(QStringLiteral("RSBN file (*.rbf)"), {QStringLiteral("*.rbf")});
 }
 
+// The simulators' flight plans as the import and the exports name them.
+QString PlnKind() {
+    return QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)");
+}
+QString FmsKind() {
+    return QStringLiteral("X-Plane flight plan (*.fms)");
+}
+QString LnmPlanKind() {
+    return QStringLiteral("Little Navmap flight plan (*.lnmpln)");
+}
+
 TFileDialogForm odFltPln(const QString& title) {
     // Every kind of flight plan the import reads, each as its own entry, and all of them; the
     // import tells them apart by their content. The original's entry comes first.
@@ -115,9 +128,7 @@ TFileDialogForm odFltPln(const QString& title) {
     return {"odFltPln",
             title,
             {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {pln}),
-             Filter(QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)"), {pln}),
-             Filter(QStringLiteral("X-Plane flight plan (*.fms)"), {fms}),
-             Filter(QStringLiteral("Little Navmap flight plan (*.lnmpln)"), {lnm}),
+             Filter(PlnKind(), {pln}), Filter(FmsKind(), {fms}), Filter(LnmPlanKind(), {lnm}),
              Filter(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)"), {pln, fms, lnm})},
             QString()};
 }
@@ -191,8 +202,13 @@ void RunExport(QWidget* parent, const char* name, const QString& title, const QS
     });
 }
 
+// Import and open are one call into the core each: a big plan gets the wait cursor, and
+// nothing to cancel, since a reader that fails leaves the plan as it was.
 void ImportFP(TfmMain& m, const QString& name) {
-    m.Doc.Replace([&] { ImportFlightPlan(m.World.WayPointList, QToPath(name)); }, false);
+    {
+        const TBusyCursor busy;
+        m.Doc.Replace([&] { ImportFlightPlan(m.World.WayPointList, QToPath(name)); }, false);
+    }
     m.PlanFileName.clear(); // the next save asks for a name
     m.CurrentFileName = name;
     m.RefreshTotals();
@@ -200,7 +216,10 @@ void ImportFP(TfmMain& m, const QString& name) {
 
 void OpenRSBN(TfmMain& m, const QString& name) {
     std::vector<TMissingBeacon> missing;
-    m.Doc.Replace([&] { missing = OpenPlanFile(m.World.WayPointList, QToPath(name)); }, true);
+    {
+        const TBusyCursor busy;
+        m.Doc.Replace([&] { missing = OpenPlanFile(m.World.WayPointList, QToPath(name)); }, true);
+    }
     m.PlanFileName = name;
     m.CurrentFileName = m.PlanFileName;
     m.RefreshTotals();
@@ -343,10 +362,11 @@ void TfmMain::mSaveRSBN_asClick() {
 
 void TfmMain::mExportClick() {
     RunCommand([&] {
-        const QString name = AskFileName(this, sdExportToNaviHelper(Text("sDialog_ExportNH")),
-                                         QStringLiteral("navi_helper.txt"));
-        if (name.isEmpty()) return;
-        ExportNaviHelper(World.WayPointList, QToPath(name));
+        const QString title = Text("sDialog_ExportNH");
+        const QString name =
+            AskFileName(this, sdExportToNaviHelper(title), QStringLiteral("navi_helper.txt"));
+        if (!name.isEmpty() && MayReplace(this, title, name))
+            ExportNaviHelper(World.WayPointList, QToPath(name));
     });
 }
 
@@ -396,6 +416,24 @@ void TfmMain::mExportKMLClick() {
     RunExport(this, "sdExportKML", Text("sDialog_ExportKML"), QStringLiteral("KML file (*.kml)"),
               QStringLiteral("kml"), CurrentFileName,
               [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
+}
+
+void TfmMain::mExportPLNClick() {
+    RunExport(this, "sdExportPLN", Text("sDialog_ExportPLN"), PlnKind(), QStringLiteral("pln"),
+              CurrentFileName,
+              [&](const QString& name) { ExportPln(World.WayPointList, QToPath(name)); });
+}
+
+void TfmMain::mExportFMSClick() {
+    RunExport(this, "sdExportFMS", Text("sDialog_ExportFMS"), FmsKind(), QStringLiteral("fms"),
+              CurrentFileName,
+              [&](const QString& name) { ExportFms(World.WayPointList, QToPath(name)); });
+}
+
+void TfmMain::mExportLnmPlanClick() {
+    RunExport(this, "sdExportLnmPlan", Text("sDialog_ExportLnmPlan"), LnmPlanKind(),
+              QStringLiteral("lnmpln"), CurrentFileName,
+              [&](const QString& name) { ExportLnmPlan(World.WayPointList, QToPath(name)); });
 }
 
 TPrintAfter TfmMain::MapPage() {

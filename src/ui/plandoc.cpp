@@ -148,17 +148,18 @@ void TPlanDocument::SetSupPoint(TSupPointKind kind) {
     Push(new TSupPointCommand(*this, Plan.SupPoint, kind));
 }
 
-void TPlanDocument::AutoSelectBeacons() {
+bool TPlanDocument::AutoSelectBeacons(const TProgress& progress) {
     std::vector<TWayPoint> before, after;
     for (int i = 0; i < Plan.Count(); ++i) before.push_back(Plan[i]);
-    Plan.AutoSelectBeacons();
+    if (!Plan.AutoSelectBeacons(progress)) return false;
     bool same = true;
     for (int i = 0; i < Plan.Count(); ++i) {
         after.push_back(Plan[i]);
         same = same && SameInputs(before.back(), after.back());
     }
-    if (same) return;
+    if (same) return true;
     Push(new TWayPointsCommand(*this, 0, std::move(before), std::move(after)));
+    return true;
 }
 
 void TPlanDocument::BeginReplace() {

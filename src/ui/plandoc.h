@@ -31,7 +31,8 @@ public:
     void DeleteWayPoint(int number);
     void AppendWayPoint();
     void SetSupPoint(TSupPointKind kind);
-    void AutoSelectBeacons();
+    /// False, and no command, when `progress` cancelled the choice.
+    bool AutoSelectBeacons(const TProgress& progress = {});
 
     /// Replaces the whole plan by what `fill` leaves in it (an import, an opened file, a new
     /// plan), recomputes it and forgets the undo history. A plan that only exists in memory

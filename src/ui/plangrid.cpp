@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "base/error.h"
+#include "base/textutil.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
 #include "ui/picker.h"
@@ -38,8 +39,7 @@ template <class F> void Guard(F&& f) {
 
 // A name keeps everything as typed but the Latin letters, which become capitals.
 std::string UpperLatin(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : s) c = UpperAscii(c);
     return s;
 }
 

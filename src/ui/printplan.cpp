@@ -194,7 +194,7 @@ TPrintSetup PrintPlan(QPrinter& printer, const TWayPointList& plan, const QStrin
     if (!p.begin(&printer)) {
         const QString name = printer.outputFileName();
         if (!name.isEmpty()) {
-            RaiseCannotCreateFile(std::filesystem::path(name.toStdString()));
+            RaiseCannotCreateFile(QToPath(name));
         }
         throw EKestrunError("Printing failed");
     }

@@ -133,16 +133,18 @@ TEST(CalcPlan, OneGreatCircleKeepsTheOrthodromicCourse) {
     }
 }
 
-TEST(CalcPlan, SingleWaypointKeepsThePlanWideValues) {
+// Guards against the totals of the plan before a delete staying on show for one waypoint.
+TEST(CalcPlan, SingleWaypointHasNoTotals) {
     TWorld w;
     w.Add(Geo(50, 30));
-    w.Plan.TotalDist = 99;
-    w.Plan.SumForkMagDecl = 1.25;
-    w.Plan.FinalMagCourse = 2.5;
+    w.Add(Geo(55, 37));
+    w.Plan.CalcPlan();
+    ASSERT_NE(w.Plan.FinalMagCourse, 0);
+    w.Plan.DeleteWayPoint(2);
     EXPECT_TRUE(w.Plan.CalcPlan());
     EXPECT_EQ(w.Plan.TotalDist, 0);
-    EXPECT_EQ(w.Plan.SumForkMagDecl, 1.25);
-    EXPECT_EQ(w.Plan.FinalMagCourse, 2.5);
+    EXPECT_EQ(w.Plan.SumForkMagDecl, 0);
+    EXPECT_EQ(w.Plan.FinalMagCourse, 0);
     EXPECT_TRUE(w.Plan.PlanModified);
 }
 

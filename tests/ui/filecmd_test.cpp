@@ -2,6 +2,7 @@
 // would: what each dialog shows, what each command writes, and the state it leaves.
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QToolButton>
 
 #include "filedialogs.h"
+#include "files/fpimport.h"
 #include "plan/fltpln.h"
 #include "ui/qtext.h"
 #include "uitest.h"
@@ -56,6 +58,7 @@ private slots:
     void fileFromCommandLine();
     void printPreviewAndCancelledPrint();
     void otherFormatsAndExports();
+    void simulatorExportsReadBack();
 };
 
 void TestFileCommands::importSaveOpenExport() {
@@ -272,6 +275,27 @@ void TestFileCommands::otherFormatsAndExports() {
         p.Main().mExportGPXClick();
         QCOMPARE(answers.Seen.back().ObjectName, QStringLiteral("ReplaceQuestion"));
         QCOMPARE(ReadBytes(p.Work.File("route.gpx")) == "old", answer == QMessageBox::No);
+    }
+    QCOMPARE(answers.Unexpected, 0);
+}
+
+void TestFileCommands::simulatorExportsReadBack() {
+    TProgram p;
+    QVERIFY(p.Start());
+    TDialogAnswers answers;
+    TfmMain& m = p.Main();
+    m.OpenFile(Q(p.ExeDir + "/examples/minsk-kharkiv.rbf")); // a Cyrillic name among them
+    QCOMPARE(p.Plan().Count(), 5);
+    const QList<QAction*> menu = m.mExports->actions();
+    const std::pair<QAction*, const char*> exports[] = {
+        {m.mExportPLN, "out.pln"}, {m.mExportFMS, "out.fms"}, {m.mExportLnmPlan, "out.lnmpln"}};
+    for (const auto& [action, file] : exports) {
+        QVERIFY(menu.contains(action));
+        answers.File(Q(p.Work.File(file)));
+        action->trigger();
+        TWayPointList back(p.World->BeaconList, p.World->MagDecGrid);
+        ImportFlightPlan(back, p.Work.File(file));
+        QCOMPARE(back.Count(), p.Plan().Count());
     }
     QCOMPARE(answers.Unexpected, 0);
 }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -52,6 +53,7 @@ private slots:
     void exitQuestion();
     void unsavedWorkQuestion();
     void undoRedo();
+    void cancelledAutoSelectChangesNothing();
     void copyCells();
     void languageSwitch();
     void languagesWhole();
@@ -456,6 +458,38 @@ void TestMain::unsavedWorkQuestion() {
     m.mNew->trigger();
     QCOMPARE(p.Plan().Count(), 1);
     QCOMPARE(p.Status(0) + p.Status(2), QString());
+}
+
+void TestMain::cancelledAutoSelectChangesNothing() {
+    TProgram p;
+    QVERIFY(p.Start());
+    TfmMain& m = p.Main();
+    m.ProgressDelayMs = 0; // the dialog from the start, whatever the machine's speed
+    // 3,000 legs zigzagging over the shipped database's stations.
+    m.Doc.Replace(
+        [&] {
+            p.Plan().Clear();
+            for (int i = 0; i <= 3000; ++i)
+                p.Plan().AddWayPoint().SetPos(TGeoPoint{(50.0L + (i % 20) * 0.4L) * kPiL / 180,
+                                                        (30.0L + (i / 20) * 0.2L) * kPiL / 180});
+        },
+        true);
+    for (const bool cancel : {true, false}) {
+        bool shown = false;
+        // Runs once the dialog lets events through, that is while the choice goes on.
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            auto* b = d ? d->findChild<QPushButton*>() : nullptr;
+            shown = b && b->text() == m.Text("sButton_Cancel");
+            if (shown && cancel) b->click();
+        });
+        m.mAutoSelect->trigger();
+        QVERIFY(shown);
+        int chosen = 0;
+        for (int i = 0; i < p.Plan().Count(); ++i) chosen += p.Plan()[i].BeaconIndex >= 0;
+        QCOMPARE(chosen > 1000, !cancel);
+        QCOMPARE(m.Doc.Stack.count(), cancel ? 0 : 1);
+    }
 }
 
 void TestMain::undoRedo() {
