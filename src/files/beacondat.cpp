@@ -101,11 +101,7 @@ void LoadBeaconsDat(TRSBNList& list, std::string_view bytes, const std::filesyst
     int lineNo = 0;
     std::size_t from = 0;
     while (from < text.size()) {
-        // Lines end with LF, CR LF or CR alone.
-        std::size_t eol = text.find_first_of("\r\n", from);
-        if (eol == std::string_view::npos) eol = text.size();
-        const std::string_view line = TrimBlanks(text.substr(from, eol - from));
-        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+        const std::string_view line = TrimBlanks(NextLine(text, from));
         ++lineNo;
         if (line.empty() || line.front() == '#' || line.front() == ';') continue;
         try {

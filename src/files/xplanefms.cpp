@@ -36,11 +36,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
     int lineNo = 0;
     std::size_t from = 0;
     while (from < text.size()) {
-        // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
-        std::size_t eol = text.find_first_of("\r\n", from);
-        if (eol == std::string_view::npos) eol = text.size();
-        std::vector<std::string_view> t = SplitBlanks(text.substr(from, eol - from));
-        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+        std::vector<std::string_view> t = SplitBlanks(NextLine(text, from));
         ++lineNo;
         if (lineNo == 1) {
             if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
