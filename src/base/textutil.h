@@ -23,6 +23,11 @@ std::vector<std::string_view> SplitBlanks(std::string_view text);
 /// one may end with none. Call while from < text.size().
 std::string_view NextLine(std::string_view text, std::size_t& from);
 
+/// An ASCII letter, "A" to "Z" or "a" to "z".
+inline bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 /// An ASCII letter "a" to "z" in upper case; any other byte as it is.
 inline char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

@@ -17,10 +17,6 @@ namespace kestrun {
 
 namespace {
 
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 bool IsWayPointType(std::string_view t) {
     return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
 }
@@ -57,7 +53,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         // The two numbers after the "3 version" header, the keyword lines of the 1100 header
         // (CYCLE, ADEP, NUMENR, ...) and blank lines carry no waypoint.
         if (t.empty() || (!v1100 && t.size() == 1 && read.Count() == 0) ||
-            (v1100 && IsLetter(t[0][0])))
+            (v1100 && IsAsciiLetter(t[0][0])))
             continue;
         //   11 MODAU 0 49.815000 8.811944                    (3 version)
         //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)
