@@ -70,9 +70,6 @@ struct TSpherePoint {
 
 double CentralAngle(const TSpherePoint& a, const TSpherePoint& b);
 double InitialCourse(const TSpherePoint& a, const TSpherePoint& b);
-double CourseRelTo(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& r);
-void TraversePoint(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& p,
-                   TGeoPoint& t);
 /// The pole u(A) x u(B) of the great circle from A to B.
 inline TVector3 Pole(const TSpherePoint& a, const TSpherePoint& b) {
     TVector3 ua = a.U, ub = b.U;
