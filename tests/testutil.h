@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include <iconv.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -85,6 +87,23 @@ template <class F> std::string PlacedMessageOf(F&& f) {
         return (where.empty() ? "" : where + ": ") + e.what();
     }
     return "<no error>";
+}
+
+/// `text` converted from one encoding to another by glibc's iconv, the tests' independent
+/// reference for encodings; nothing when iconv knows either encoding not, or a character of the
+/// text has none in `to`.
+inline std::optional<std::string> Iconv(std::string_view text, const char* from, const char* to) {
+    const iconv_t cd = ::iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::string in(text), out(4 * text.size() + 8, '\0');
+    char* pin = in.data();
+    char* pout = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const std::size_t r = ::iconv(cd, &pin, &inLeft, &pout, &outLeft);
+    ::iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
 }
 
 inline std::string TestData(const std::string& rel) {

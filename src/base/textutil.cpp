@@ -20,4 +20,12 @@ std::vector<std::string_view> SplitBlanks(std::string_view text) {
     return words;
 }
 
+std::string_view NextLine(std::string_view text, std::size_t& from) {
+    std::size_t eol = text.find_first_of("\r\n", from);
+    if (eol == std::string_view::npos) eol = text.size();
+    const std::string_view line = text.substr(from, eol - from);
+    from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+    return line;
+}
+
 } // namespace kestrun

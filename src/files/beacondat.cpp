@@ -60,10 +60,6 @@ TDegMinTexts Coordinate(std::string_view text, bool latitude) {
     return latitude ? DecimalToDegMin(text, 'N', 'S') : DecimalToDegMin(text, 'E', 'W');
 }
 
-void CheckNumber(std::string_view text) {
-    if (!TryStrToFloat(text)) Raise(MsgNotFloat(text));
-}
-
 void ReadStation(TRSBNList& list, std::string_view line) {
     //   37|PSKOV|NP|117.80|57.7850|28.4067|47.0
     //   0  1     2  3      4       5       6
@@ -83,8 +79,9 @@ void ReadStation(TRSBNList& list, std::string_view line) {
                      {static_cast<long long>(count)}));
     const TDegMinTexts lat = Coordinate(f[4], true);
     const TDegMinTexts lon = Coordinate(f[5], false);
-    CheckNumber(f[3]);
-    CheckNumber(f[6]);
+    // The frequency and the elevation must be numbers, but are not kept.
+    StrToFloat(f[3]);
+    StrToFloat(f[6]);
     list.Add(f[0], f[1], f[2], {}, lat.Hemisphere, lat.Degrees, lat.Minutes, lon.Hemisphere,
              lon.Degrees, lon.Minutes);
 }
@@ -101,11 +98,7 @@ void LoadBeaconsDat(TRSBNList& list, std::string_view bytes, const std::filesyst
     int lineNo = 0;
     std::size_t from = 0;
     while (from < text.size()) {
-        // Lines end with LF, CR LF or CR alone.
-        std::size_t eol = text.find_first_of("\r\n", from);
-        if (eol == std::string_view::npos) eol = text.size();
-        const std::string_view line = TrimBlanks(text.substr(from, eol - from));
-        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+        const std::string_view line = TrimBlanks(NextLine(text, from));
         ++lineNo;
         if (line.empty() || line.front() == '#' || line.front() == ';') continue;
         try {

@@ -6,6 +6,7 @@
 #include "base/cp1251.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 #include "files/xmlplan.h"
 #include "math/tools.h"
 #include "plan/fltpln.h"
@@ -52,7 +53,7 @@ std::string WorldPosition(const TGeoPoint& pos) {
 bool IsSimIdent(std::string_view name) {
     if (name.empty() || name.size() > 10) return false;
     for (char c : name)
-        if (!IsDigit(c) && !(c >= 'A' && c <= 'Z') && !(c >= 'a' && c <= 'z')) return false;
+        if (!IsDigit(c) && !IsAsciiLetter(c)) return false;
     return true;
 }
 

@@ -17,10 +17,6 @@ namespace kestrun {
 
 namespace {
 
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 bool IsWayPointType(std::string_view t) {
     return t == "1" || t == "2" || t == "3" || t == "11" || t == "28";
 }
@@ -36,11 +32,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
     int lineNo = 0;
     std::size_t from = 0;
     while (from < text.size()) {
-        // Lines end with LF, CR LF or, in files of old Macintosh programs, CR alone.
-        std::size_t eol = text.find_first_of("\r\n", from);
-        if (eol == std::string_view::npos) eol = text.size();
-        std::vector<std::string_view> t = SplitBlanks(text.substr(from, eol - from));
-        from = eol + (text.substr(eol).starts_with("\r\n") ? 2 : 1);
+        std::vector<std::string_view> t = SplitBlanks(NextLine(text, from));
         ++lineNo;
         if (lineNo == 1) {
             if (t.size() != 1 || (t[0] != "I" && t[0] != "A"))
@@ -61,7 +53,7 @@ void ImportXPlaneFms(TWayPointList& plan, std::string_view bytes,
         // The two numbers after the "3 version" header, the keyword lines of the 1100 header
         // (CYCLE, ADEP, NUMENR, ...) and blank lines carry no waypoint.
         if (t.empty() || (!v1100 && t.size() == 1 && read.Count() == 0) ||
-            (v1100 && IsLetter(t[0][0])))
+            (v1100 && IsAsciiLetter(t[0][0])))
             continue;
         //   11 MODAU 0 49.815000 8.811944                    (3 version)
         //   3 KLN DRCT 25000.000000 55.333333 38.950000      (1100 Version)

@@ -19,13 +19,6 @@ TGeoPoint FromCartesian(double x, double y, double z) {
     return p;
 }
 
-// A longitude difference (degrees) taken the short way round: [-180, 180).
-double Wrap180(double deg) {
-    double d = std::fmod(deg + 180.0, 360.0);
-    if (d < 0) d += 360.0;
-    return d - 180.0;
-}
-
 struct TBox {
     double XMin, XMax, YMin, YMax;
 };
@@ -159,7 +152,7 @@ std::vector<TGeoPoint> GeodesicCircle(const TGeoPoint& center, double radiusKm, 
 }
 
 double DomainX(const TMapDomain& domain, double lonDeg) {
-    return Wrap180(lonDeg - domain.CentralLonDeg);
+    return WrapLonDeg(lonDeg - domain.CentralLonDeg);
 }
 
 void ClipLineToDomain(const std::vector<TLatLonDeg>& line, const TMapDomain& domain,
@@ -169,7 +162,7 @@ void ClipLineToDomain(const std::vector<TLatLonDeg>& line, const TMapDomain& dom
     double xa = line.empty() ? 0 : DomainX(domain, line[0].LonDeg);
     for (std::size_t i = 1; i < line.size(); ++i) {
         const TDomainPoint a{xa, line[i - 1].LatDeg};
-        const TDomainPoint b{xa + Wrap180(line[i].LonDeg - line[i - 1].LonDeg), line[i].LatDeg};
+        const TDomainPoint b{xa + WrapLonDeg(line[i].LonDeg - line[i - 1].LonDeg), line[i].LatDeg};
         // The step itself, and where it crosses the seam, its part on the other side.
         struct TPart {
             double T0, T1, Shift;
@@ -210,11 +203,11 @@ void ClipRingToDomain(const std::vector<TLatLonDeg>& ring, const TMapDomain& dom
     plane.reserve(n + 3);
     double x = DomainX(domain, ring[0].LonDeg), meanLat = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0) x += Wrap180(ring[i].LonDeg - ring[i - 1].LonDeg);
+        if (i > 0) x += WrapLonDeg(ring[i].LonDeg - ring[i - 1].LonDeg);
         plane.push_back({x, ring[i].LatDeg});
         meanLat += ring[i].LatDeg / double(n);
     }
-    const double xEnd = x + Wrap180(ring[0].LonDeg - ring[n - 1].LonDeg);
+    const double xEnd = x + WrapLonDeg(ring[0].LonDeg - ring[n - 1].LonDeg);
     if (std::fabs(xEnd - plane[0].X) > 180) {
         // Round a pole: the area between the ring and the pole, closed along the pole.
         const double pole = meanLat < 0 ? -90 : 90;

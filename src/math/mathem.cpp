@@ -85,15 +85,6 @@ double InitialCourse(const TSpherePoint& a, const TSpherePoint& b) {
     return CourseOf(a.U, Pole(a, b), a.E);
 }
 
-double CourseRelTo(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& r) {
-    return CourseOf(a.U, Pole(a, b), r.E);
-}
-
-void TraversePoint(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& p,
-                   TGeoPoint& t) {
-    t = TraverseOf(Pole(a, b), p.U);
-}
-
 double CentralAngle(const TGeoPoint& a, const TGeoPoint& b) {
     return CentralAngleOf(UnitVector(a), UnitVector(b));
 }

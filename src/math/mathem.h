@@ -1,5 +1,5 @@
 // Spherical navigation functions on the unit sphere. Distances in km are the central angle
-// times kEarthRadiusKm, a multiplication the callers do.
+// times kEarthRadiusKm (DistanceKm, DistanceKmOf).
 #pragma once
 
 #include "math/angles.h"
@@ -70,9 +70,6 @@ struct TSpherePoint {
 
 double CentralAngle(const TSpherePoint& a, const TSpherePoint& b);
 double InitialCourse(const TSpherePoint& a, const TSpherePoint& b);
-double CourseRelTo(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& r);
-void TraversePoint(const TSpherePoint& a, const TSpherePoint& b, const TSpherePoint& p,
-                   TGeoPoint& t);
 /// The pole u(A) x u(B) of the great circle from A to B.
 inline TVector3 Pole(const TSpherePoint& a, const TSpherePoint& b) {
     TVector3 ua = a.U, ub = b.U;
@@ -83,8 +80,12 @@ inline TVector3 Pole(const TSpherePoint& a, const TSpherePoint& b) {
 inline double DistanceKm(const TGeoPoint& a, const TGeoPoint& b) {
     return CentralAngle(a, b) * kEarthRadiusKm;
 }
+/// DistanceKm of the positions of two unit vectors.
+inline double DistanceKmOf(TVector3 ua, TVector3 ub) {
+    return CentralAngleOf(ua, ub) * kEarthRadiusKm;
+}
 inline double DistanceKm(const TSpherePoint& a, const TSpherePoint& b) {
-    return CentralAngle(a, b) * kEarthRadiusKm;
+    return DistanceKmOf(a.U, b.U);
 }
 
 } // namespace kestrun

@@ -242,10 +242,14 @@ TLatLonDeg GeoPointToDegrees(const TGeoPoint& p) {
         lat = -180 - lat;
         lon += 180;
     }
-    lon = std::fmod(lon, 360.0);
-    if (lon >= 180) lon -= 360;
-    if (lon < -180) lon += 360;
-    return {lat, lon};
+    return {lat, WrapLonDeg(lon)};
+}
+
+double WrapLonDeg(double lonDeg) {
+    const double lon = std::fmod(lonDeg, 360.0);
+    if (lon >= 180) return lon - 360;
+    if (lon < -180) return lon + 360;
+    return lon;
 }
 
 } // namespace kestrun

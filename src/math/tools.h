@@ -69,4 +69,8 @@ struct TLatLonDeg {
 };
 TLatLonDeg GeoPointToDegrees(const TGeoPoint& p);
 
+/// A longitude, or a difference of longitudes, in degrees (any finite value) brought into
+/// [-180, 180) by whole turns; the turns are taken off exactly.
+double WrapLonDeg(double lonDeg);
+
 } // namespace kestrun

@@ -36,7 +36,7 @@ void CoordsOf(TVector3 v, double u[3]) {
 
 // The exact test: the distance as every other computation of the plan takes it.
 double ExactKm(const TVector3& from, double x, double y, double z) {
-    return CentralAngleOf(from, TVector3::CreateCartesian(x, y, z)) * kEarthRadiusKm;
+    return DistanceKmOf(from, TVector3::CreateCartesian(x, y, z));
 }
 
 } // namespace

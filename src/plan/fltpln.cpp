@@ -225,7 +225,7 @@ std::optional<std::vector<int>> TWayPointList::ChooseBeacons(const TRSBNList& be
         if (progress && k % reportEvery == 0 && !progress(k, legs)) return std::nullopt;
         const TVector3 uq = UnitVector(Points_[static_cast<std::size_t>(k) + 1]->Pos);
         // A beacon at the end, else one at the start, else the least sum of distances.
-        if (!(CentralAngleOf(up, uq) * kEarthRadiusKm < kMinAutoLegKm)) {
+        if (!(DistanceKmOf(up, uq) < kMinAutoLegKm)) {
             int c = index.FirstWithin(uq, kNearPointKm);
             if (c < 0) c = index.FirstWithin(up, kNearPointKm);
             if (c < 0) c = index.LeastSum(up, uq, kReachKm, kInitialBestSumKm);

@@ -71,8 +71,8 @@ void TRSBNList::AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legE
         r.Annotated = true;
         // The central angle is symmetric: the distance to the end serves the test and the
         // annotation alike.
-        const double toEnd = CentralAngleOf(end, u) * kEarthRadiusKm;
-        if (CentralAngleOf(start, u) * kEarthRadiusKm < kNearPointKm)
+        const double toEnd = DistanceKmOf(end, u);
+        if (DistanceKmOf(start, u) < kNearPointKm)
             r.LegNearness = rmAzimuthFrom;
         else if (toEnd < kNearPointKm)
             r.LegNearness = rmAzimuthTo;

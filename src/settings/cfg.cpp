@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/fileio.h"
 #include "base/numconv.h"
+#include "base/textutil.h"
 
 namespace kestrun {
 
@@ -25,10 +26,10 @@ constexpr std::size_t kMaxLineBytes = 4096;
 constexpr int kMaxNesting = 64;
 
 bool IsIdentStart(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return IsAsciiLetter(static_cast<char>(c)) || c == '_';
 }
 bool IsIdentChar(unsigned char c) {
-    return IsIdentStart(c) || (c >= '0' && c <= '9');
+    return IsIdentStart(c) || IsDigit(static_cast<char>(c));
 }
 bool IsHexDigit(unsigned char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');

@@ -1,41 +1,25 @@
 #include "base/cp1251.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
 
+#include "testutil.h"
+
 using namespace kestrun;
 
-namespace {
-
 // glibc's converter is the independent reference; it knows no character for 0x98.
-std::string IconvCp1251ToUtf8(unsigned char byte) {
-    iconv_t cd = iconv_open("UTF-8", "CP1251");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
-    char in[1] = {static_cast<char>(byte)};
-    char out[8] = {};
-    char* pin = in;
-    char* pout = out;
-    size_t inLeft = 1, outLeft = sizeof out;
-    size_t r = iconv(cd, &pin, &inLeft, &pout, &outLeft);
-    iconv_close(cd);
-    if (r == static_cast<size_t>(-1)) return {};
-    return std::string(out, pout);
-}
-
-} // namespace
-
 TEST(Cp1251, EveryByteMatchesTheSystemConverter) {
     for (int b = 0; b < 256; ++b) {
         SCOPED_TRACE(b);
-        std::string expected = IconvCp1251ToUtf8(static_cast<unsigned char>(b));
-        std::string got = Cp1251ToUtf8(std::string(1, static_cast<char>(b)));
-        if (expected.empty()) {
+        const std::string byte(1, static_cast<char>(b));
+        const std::optional<std::string> expected = test::Iconv(byte, "CP1251", "UTF-8");
+        std::string got = Cp1251ToUtf8(byte);
+        if (!expected) {
             EXPECT_EQ(b, 0x98); // the one byte without a character
             EXPECT_EQ(got, "\xEF\xBF\xBD");
         } else {
-            EXPECT_EQ(got, expected);
+            EXPECT_EQ(got, *expected);
         }
     }
 }

@@ -44,8 +44,9 @@ void ExpectRoundTrip(const TWayPointList& plan) {
 } // namespace
 
 TEST(ExportPlan, EverySampleThatImportsComesBackFromEachKind) {
-    const std::filesystem::path samples = std::string(KESTRUN_SHARED_DATA) + "/plans";
-    if (!std::filesystem::exists(samples)) GTEST_SKIP() << "sample plans not present";
+    KESTRUN_REQUIRE(MissingSharedData("plans"));
+    KESTRUN_REQUIRE(MissingTool("xmllint", "libxml2-utils"));
+    const std::filesystem::path samples = SharedData("plans");
     int imported = 0;
     for (const auto& e : std::filesystem::recursive_directory_iterator(samples)) {
         SCOPED_TRACE(e.path().string());
@@ -55,12 +56,13 @@ TEST(ExportPlan, EverySampleThatImportsComesBackFromEachKind) {
         // Notes, folders and the refused samples, which the import's tests take, are passed.
         if (MessageOf([&] { ImportFlightPlan(plan, e.path()); }) != "<no error>") continue;
         ++imported;
-        ExpectRoundTrip(plan);
+        ASSERT_NO_FATAL_FAILURE(ExpectRoundTrip(plan));
     }
     EXPECT_GE(imported, 14);
 }
 
 TEST(ExportPlan, NamesNoSimulatorTakesAndPositionsAtTheEdges) {
+    KESTRUN_REQUIRE(MissingTool("xmllint", "libxml2-utils"));
     TRSBNList beacons;
     TMagDecGrid grid;
     TWayPointList plan(beacons, grid);
@@ -73,7 +75,7 @@ TEST(ExportPlan, NamesNoSimulatorTakesAndPositionsAtTheEdges) {
         w.SetName(Cp(name));
         w.SetPos({StoredRad(lat), StoredRad(lon)});
     }
-    ExpectRoundTrip(plan);
+    ASSERT_NO_FATAL_FAILURE(ExpectRoundTrip(plan));
     // The header in the simulators' order; an ICAO identifier only for a name that is one;
     // seconds that carry into the minutes and those into the degrees.
     const std::string pln = FormatPln(plan);

@@ -147,11 +147,10 @@ TEST(ImportFlightPlanFile, KindByContentThenByExtensionInAnyCase) {
     }
 }
 
-// A plan read from a file is parsed in the bytes read, which the parse changes (line ends,
-// ends of names and line feeds in attributes are overwritten): a refusal must still name the
-// line of the file, a good plan import as it does from memory, and a text cut by a zero byte
-// end there, as it does from memory, not where the file ends.
-TEST(ImportFlightPlanFile, XmlParsedInTheBytesReadIsRefusedAtTheFilesOwnLine) {
+// An XML plan imports from its file as from the same bytes in memory: a refusal names the
+// file's own line (line feeds inside tags and attributes counted), a good plan gives the same
+// waypoints, and a text cut by a zero byte ends there, not where the file ends.
+TEST(ImportFlightPlanFile, XmlFromAFileIsReadAsFromMemoryAndRefusedAtItsOwnLine) {
     const std::string head = "<SimBase.Document>\r\n<FlightPlan.FlightPlan>\r\n"
                              "<ATCWaypoint\nid=\"A\nB\">\r\n"
                              "<WorldPosition>1,2</WorldPosition></ATCWaypoint>\r\n";

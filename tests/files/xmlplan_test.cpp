@@ -3,7 +3,6 @@
 #include "files/xmlplan.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include "base/cp1251.h"
 #include "files/planimport.h"
@@ -13,19 +12,6 @@ using namespace kestrun;
 using namespace kestrun::test;
 
 namespace {
-
-// The UTF-8 text in another encoding, by glibc's iconv.
-std::string Iconv(const std::string& utf8, const char* to) {
-    iconv_t cd = iconv_open(to, "UTF-8");
-    std::string out(utf8.size() * 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    char* o = out.data();
-    std::size_t inLeft = utf8.size(), outLeft = out.size();
-    iconv(cd, &in, &inLeft, &o, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 // The names a plan imports to, "A;B;", or its refusal.
 std::string Imported(const std::string& bytes, const std::string& file) {
@@ -134,8 +120,8 @@ TEST(ImportXmlPlan, EveryUnicodeEncoding) {
     for (const char* encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
         for (const char* mark : {"", "\xEF\xBB\xBF"}) {
             SCOPED_TRACE(std::string(encoding) + (*mark ? " with a mark" : ""));
-            EXPECT_EQ(Imported(Iconv(mark + kFsx, encoding), "x.pln"), "A;UUEE;");
-            EXPECT_EQ(Imported(Iconv(mark + bad, encoding), "x.pln"),
+            EXPECT_EQ(Imported(Iconv(mark + kFsx, "UTF-8", encoding).value(), "x.pln"), "A;UUEE;");
+            EXPECT_EQ(Imported(Iconv(mark + bad, "UTF-8", encoding).value(), "x.pln"),
                       "x.pln:6: Bad position 'x' of waypoint 2");
         }
     }
