@@ -63,8 +63,15 @@ QAction* Command(QWidget* owner, const char* name, const char* themeIcon, const 
 
 } // namespace
 
-QString TfmMain::TitleText(const std::string& fileVersion, const std::string& fileDate) {
-    return QStringLiteral(".:: Kestrun ::.       ") + ToQ(VersionText(fileVersion, fileDate));
+QString TfmMain::VersionCaption(const QString& format, const std::string& fileVersion,
+                                const std::string& fileDate) {
+    const TVersionParts v = SplitFileVersion(fileVersion);
+    return format.arg(ToQ(v.Version), ToQ(v.Release), ToQ(v.Build), ToQ(fileDate));
+}
+
+QString TfmMain::TitleText(const QString& format, const std::string& fileVersion,
+                           const std::string& fileDate) {
+    return QStringLiteral(".:: Kestrun ::.       ") + VersionCaption(format, fileVersion, fileDate);
 }
 
 TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent)
@@ -334,7 +341,6 @@ void TfmMain::Step(const std::function<void()>& step) {
 void TfmMain::FormCreate() {
     for (const std::string& m : World.StartupMessages) PendingMessages_.push_back(Utf8ToQ(m));
     Step([&] { ApplyLanguage(World.Config.Language + ".lng"); });
-    Step([&] { setWindowTitle(TitleText(World.VerInfo.FileVersion, World.VerInfo.FileDate)); });
     Step([&] { SelectSupportPoint(World.WayPointList.SupPoint); });
     Step([&] {
         // Without the grid every declination is 0; the status bar says so.
@@ -405,11 +411,14 @@ void TfmMain::ApplyQtTranslation(const std::string& languageFile) {
     for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
         const auto language = static_cast<QLocale::Language>(l);
         if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) != 0) continue;
+        // The file dialogs' dates, sizes and kinds of file follow the language too.
+        QLocale::setDefault(QLocale(language));
         if (QtTexts_.load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&QtTexts_);
         return;
     }
+    QLocale::setDefault(QLocale::system());
 }
 
 void TfmMain::ApplyCaptions() {
@@ -452,8 +461,9 @@ void TfmMain::ApplyCaptions() {
     pcMain->setTabText(0, Text("sPageControl_tsRSBN"));
     pcMain->setTabText(1, Text("sPageControl_tsNVU"));
     pcMain->setTabText(2, Text("sPageControl_tsMap"));
-    mapView->SetTexts(
-        {Text("sMap_FitRoute"), Text("sMap_Assign"), Text("sMap_Channel"), Text("sMap_Distance")});
+    mapView->SetTexts({Text("sMap_FitRoute"), Text("sMap_Assign"), Text("sMap_Channel"),
+                       Text("sMap_Distance"), Text("sMap_Km"), Text("sMap_NoBaseMapFile"),
+                       Text("sMap_NoLand")});
     SetSupportPointCaptions(rgSupportPoint, rgSupportPointItems, t);
     for (TPlanGrid* g : {sgRSBN, sgNVU}) {
         TPlanGridModel& m = g->Model();
@@ -462,8 +472,14 @@ void TfmMain::ApplyCaptions() {
             if (*key) m.SetCaption(c, t.Get(key));
         }
     }
-    // The About and Help windows are laid out by their own units; only their button follows.
-    if (fmAbout) fmAbout->BitBtn1->setText(Text("sButton_Close"));
+    const TVerInfo& v = World.VerInfo;
+    setWindowTitle(TitleText(Text("sVersion"), v.FileVersion, v.FileDate));
+    // The About and Help windows are laid out by their own units; only their texts follow.
+    if (fmAbout) {
+        fmAbout->lbVersion->setText(VersionCaption(Text("sVersion"), v.FileVersion, v.FileDate));
+        fmAbout->Label2->setText(Text("sAbout_Credit"));
+        fmAbout->BitBtn1->setText(Text("sButton_Close"));
+    }
     if (fmHelp) fmHelp->BitBtn1->setText(Text("sButton_Close"));
     RefreshTotals();
     // The Help menu lives in the menu bar's right corner, so it stays at the right end.

@@ -48,6 +48,7 @@ TMapView::~TMapView() = default;
 
 void TMapView::SetTexts(const TMapTexts& texts) {
     Scene_.Texts = texts;
+    if (BaseMapRead_ && !Scene_.BaseMap()) SayWhyNoLand();
     sbFitRoute->setText(texts.FitRoute);
     sbFitRoute->adjustSize();
     sbFitRoute->move(width() - sbFitRoute->width() - 6, 6);
@@ -56,16 +57,20 @@ void TMapView::SetTexts(const TMapTexts& texts) {
 std::shared_ptr<const TBaseMap> TMapView::BaseMap() {
     if (BaseMapRead_) return Scene_.BaseMap();
     BaseMapRead_ = true;
-    if (BaseMapFile_.empty()) {
-        Scene_.SetNote(QStringLiteral("No base map file: the map shows no land."));
-        return nullptr;
-    }
     try {
-        Scene_.SetBaseMap(std::make_shared<const TBaseMap>(ReadBaseMap(BaseMapFile_)));
+        if (!BaseMapFile_.empty())
+            Scene_.SetBaseMap(std::make_shared<const TBaseMap>(ReadBaseMap(BaseMapFile_)));
     } catch (const std::exception& e) {
-        Scene_.SetNote(QStringLiteral("The map shows no land: ") + Utf8ToQ(ErrorText(e)));
+        BaseMapError_ = Utf8ToQ(ErrorText(e));
     }
+    if (!Scene_.BaseMap()) SayWhyNoLand();
     return Scene_.BaseMap();
+}
+
+void TMapView::SayWhyNoLand() {
+    const TMapTexts& t = Scene_.Texts;
+    Scene_.SetNote(BaseMapError_.isEmpty() ? t.NoBaseMapFile : t.NoLand.arg(BaseMapError_));
+    update();
 }
 
 void TMapView::FitRoute() {
@@ -257,8 +262,9 @@ bool TMapView::event(QEvent* e) {
 
 void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& plan,
                    const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                   const QString& title) {
+                   const QString& title, const TMapTexts& texts) {
     TMapScene scene(plan, beacons);
+    scene.Texts = texts;
     scene.SetBaseMap(std::move(baseMap));
     // Screen pixels at 96 an inch, so that lines and symbols keep their sizes on paper.
     const double k = painter.device()->logicalDpiX() / 96.0;
@@ -286,11 +292,11 @@ void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& p
 
 void PrintRouteMapPage(QPrinter& printer, QPainter& painter, const TWayPointList& plan,
                        const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                       const QString& title) {
+                       const QString& title, const TMapTexts& texts) {
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.newPage();
     const QRectF area(0, 0, printer.width(), printer.height());
-    PaintRouteMap(painter, area, plan, beacons, std::move(baseMap), title);
+    PaintRouteMap(painter, area, plan, beacons, std::move(baseMap), title, texts);
 }
 
 } // namespace kestrun

@@ -73,6 +73,8 @@ private:
     void Click(QPointF at);
     bool HasCurrentLeg() const;
     void ZoomAt(QPointF at, double factor);
+    /// The map's note on why it shows no land, in the interface language.
+    void SayWhyNoLand();
 
     const TWayPointList& Plan_;
     const TRSBNList& Beacons_;
@@ -82,22 +84,23 @@ private:
     bool Stale_ = false; // the plan changed while the map was hidden
     std::filesystem::path BaseMapFile_;
     bool BaseMapRead_ = false;
+    QString BaseMapError_; // why the base map could not be read; empty: it was, or no file
     bool Pressed_ = false, Dragging_ = false;
     QPointF PressAt_, PressCenter_;
     QToolButton* sbFitRoute;
 };
 
 /// Draws the whole route with its beacons, fitted into `area` of the painter's device (a page
-/// of the printout), under a title line. Lines and texts keep their on-screen sizes in the
-/// device's own resolution.
+/// of the printout), under a title line, with the map's words `texts`. Lines and texts keep
+/// their on-screen sizes in the device's own resolution.
 void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& plan,
                    const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                   const QString& title);
+                   const QString& title, const TMapTexts& texts = {});
 
 /// Ends a printout that `painter` is drawing on `printer` with a landscape page of the route's
 /// map.
 void PrintRouteMapPage(QPrinter& printer, QPainter& painter, const TWayPointList& plan,
                        const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                       const QString& title);
+                       const QString& title, const TMapTexts& texts = {});
 
 } // namespace kestrun

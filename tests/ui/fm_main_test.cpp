@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "plan/rsbnlist.h"
 #include "ui/fm_about.h"
 #include "ui/fm_help.h"
+#include "ui/mapview.h"
 #include "ui/qtext.h"
 #include "uitest.h"
 
@@ -584,12 +586,14 @@ void TestMain::languageSwitch() {
     QVERIFY(help.left() > m.MainMenu->actionGeometry(m.mOptions->menuAction()).right());
 }
 
-// Every caption on the program's windows: menus, their items and hints, buttons, labels, group
-// boxes, tabs, column headings; the grids' data and the help text are not captions.
+// Every caption on the program's windows: titles, menus, their items and hints, buttons, labels,
+// group boxes, tabs, column headings, the map's note; the grids' data and the help text are not
+// captions.
 QStringList Captions(TKestrunWindows& w) {
-    QStringList out{w.fmConfig->windowTitle(), w.fmAbout->BitBtn1->text(),
-                    w.fmHelp->BitBtn1->text()};
-    for (QWidget* top : std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig})
+    QStringList out{w.fmMain->windowTitle(), w.fmConfig->windowTitle(),
+                    w.fmMain->mapView->Scene().Note()};
+    for (QWidget* top :
+         std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig, w.fmAbout, w.fmHelp})
         for (QWidget* c : top->findChildren<QWidget*>()) {
             if (c->window() != top && !qobject_cast<QMenu*>(c)) continue; // another window's
             if (auto* b = qobject_cast<QAbstractButton*>(c)) out << b->text() << b->toolTip();
@@ -605,23 +609,47 @@ QStringList Captions(TKestrunWindows& w) {
     return out;
 }
 
+// What the file commands show: each dialog's title and kinds of file, and the question before
+// an export replaces the file `existing`.
+QStringList FileDialogTexts(TfmMain& m, const QString& existing) {
+    TDialogAnswers answers;
+    QStringList out;
+    answers.File(existing);
+    answers.Custom([&](QDialog* d) {
+        out << qobject_cast<QMessageBox*>(d)->text();
+        for (auto* b : d->findChildren<QAbstractButton*>()) out << b->text();
+        d->reject();
+    });
+    for (QAction* c :
+         {m.mExportGPX, m.mImportFP, m.mOpenRSBN, m.mSaveRSBN_as, m.mExport, m.mExportPDF,
+          m.mExportKML, m.mExportPLN, m.mExportFMS, m.mExportLnmPlan, m.mExportMap})
+        c->trigger();
+    for (const TSeenDialog& s : answers.Seen) out << s.Title << s.Filters;
+    return out;
+}
+
 void TestMain::languagesWhole() {
     TProgram p;
     QVERIFY(p.Start());
     TfmMain& m = p.Main();
     m.ShowSupportPointPanel(true);
+    m.mapView->SetBaseMapFile(p.Work.File("missing.bin")); // the map says why it has no land
+    m.mapView->BaseMap();
+    WriteBytes(p.Work.File("plan.gpx"), "");
+    const QString existing = QString::fromStdString(p.Work.File("plan.gpx"));
     const std::pair<const char*, bool> languages[] = {{"English.lng", false},
                                                       {"Russian.lng", true}};
     for (const auto& [file, russian] : languages) {
         m.ApplyLanguage(file);
         p.W->fmConfig->show(); // takes its captions on activation
-        const QStringList texts = Captions(*p.W);
+        const QStringList texts = Captions(*p.W) + FileDialogTexts(m, existing);
         p.W->fmConfig->hide();
-        for (const QString& t : texts) {
-            // Russian captions may name Latin things (GPX, FS2002, magdec.bgl), never alone.
+        for (const QString& t : texts.join(QLatin1Char('\n')).split(QLatin1Char('\n'))) {
+            // Russian lines may name Latin things (GPX, FS2002, magdec.bgl), never alone;
+            // the program's name is its name in every language.
             const bool latin = t.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}")));
             const bool cyrillic = t.contains(QRegularExpression(QStringLiteral("\\p{Cyrillic}")));
-            QVERIFY2(russian ? !latin || cyrillic : !cyrillic,
+            QVERIFY2(russian ? !latin || cyrillic || t == QStringLiteral("Kestrun") : !cyrillic,
                      qPrintable(QLatin1String(file) + QStringLiteral(": ") + t));
         }
     }
@@ -658,11 +686,14 @@ void TestMain::headerDragMovesWidthOnly() {
 }
 
 void TestMain::title() {
+    const QString format = ToQ(TLanguageTexts().Get("sVersion"));
     QCOMPARE(
-        TfmMain::TitleText("1.2.3.4", "2005-03-05"),
+        TfmMain::TitleText(format, "1.2.3.4", "2005-03-05"),
         QStringLiteral(".:: Kestrun ::.       Version: 1.2; release: 3; build: 4 (2005-03-05)"));
-    QCOMPARE(TfmMain::TitleText("7", "2005-03-05"),
+    QCOMPARE(TfmMain::TitleText(format, "7", "2005-03-05"),
              QStringLiteral(".:: Kestrun ::.       Version: ; release: ; build: 7 (2005-03-05)"));
+    QCOMPARE(TfmMain::VersionCaption(format, "1.2", "d"),
+             QStringLiteral("Version: ; release: 1; build: 2 (d)"));
 }
 
 KESTRUN_UI_TEST_MAIN(TestMain)
