@@ -489,6 +489,7 @@ void TfmMain::ApplyCaptions() {
 
 void TfmMain::ConnectMap() {
     if (auto found = World.Locations.Find(TDataFile::BaseMap)) mapView->SetBaseMapFile(*found);
+    connect(&Doc, &TPlanDocument::AboutToReset, mapView, &TMapView::planAboutToBeReplaced);
     connect(&Doc, &TPlanDocument::Changed, mapView, &TMapView::planChanged);
     // The row last made current in either grid is the map's; a row chosen on the map becomes
     // current in both.
@@ -597,6 +598,9 @@ void TfmMain::ReadState() {
     sgNVU->horizontalHeader()->restoreState(s.value(QStringLiteral("Grids/NVU")).toByteArray());
     RecentFiles = s.value(QStringLiteral("RecentFiles")).toStringList();
     mPrintMap->setChecked(s.value(QStringLiteral("Print/MapPage"), false).toBool());
+    mapView->RememberView({s.value(QStringLiteral("Map/Plan")).toString(),
+                           s.value(QStringLiteral("Map/Center")).toPointF(),
+                           s.value(QStringLiteral("Map/Scale")).toDouble()});
     RebuildRecentMenu();
 }
 
@@ -608,6 +612,10 @@ void TfmMain::WriteState() const {
     s.setValue(QStringLiteral("Grids/NVU"), sgNVU->horizontalHeader()->saveState());
     s.setValue(QStringLiteral("RecentFiles"), RecentFiles);
     s.setValue(QStringLiteral("Print/MapPage"), mPrintMap->isChecked());
+    const TRememberedView map = mapView->RememberedView();
+    s.setValue(QStringLiteral("Map/Plan"), map.Plan);
+    s.setValue(QStringLiteral("Map/Center"), map.Center);
+    s.setValue(QStringLiteral("Map/Scale"), map.Scale);
 }
 
 void TfmMain::FitIntoScreen() {

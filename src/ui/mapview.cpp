@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QContextMenuEvent>
+#include <QCryptographicHash>
 #include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
@@ -79,6 +80,32 @@ void TMapView::FitRoute() {
     update();
 }
 
+QString TMapView::PlanDigest() const {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::fromStdString(Scene_.Projection().Params().Definition()));
+    for (int i = 0; i < Plan_.Count(); ++i)
+        hash.addData(QByteArray::fromStdString(GeoPointToStr(Plan_[i].Pos)));
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+TRememberedView TMapView::RememberedView() const {
+    // A plan without legs (a new one) keeps the last plan's view.
+    if (!Fitted_ || Plan_.Count() < 2) return Remembered_;
+    return {PlanDigest(), View_.Center, View_.Scale};
+}
+
+void TMapView::ShowPlanView() {
+    if (Remembered_.Scale > 0 && Remembered_.Plan == PlanDigest())
+        SetViewport({Remembered_.Center, Remembered_.Scale, size()});
+    else
+        FitRoute();
+}
+
+void TMapView::planAboutToBeReplaced() {
+    Remembered_ = RememberedView();
+    Replaced_ = true;
+}
+
 void TMapView::SetViewport(const TMapViewport& view) {
     View_.Center = view.Center;
     View_.Scale = view.Scale;
@@ -100,25 +127,28 @@ void TMapView::setCurrentRow(int row) {
 void TMapView::planChanged() {
     // A hidden map (another tab is shown) projects again only when it is shown: edits in the
     // grids do not wait for it.
-    if (!isVisible()) {
+    if (isVisible())
+        Reproject();
+    else
         Stale_ = true;
-        return;
-    }
+}
+
+void TMapView::Reproject() {
     Stale_ = false;
     const bool changed = Scene_.Update();
     const QRectF route = Scene_.FitBounds();
-    if (Fitted_ && (changed || !route.intersects(View_.WorldRect()))) FitRoute();
+    if (std::exchange(Replaced_, false))
+        ShowPlanView();
+    else if (Fitted_ && (changed || !route.intersects(View_.WorldRect())))
+        FitRoute();
     update();
 }
 
 void TMapView::ExportMap(const std::filesystem::path& path) {
-    // A map not shown yet shows the whole route, in the size its place in the window has.
+    // A map not shown yet shows what it would show, in the size its place in the window has.
     BaseMap();
-    if (Stale_) {
-        Stale_ = false;
-        Scene_.Update();
-    }
-    if (!Fitted_) FitRoute();
+    if (Stale_) Reproject();
+    if (!Fitted_) ShowPlanView();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -155,14 +185,14 @@ void TMapView::resizeEvent(QResizeEvent*) {
     View_.Size = size();
     sbFitRoute->adjustSize();
     sbFitRoute->move(width() - sbFitRoute->width() - 6, 6);
-    if (!Fitted_ && isVisible()) FitRoute();
+    if (!Fitted_ && isVisible()) ShowPlanView();
 }
 
 void TMapView::showEvent(QShowEvent*) {
     BaseMap();
     View_.Size = size();
     if (Stale_) planChanged();
-    if (!Fitted_) FitRoute();
+    if (!Fitted_) ShowPlanView();
 }
 
 void TMapView::ZoomAt(QPointF at, double factor) {

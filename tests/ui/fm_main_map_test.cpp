@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTabWidget>
+#include <QWheelEvent>
 
 #include "filedialogs.h"
 #include "plan/fltpln.h"
@@ -18,6 +19,7 @@ class TestMainMap : public QObject {
 private slots:
     void rowsBothWaysAndBeaconAssignedUndoably();
     void exportAndPrintedMapPageRemembered();
+    void viewRememberedForItsPlan();
 };
 
 void TestMainMap::rowsBothWaysAndBeaconAssignedUndoably() {
@@ -86,6 +88,39 @@ void TestMainMap::exportAndPrintedMapPageRemembered() {
     p.W.reset();
     p.W.emplace(CreateWindows(*p.World));
     QVERIFY(p.Main().mPrintMap->isChecked());
+}
+
+void TestMainMap::viewRememberedForItsPlan() {
+    TProgram p;
+    QVERIFY(p.Start());
+    const auto example = [](const char* name) {
+        return QString::fromStdString(std::string(KESTRUN_RUN_DIR) + "/examples/" + name);
+    };
+    const auto openOnMap = [&](const char* plan) {
+        p.Main().OpenFile(example(plan));
+        p.Main().pcMain->setCurrentWidget(p.Main().tsMap);
+        return QTest::qWaitForWindowExposed(p.Main().mapView);
+    };
+    QVERIFY(openOnMap("moscow-irkutsk.pln"));
+    TMapView* map = p.Main().mapView;
+    QWheelEvent zoom(QPointF(30, 40), map->mapToGlobal(QPointF(30, 40)), {}, {0, 240}, Qt::NoButton,
+                     {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(map, &zoom);
+    const TMapViewport zoomed = map->Viewport();
+    QVERIFY(p.Main().close());
+    p.W.reset();
+    p.W.emplace(CreateWindows(*p.World));
+    p.Main().show();
+    // The same plan shows the view it had; another one its whole route.
+    for (const char* plan : {"moscow-irkutsk.pln", "moscow-stpetersburg.pln"}) {
+        QVERIFY(openOnMap(plan));
+        const TMapViewport shown = p.Main().mapView->Viewport();
+        p.Main().mapView->FitRoute();
+        const TMapViewport fitted = p.Main().mapView->Viewport();
+        const bool same = std::string_view(plan) == "moscow-irkutsk.pln";
+        QCOMPARE(shown.Center, same ? zoomed.Center : fitted.Center);
+        QCOMPARE(shown.Scale, same ? zoomed.Scale : fitted.Scale);
+    }
 }
 
 KESTRUN_UI_TEST_MAIN(TestMainMap)
