@@ -319,15 +319,17 @@ void TfmMain::CreateControls() {
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(19);
-    const int widths[3] = {480, 240, 50};
     for (int i = 0; i < 3; ++i) {
         StatusPanels[i] = new QLabel(bar);
         StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        StatusPanels[i]->setFixedWidth(widths[i]);
         StatusPanels[i]->setAlignment(Qt::AlignCenter);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(StatusPanels[i]);
+        // The first panel gives up room to the totals, which always show whole.
+        bar->addWidget(StatusPanels[i], i == 0 ? 1 : 0);
     }
+    StatusPanels[0]->setMinimumWidth(1);
+    StatusPanels[0]->setMaximumWidth(480);
+    StatusPanels[2]->setFixedWidth(50);
 }
 
 void TfmMain::Step(const std::function<void()>& step) {
@@ -388,6 +390,7 @@ void TfmMain::RefreshTotals() {
     StatusPanels[0]->setToolTip(QString());
     StatusPanels[1]->setText(
         ToQ(Format(World.Texts.Get("sStatBarDist"), {plan.TotalDist, sum, course})));
+    StatusPanels[1]->setMinimumWidth(std::max(240, StatusPanels[1]->sizeHint().width()));
     StatusPanels[2]->setText(Doc.Modified() ? QStringLiteral("*") : QString());
 }
 

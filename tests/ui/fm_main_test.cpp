@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -60,6 +61,7 @@ private slots:
     void languageSwitch();
     void languagesWhole();
     void windowStateRemembered();
+    void statusTotalsShowWhole();
     void headerDragMovesWidthOnly();
     void title();
 };
@@ -671,6 +673,27 @@ void TestMain::windowStateRemembered() {
     QCOMPARE(p.Main().sgNVU->horizontalHeader()->sectionSize(kCoords), 177);
     QCOMPARE(QFileInfo(p.Main().StateFile()).dir(),
              QDir(QString::fromStdString(p.World->Locations.ConfigDir().string())));
+}
+
+void TestMain::statusTotalsShowWhole() {
+    TProgram p;
+    QVERIFY(p.Start());
+    p.Main().Doc.Replace(
+        [&] { // 4000 legs of 3.1 radians along the equator, 19772.22 km each
+            p.Plan().Clear();
+            for (int i = 0; i < 4001; ++i) p.Plan().AddWayPoint().SetPos({0, i % 2 * 3.1L});
+        },
+        false);
+    p.Main().ApplyLanguage("Russian.lng");
+    QCOMPARE(p.Status(1), QStringLiteral("Общ. дист.: 79088899 км   0.0° (270.0°)"));
+    QLabel* const* panels = p.Main().StatusPanels;
+    for (int width : {801, 600}) {
+        p.Main().resize(width, 500);
+        QTRY_COMPARE(p.Main().statusBar()->width(), p.Main().width());
+        QVERIFY(panels[1]->contentsRect().width() >=
+                panels[1]->fontMetrics().horizontalAdvance(p.Status(1)));
+        QVERIFY(panels[2]->geometry().right() < p.Main().statusBar()->width());
+    }
 }
 
 void TestMain::headerDragMovesWidthOnly() {
