@@ -115,6 +115,29 @@ constexpr std::array<TTextDef, TLanguageTexts::kAllCount> kTexts = {{
     {"sMap_Assign", "Assign %1 [%2] to the leg %3"},
     {"sMap_Channel", "Channel %1"},
     {"sMap_Distance", "%1 km to %2"},
+    // The file dialogs' kinds of file, the question before a file is replaced, and the rest of
+    // what the map, the About window and the splash window say.
+    {"sFilter_RBF", "RSBN file (*.rbf)"},
+    {"sFilter_FS2004", "FS 2004 flight plane (*.pln)"},
+    {"sFilter_PLN", "FSX, Prepar3D and MSFS flight plan (*.pln)"},
+    {"sFilter_FMS", "X-Plane flight plan (*.fms)"},
+    {"sFilter_LnmPlan", "Little Navmap flight plan (*.lnmpln)"},
+    {"sFilter_AllPlans", "All flight plans (*.pln *.fms *.lnmpln)"},
+    {"sFilter_NaviHelper", "navi_helper.txt"},
+    {"sFilter_PDF", "PDF file (*.pdf)"},
+    {"sFilter_GPX", "GPX route (*.gpx)"},
+    {"sFilter_KML", "KML file (*.kml)"},
+    {"sFilter_PNG", "PNG image (*.png)"},
+    {"sFileExists", "%1 already exists."},
+    {"sReplaceQuestion", "Do you want to replace it?"},
+    {"sButton_Yes", "&Yes"},
+    {"sButton_No", "&No"},
+    {"sMap_NoBaseMapFile", "No base map file: the map shows no land."},
+    {"sMap_NoLand", "The map shows no land: %1"},
+    {"sMap_Km", "%1 km"},
+    {"sAbout_Credit", "The Kestrun developers, 2025-2026"},
+    {"sVersion", "Version: %1; release: %2; build: %3 (%4)"},
+    {"sSplash", "NVU / RSBN flight-plan calculator"},
 }};
 
 const std::string kNoText;

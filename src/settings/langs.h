@@ -20,7 +20,7 @@ namespace kestrun {
 class TLanguageTexts {
 public:
     static constexpr std::size_t kCount = 40;
-    static constexpr std::size_t kWindowCount = 54;
+    static constexpr std::size_t kWindowCount = 75;
     static constexpr std::size_t kAllCount = kCount + kWindowCount;
 
     TLanguageTexts();

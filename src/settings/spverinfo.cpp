@@ -96,16 +96,16 @@ TVerInfo::TVerInfo(const std::filesystem::path& exePath, std::span<const TVersio
     Query(table, "LegalCopyright", LegalCopyright);
 }
 
-std::string VersionText(std::string_view fileVersion, std::string_view fileDate) {
-    std::string v(fileVersion);
-    for (const char* part : {"; build: ", "; release: "}) {
-        const std::size_t dot = v.rfind('.');
-        if (dot == std::string::npos)
-            v = part + v;
-        else
-            v.replace(dot, 1, part);
+TVersionParts SplitFileVersion(std::string_view fileVersion) {
+    TVersionParts parts;
+    std::string_view rest = fileVersion;
+    for (std::string* part : {&parts.Build, &parts.Release}) {
+        const std::size_t dot = rest.rfind('.');
+        *part = dot == std::string_view::npos ? rest : rest.substr(dot + 1);
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(0, dot);
     }
-    return "Version: " + v + " (" + std::string(fileDate) + ")";
+    parts.Version = rest;
+    return parts;
 }
 
 } // namespace kestrun

@@ -30,10 +30,14 @@ std::optional<std::string> QueryVersionValue(std::span<const TVersionString> tab
 /// The local last-write date of a file as "YYYY-mm-dd"; empty when the file cannot be found.
 std::string FileDateText(const std::filesystem::path& path);
 
-/// "Version: " with the file version, its last "." turned into "; build: " and then the last
-/// "." of that into "; release: " (1.2.3.4: "1.2; release: 3; build: 4"; where a step finds no
-/// ".", its text goes to the front), then " (", the file date and ")".
-std::string VersionText(std::string_view fileVersion, std::string_view fileDate);
+/// The parts of a file version "major.minor.release.build" as the version line names them: the
+/// build after the last ".", the release after the "." before it, the version ("1.2") the rest.
+/// A part whose "." is missing takes what is left and the parts before it stay empty ("7": build
+/// "7"; "1.2": release "1", build "2").
+struct TVersionParts {
+    std::string Version, Release, Build;
+};
+TVersionParts SplitFileVersion(std::string_view fileVersion);
 
 class TVerInfo {
 public:

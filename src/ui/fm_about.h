@@ -8,15 +8,13 @@ class QPushButton;
 
 namespace kestrun {
 
-class TVerInfo;
-
 class TfmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit TfmAbout(const TVerInfo& verInfo, QWidget* parent = nullptr);
+    explicit TfmAbout(QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
-    QLabel* lbVersion = nullptr; // VersionText of the running program
+    QLabel* lbVersion = nullptr; // the running program's version line
     QLabel* Label2 = nullptr;
     QPushButton* BitBtn1 = nullptr; // "Закрыть"
 

@@ -63,8 +63,15 @@ QAction* Command(QWidget* owner, const char* name, const char* themeIcon, const 
 
 } // namespace
 
-QString TfmMain::TitleText(const std::string& fileVersion, const std::string& fileDate) {
-    return QStringLiteral(".:: Kestrun ::.       ") + ToQ(VersionText(fileVersion, fileDate));
+QString TfmMain::VersionCaption(const QString& format, const std::string& fileVersion,
+                                const std::string& fileDate) {
+    const TVersionParts v = SplitFileVersion(fileVersion);
+    return format.arg(ToQ(v.Version), ToQ(v.Release), ToQ(v.Build), ToQ(fileDate));
+}
+
+QString TfmMain::TitleText(const QString& format, const std::string& fileVersion,
+                           const std::string& fileDate) {
+    return QStringLiteral(".:: Kestrun ::.       ") + VersionCaption(format, fileVersion, fileDate);
 }
 
 TfmMain::TfmMain(TKestrunWorld& world, QWidget* parent)
@@ -312,15 +319,17 @@ void TfmMain::CreateControls() {
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(19);
-    const int widths[3] = {480, 240, 50};
     for (int i = 0; i < 3; ++i) {
         StatusPanels[i] = new QLabel(bar);
         StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        StatusPanels[i]->setFixedWidth(widths[i]);
         StatusPanels[i]->setAlignment(Qt::AlignCenter);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(StatusPanels[i]);
+        // The first panel gives up room to the totals, which always show whole.
+        bar->addWidget(StatusPanels[i], i == 0 ? 1 : 0);
     }
+    StatusPanels[0]->setMinimumWidth(1);
+    StatusPanels[0]->setMaximumWidth(480);
+    StatusPanels[2]->setFixedWidth(50);
 }
 
 void TfmMain::Step(const std::function<void()>& step) {
@@ -334,7 +343,6 @@ void TfmMain::Step(const std::function<void()>& step) {
 void TfmMain::FormCreate() {
     for (const std::string& m : World.StartupMessages) PendingMessages_.push_back(Utf8ToQ(m));
     Step([&] { ApplyLanguage(World.Config.Language + ".lng"); });
-    Step([&] { setWindowTitle(TitleText(World.VerInfo.FileVersion, World.VerInfo.FileDate)); });
     Step([&] { SelectSupportPoint(World.WayPointList.SupPoint); });
     Step([&] {
         // Without the grid every declination is 0; the status bar says so.
@@ -382,6 +390,7 @@ void TfmMain::RefreshTotals() {
     StatusPanels[0]->setToolTip(QString());
     StatusPanels[1]->setText(
         ToQ(Format(World.Texts.Get("sStatBarDist"), {plan.TotalDist, sum, course})));
+    StatusPanels[1]->setMinimumWidth(std::max(240, StatusPanels[1]->sizeHint().width()));
     StatusPanels[2]->setText(Doc.Modified() ? QStringLiteral("*") : QString());
 }
 
@@ -405,11 +414,14 @@ void TfmMain::ApplyQtTranslation(const std::string& languageFile) {
     for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
         const auto language = static_cast<QLocale::Language>(l);
         if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) != 0) continue;
+        // The file dialogs' dates, sizes and kinds of file follow the language too.
+        QLocale::setDefault(QLocale(language));
         if (QtTexts_.load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&QtTexts_);
         return;
     }
+    QLocale::setDefault(QLocale::system());
 }
 
 void TfmMain::ApplyCaptions() {
@@ -452,8 +464,9 @@ void TfmMain::ApplyCaptions() {
     pcMain->setTabText(0, Text("sPageControl_tsRSBN"));
     pcMain->setTabText(1, Text("sPageControl_tsNVU"));
     pcMain->setTabText(2, Text("sPageControl_tsMap"));
-    mapView->SetTexts(
-        {Text("sMap_FitRoute"), Text("sMap_Assign"), Text("sMap_Channel"), Text("sMap_Distance")});
+    mapView->SetTexts({Text("sMap_FitRoute"), Text("sMap_Assign"), Text("sMap_Channel"),
+                       Text("sMap_Distance"), Text("sMap_Km"), Text("sMap_NoBaseMapFile"),
+                       Text("sMap_NoLand")});
     SetSupportPointCaptions(rgSupportPoint, rgSupportPointItems, t);
     for (TPlanGrid* g : {sgRSBN, sgNVU}) {
         TPlanGridModel& m = g->Model();
@@ -462,8 +475,14 @@ void TfmMain::ApplyCaptions() {
             if (*key) m.SetCaption(c, t.Get(key));
         }
     }
-    // The About and Help windows are laid out by their own units; only their button follows.
-    if (fmAbout) fmAbout->BitBtn1->setText(Text("sButton_Close"));
+    const TVerInfo& v = World.VerInfo;
+    setWindowTitle(TitleText(Text("sVersion"), v.FileVersion, v.FileDate));
+    // The About and Help windows are laid out by their own units; only their texts follow.
+    if (fmAbout) {
+        fmAbout->lbVersion->setText(VersionCaption(Text("sVersion"), v.FileVersion, v.FileDate));
+        fmAbout->Label2->setText(Text("sAbout_Credit"));
+        fmAbout->BitBtn1->setText(Text("sButton_Close"));
+    }
     if (fmHelp) fmHelp->BitBtn1->setText(Text("sButton_Close"));
     RefreshTotals();
     // The Help menu lives in the menu bar's right corner, so it stays at the right end.
@@ -473,6 +492,7 @@ void TfmMain::ApplyCaptions() {
 
 void TfmMain::ConnectMap() {
     if (auto found = World.Locations.Find(TDataFile::BaseMap)) mapView->SetBaseMapFile(*found);
+    connect(&Doc, &TPlanDocument::AboutToReset, mapView, &TMapView::planAboutToBeReplaced);
     connect(&Doc, &TPlanDocument::Changed, mapView, &TMapView::planChanged);
     // The row last made current in either grid is the map's; a row chosen on the map becomes
     // current in both.
@@ -581,6 +601,9 @@ void TfmMain::ReadState() {
     sgNVU->horizontalHeader()->restoreState(s.value(QStringLiteral("Grids/NVU")).toByteArray());
     RecentFiles = s.value(QStringLiteral("RecentFiles")).toStringList();
     mPrintMap->setChecked(s.value(QStringLiteral("Print/MapPage"), false).toBool());
+    mapView->RememberView({s.value(QStringLiteral("Map/Plan")).toString(),
+                           s.value(QStringLiteral("Map/Center")).toPointF(),
+                           s.value(QStringLiteral("Map/Scale")).toDouble()});
     RebuildRecentMenu();
 }
 
@@ -592,6 +615,10 @@ void TfmMain::WriteState() const {
     s.setValue(QStringLiteral("Grids/NVU"), sgNVU->horizontalHeader()->saveState());
     s.setValue(QStringLiteral("RecentFiles"), RecentFiles);
     s.setValue(QStringLiteral("Print/MapPage"), mPrintMap->isChecked());
+    const TRememberedView map = mapView->RememberedView();
+    s.setValue(QStringLiteral("Map/Plan"), map.Plan);
+    s.setValue(QStringLiteral("Map/Center"), map.Center);
+    s.setValue(QStringLiteral("Map/Scale"), map.Scale);
 }
 
 void TfmMain::FitIntoScreen() {

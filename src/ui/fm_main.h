@@ -81,9 +81,13 @@ public:
     /// Shows a short note in the first status panel until the next change of the plan.
     void ShowNote(const QString& text);
 
-    /// The title built from the version information: ".:: Kestrun ::.       Version: 1.2;
-    /// release: 3; build: 4 (2026-01-31)".
-    static QString TitleText(const std::string& fileVersion, const std::string& fileDate);
+    /// The version line: `format` (the text sVersion) with the parts of the file version and
+    /// the file date put in: "Version: 1.2; release: 3; build: 4 (2026-01-31)".
+    static QString VersionCaption(const QString& format, const std::string& fileVersion,
+                                  const std::string& fileDate);
+    /// The title: ".:: Kestrun ::.       " and the version line.
+    static QString TitleText(const QString& format, const std::string& fileVersion,
+                             const std::string& fileDate);
 
     /// The answer to the question before unsaved work would be dropped.
     enum class TAnswer { Save, Discard, Cancel };

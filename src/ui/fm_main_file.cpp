@@ -13,6 +13,7 @@
 // New, import and open replace the plan and forget the undo history; over a modified plan they
 // ask first whether to save it. A reader or writer that raises ends the command at that step:
 // the readers leave the plan as it was, and the steps after the failing one do not run.
+#include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -105,46 +106,35 @@ QString AskFileName(QWidget* parent, const TFileDialogForm& form, const QString&
     return d.selectedFiles().constFirst();
 }
 
-QString RbfFilter() {
-    return Filter(QStringLiteral("RSBN file (*.rbf)"), {QStringLiteral("*.rbf")});
+QString RbfFilter(const TfmMain& m) {
+    return Filter(m.Text("sFilter_RBF"), {QStringLiteral("*.rbf")});
 }
 
-// The simulators' flight plans as the import and the exports name them.
-QString PlnKind() {
-    return QStringLiteral("FSX, Prepar3D and MSFS flight plan (*.pln)");
-}
-QString FmsKind() {
-    return QStringLiteral("X-Plane flight plan (*.fms)");
-}
-QString LnmPlanKind() {
-    return QStringLiteral("Little Navmap flight plan (*.lnmpln)");
-}
-
-TFileDialogForm odFltPln(const QString& title) {
+TFileDialogForm odFltPln(const TfmMain& m) {
     // Every kind of flight plan the import reads, each as its own entry, and all of them; the
     // import tells them apart by their content. The original's entry comes first.
     const QString pln = QStringLiteral("*.pln"), fms = QStringLiteral("*.fms"),
                   lnm = QStringLiteral("*.lnmpln");
     return {"odFltPln",
-            title,
-            {Filter(QStringLiteral("FS 2004 flight plane (*.pln)"), {pln}),
-             Filter(PlnKind(), {pln}), Filter(FmsKind(), {fms}), Filter(LnmPlanKind(), {lnm}),
-             Filter(QStringLiteral("All flight plans (*.pln *.fms *.lnmpln)"), {pln, fms, lnm})},
+            m.Text("sDialog_Import"),
+            {Filter(m.Text("sFilter_FS2004"), {pln}), Filter(m.Text("sFilter_PLN"), {pln}),
+             Filter(m.Text("sFilter_FMS"), {fms}), Filter(m.Text("sFilter_LnmPlan"), {lnm}),
+             Filter(m.Text("sFilter_AllPlans"), {pln, fms, lnm})},
             QString()};
 }
 
-TFileDialogForm odRSBNFile(const QString& title) {
-    return {"odRSBNFile", title, {RbfFilter()}, QStringLiteral("RBF")};
+TFileDialogForm odRSBNFile(const TfmMain& m) {
+    return {"odRSBNFile", m.Text("sDialog_Open"), {RbfFilter(m)}, QStringLiteral("RBF")};
 }
 
-TFileDialogForm SaveDialog(const QString& title) {
-    return {"SaveDialog", title, {RbfFilter()}, QStringLiteral("RBF"), true};
+TFileDialogForm SaveDialog(const TfmMain& m) {
+    return {"SaveDialog", m.Text("sDialog_Save"), {RbfFilter(m)}, QStringLiteral("RBF"), true};
 }
 
-TFileDialogForm sdExportToNaviHelper(const QString& title) {
+TFileDialogForm sdExportToNaviHelper(const TfmMain& m) {
     return {"sdExportToNaviHelper",
-            title,
-            {Filter(QStringLiteral("navi_helper.txt"), {QStringLiteral("navi_helper.txt")})},
+            m.Text("sDialog_ExportNH"),
+            {Filter(m.Text("sFilter_NaviHelper"), {QStringLiteral("navi_helper.txt")})},
             QStringLiteral("txt"),
             true};
 }
@@ -181,24 +171,29 @@ QString AskExportName(QWidget* parent, const char* name, const QString& title, c
 
 /// Whether an export may be written to `file`: a file that is there already is replaced only when
 /// the user says so.
-bool MayReplace(QWidget* parent, const QString& title, const QString& file) {
+bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
     if (!FileExists(QToPath(file))) return true;
     QMessageBox box(QMessageBox::Question, title,
-                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file),
-                    QMessageBox::Yes | QMessageBox::No, parent);
+                    m.Text("sFileExists").arg(file) + QLatin1Char('\n') +
+                        m.Text("sReplaceQuestion"),
+                    QMessageBox::Yes | QMessageBox::No, &m);
     box.setObjectName(QStringLiteral("ReplaceQuestion"));
+    box.button(QMessageBox::Yes)->setText(m.Text("sButton_Yes"));
+    box.button(QMessageBox::No)->setText(m.Text("sButton_No"));
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
-/// An export command: asks where the file goes, then writes it there; a refusal or an error is
-/// reported as every command's is.
+/// An export command: asks where the file goes (the kind of file `filterKey` names, with the
+/// extension ext), then writes it there; a refusal or an error is reported as every command's is.
 template <class Write>
-void RunExport(QWidget* parent, const char* name, const QString& title, const QString& shown,
-               const QString& ext, const QString& current, Write&& write) {
+void RunExport(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
+               const QString& ext, Write&& write) {
     RunCommand([&] {
-        const QString file = AskExportName(parent, name, title, shown, ext, current);
-        if (!file.isEmpty() && MayReplace(parent, title, file)) write(file);
+        const QString title = m.Text(titleKey);
+        const QString file =
+            AskExportName(&m, name, title, m.Text(filterKey), ext, m.CurrentFileName);
+        if (!file.isEmpty() && MayReplace(m, title, file)) write(file);
     });
 }
 
@@ -277,7 +272,7 @@ void TfmMain::mNewClick() {
 void TfmMain::mImportFPClick() {
     RunCommand([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
-        const QString name = AskFileName(this, odFltPln(Text("sDialog_Import")), QString());
+        const QString name = AskFileName(this, odFltPln(*this), QString());
         if (name.isEmpty()) return;
         ImportFP(*this, name);
         AddRecentFile(name);
@@ -287,7 +282,7 @@ void TfmMain::mImportFPClick() {
 void TfmMain::mOpenRSBNClick() {
     RunCommand([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
-        const QString name = AskFileName(this, odRSBNFile(Text("sDialog_Open")), PlanFileName);
+        const QString name = AskFileName(this, odRSBNFile(*this), PlanFileName);
         if (name.isEmpty()) return;
         OpenRSBN(*this, name);
         AddRecentFile(name);
@@ -353,7 +348,7 @@ void TfmMain::mSaveRSBNClick() {
 
 void TfmMain::mSaveRSBN_asClick() {
     RunCommand([&] {
-        const QString name = AskFileName(this, SaveDialog(Text("sDialog_Save")), PlanFileName);
+        const QString name = AskFileName(this, SaveDialog(*this), PlanFileName);
         if (name.isEmpty()) return;
         // Later saves go to the file written, never to a second file named as typed ("plan.").
         SaveRSBN(*this, PlanFileTarget(name));
@@ -362,10 +357,9 @@ void TfmMain::mSaveRSBN_asClick() {
 
 void TfmMain::mExportClick() {
     RunCommand([&] {
-        const QString title = Text("sDialog_ExportNH");
         const QString name =
-            AskFileName(this, sdExportToNaviHelper(title), QStringLiteral("navi_helper.txt"));
-        if (!name.isEmpty() && MayReplace(this, title, name))
+            AskFileName(this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"));
+        if (!name.isEmpty() && MayReplace(*this, Text("sDialog_ExportNH"), name))
             ExportNaviHelper(World.WayPointList, QToPath(name));
     });
 }
@@ -399,40 +393,36 @@ void TfmMain::mPrintPreviewClick() {
 }
 
 void TfmMain::mExportPDFClick() {
-    RunExport(this, "sdExportPDF", Text("sDialog_ExportPDF"), QStringLiteral("PDF file (*.pdf)"),
-              QStringLiteral("pdf"), CurrentFileName, [&](const QString& name) {
+    RunExport(*this, "sdExportPDF", "sDialog_ExportPDF", "sFilter_PDF", QStringLiteral("pdf"),
+              [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
                                 World.Texts.Get("sPrint_Page"), name, MapPage());
               });
 }
 
 void TfmMain::mExportGPXClick() {
-    RunExport(this, "sdExportGPX", Text("sDialog_ExportGPX"), QStringLiteral("GPX route (*.gpx)"),
-              QStringLiteral("gpx"), CurrentFileName,
+    RunExport(*this, "sdExportGPX", "sDialog_ExportGPX", "sFilter_GPX", QStringLiteral("gpx"),
               [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportKMLClick() {
-    RunExport(this, "sdExportKML", Text("sDialog_ExportKML"), QStringLiteral("KML file (*.kml)"),
-              QStringLiteral("kml"), CurrentFileName,
+    RunExport(*this, "sdExportKML", "sDialog_ExportKML", "sFilter_KML", QStringLiteral("kml"),
               [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportPLNClick() {
-    RunExport(this, "sdExportPLN", Text("sDialog_ExportPLN"), PlnKind(), QStringLiteral("pln"),
-              CurrentFileName,
+    RunExport(*this, "sdExportPLN", "sDialog_ExportPLN", "sFilter_PLN", QStringLiteral("pln"),
               [&](const QString& name) { ExportPln(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportFMSClick() {
-    RunExport(this, "sdExportFMS", Text("sDialog_ExportFMS"), FmsKind(), QStringLiteral("fms"),
-              CurrentFileName,
+    RunExport(*this, "sdExportFMS", "sDialog_ExportFMS", "sFilter_FMS", QStringLiteral("fms"),
               [&](const QString& name) { ExportFms(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mExportLnmPlanClick() {
-    RunExport(this, "sdExportLnmPlan", Text("sDialog_ExportLnmPlan"), LnmPlanKind(),
-              QStringLiteral("lnmpln"), CurrentFileName,
+    RunExport(*this, "sdExportLnmPlan", "sDialog_ExportLnmPlan", "sFilter_LnmPlan",
+              QStringLiteral("lnmpln"),
               [&](const QString& name) { ExportLnmPlan(World.WayPointList, QToPath(name)); });
 }
 
@@ -440,23 +430,22 @@ TPrintAfter TfmMain::MapPage() {
     if (!mPrintMap->isChecked()) return {};
     return [this](QPrinter& printer, QPainter& painter) {
         PrintRouteMapPage(printer, painter, World.WayPointList, World.BeaconList,
-                          mapView->BaseMap(), windowTitle());
+                          mapView->BaseMap(), windowTitle(), mapView->Scene().Texts);
     };
 }
 
 void TfmMain::mExportMapClick() {
     RunCommand([&] {
         const QString title = Text("sDialog_ExportMap");
-        const TFileDialogForm form{
-            "sdExportMap",
-            title,
-            {Filter(QStringLiteral("PNG image (*.png)"), {QStringLiteral("*.png")}),
-             Filter(QStringLiteral("PDF file (*.pdf)"), {QStringLiteral("*.pdf")})},
-            QStringLiteral("png"),
-            true};
+        const TFileDialogForm form{"sdExportMap",
+                                   title,
+                                   {Filter(Text("sFilter_PNG"), {QStringLiteral("*.png")}),
+                                    Filter(Text("sFilter_PDF"), {QStringLiteral("*.pdf")})},
+                                   QStringLiteral("png"),
+                                   true};
         const QString file =
             AskFileName(this, form, ExportName(CurrentFileName, QStringLiteral("png")));
-        if (!file.isEmpty() && MayReplace(this, title, file)) mapView->ExportMap(QToPath(file));
+        if (!file.isEmpty() && MayReplace(*this, title, file)) mapView->ExportMap(QToPath(file));
     });
 }
 

@@ -11,7 +11,7 @@
 
 namespace kestrun {
 
-QPixmap TfmSplash::Picture() {
+QPixmap TfmSplash::Picture(const QString& tagline) {
     QPixmap pm(310, 80);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -35,12 +35,11 @@ QPixmap TfmSplash::Picture() {
     p.drawText(QRect(14, 6, 200, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kestrun"));
     QFont small(QStringLiteral("Sans Serif"), 8);
     p.setFont(small);
-    p.drawText(QRect(16, 44, 240, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("NVU / RSBN flight-plan calculator"));
+    p.drawText(QRect(16, 44, 240, 16), Qt::AlignLeft | Qt::AlignVCenter, tagline);
     return pm;
 }
 
-TfmSplash::TfmSplash()
+TfmSplash::TfmSplash(const QString& tagline)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("fmSplash"));
     setFixedSize(314, 84);
@@ -53,7 +52,7 @@ TfmSplash::TfmSplash()
     auto* inner = new QVBoxLayout(panel);
     inner->setContentsMargins(0, 0, 0, 0);
     auto* image = new QLabel(panel);
-    image->setPixmap(Picture());
+    image->setPixmap(Picture(tagline));
     inner->addWidget(image);
     layout->addWidget(panel);
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -8,9 +8,10 @@ namespace kestrun {
 class TfmSplash : public QWidget {
     Q_OBJECT
 public:
-    TfmSplash();
+    /// The splash window with `tagline` under the program's name.
+    explicit TfmSplash(const QString& tagline);
     /// The 310 x 80 picture.
-    static QPixmap Picture();
+    static QPixmap Picture(const QString& tagline);
 };
 
 } // namespace kestrun

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto splash = std::make_unique<TfmSplash>();
+    auto splash = std::make_unique<TfmSplash>(ToQ(world.Texts.Get("sSplash")));
     splash->show();
     splash->repaint();
     QApplication::processEvents();

@@ -789,7 +789,7 @@ void TMapScene::PaintScaleBar(QPainter& painter, const TMapViewport& view) const
     font.setPixelSize(10);
     painter.setFont(font);
     painter.drawText(QRectF(at - QPointF(0, 14), QSizeF(px, 12)), Qt::AlignCenter,
-                     ToQ(FloatToFixed(km, km < 1 ? 1 : 0)) + QStringLiteral(" km"));
+                     Texts.Km.arg(ToQ(FloatToFixed(km, km < 1 ? 1 : 0))));
     painter.restore();
 }
 

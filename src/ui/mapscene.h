@@ -44,6 +44,9 @@ struct TMapTexts {
     QString Assign = QStringLiteral("Assign %1 [%2] to the leg %3"); // beacon, identifier, leg
     QString Channel = QStringLiteral("Channel %1");
     QString Distance = QStringLiteral("%1 km to %2"); // km, the leg's end waypoint
+    QString Km = QStringLiteral("%1 km");             // the scale bar
+    QString NoBaseMapFile = QStringLiteral("No base map file: the map shows no land.");
+    QString NoLand = QStringLiteral("The map shows no land: %1"); // why
 };
 
 /// A view of a scene: the projected point (metres) at the view's centre and the scale.
@@ -100,6 +103,7 @@ public:
     const std::shared_ptr<const TBaseMap>& BaseMap() const { return BaseMap_; }
     /// A line said on the map, for example why it has no base map; empty: none.
     void SetNote(const QString& note) { Note_ = note; }
+    const QString& Note() const { return Note_; }
 
     /// Chooses the projection for the plan again and projects the route and the beacons, and
     /// the base map when the projection changed. Returns whether it changed.

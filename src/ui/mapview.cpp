@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QContextMenuEvent>
+#include <QCryptographicHash>
 #include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
@@ -48,6 +49,7 @@ TMapView::~TMapView() = default;
 
 void TMapView::SetTexts(const TMapTexts& texts) {
     Scene_.Texts = texts;
+    if (BaseMapRead_ && !Scene_.BaseMap()) SayWhyNoLand();
     sbFitRoute->setText(texts.FitRoute);
     sbFitRoute->adjustSize();
     sbFitRoute->move(width() - sbFitRoute->width() - 6, 6);
@@ -56,22 +58,52 @@ void TMapView::SetTexts(const TMapTexts& texts) {
 std::shared_ptr<const TBaseMap> TMapView::BaseMap() {
     if (BaseMapRead_) return Scene_.BaseMap();
     BaseMapRead_ = true;
-    if (BaseMapFile_.empty()) {
-        Scene_.SetNote(QStringLiteral("No base map file: the map shows no land."));
-        return nullptr;
-    }
     try {
-        Scene_.SetBaseMap(std::make_shared<const TBaseMap>(ReadBaseMap(BaseMapFile_)));
+        if (!BaseMapFile_.empty())
+            Scene_.SetBaseMap(std::make_shared<const TBaseMap>(ReadBaseMap(BaseMapFile_)));
     } catch (const std::exception& e) {
-        Scene_.SetNote(QStringLiteral("The map shows no land: ") + Utf8ToQ(ErrorText(e)));
+        BaseMapError_ = Utf8ToQ(ErrorText(e));
     }
+    if (!Scene_.BaseMap()) SayWhyNoLand();
     return Scene_.BaseMap();
+}
+
+void TMapView::SayWhyNoLand() {
+    const TMapTexts& t = Scene_.Texts;
+    Scene_.SetNote(BaseMapError_.isEmpty() ? t.NoBaseMapFile : t.NoLand.arg(BaseMapError_));
+    update();
 }
 
 void TMapView::FitRoute() {
     View_ = TMapScene::Fit(Scene_.FitBounds(), size(), kFitMarginPx);
     Fitted_ = true;
     update();
+}
+
+QString TMapView::PlanDigest() const {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::fromStdString(Scene_.Projection().Params().Definition()));
+    for (int i = 0; i < Plan_.Count(); ++i)
+        hash.addData(QByteArray::fromStdString(GeoPointToStr(Plan_[i].Pos)));
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+TRememberedView TMapView::RememberedView() const {
+    // A plan without legs (a new one) keeps the last plan's view.
+    if (!Fitted_ || Plan_.Count() < 2) return Remembered_;
+    return {PlanDigest(), View_.Center, View_.Scale};
+}
+
+void TMapView::ShowPlanView() {
+    if (Remembered_.Scale > 0 && Remembered_.Plan == PlanDigest())
+        SetViewport({Remembered_.Center, Remembered_.Scale, size()});
+    else
+        FitRoute();
+}
+
+void TMapView::planAboutToBeReplaced() {
+    Remembered_ = RememberedView();
+    Replaced_ = true;
 }
 
 void TMapView::SetViewport(const TMapViewport& view) {
@@ -95,25 +127,28 @@ void TMapView::setCurrentRow(int row) {
 void TMapView::planChanged() {
     // A hidden map (another tab is shown) projects again only when it is shown: edits in the
     // grids do not wait for it.
-    if (!isVisible()) {
+    if (isVisible())
+        Reproject();
+    else
         Stale_ = true;
-        return;
-    }
+}
+
+void TMapView::Reproject() {
     Stale_ = false;
     const bool changed = Scene_.Update();
     const QRectF route = Scene_.FitBounds();
-    if (Fitted_ && (changed || !route.intersects(View_.WorldRect()))) FitRoute();
+    if (std::exchange(Replaced_, false))
+        ShowPlanView();
+    else if (Fitted_ && (changed || !route.intersects(View_.WorldRect())))
+        FitRoute();
     update();
 }
 
 void TMapView::ExportMap(const std::filesystem::path& path) {
-    // A map not shown yet shows the whole route, in the size its place in the window has.
+    // A map not shown yet shows what it would show, in the size its place in the window has.
     BaseMap();
-    if (Stale_) {
-        Stale_ = false;
-        Scene_.Update();
-    }
-    if (!Fitted_) FitRoute();
+    if (Stale_) Reproject();
+    if (!Fitted_) ShowPlanView();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -150,14 +185,14 @@ void TMapView::resizeEvent(QResizeEvent*) {
     View_.Size = size();
     sbFitRoute->adjustSize();
     sbFitRoute->move(width() - sbFitRoute->width() - 6, 6);
-    if (!Fitted_ && isVisible()) FitRoute();
+    if (!Fitted_ && isVisible()) ShowPlanView();
 }
 
 void TMapView::showEvent(QShowEvent*) {
     BaseMap();
     View_.Size = size();
     if (Stale_) planChanged();
-    if (!Fitted_) FitRoute();
+    if (!Fitted_) ShowPlanView();
 }
 
 void TMapView::ZoomAt(QPointF at, double factor) {
@@ -257,8 +292,9 @@ bool TMapView::event(QEvent* e) {
 
 void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& plan,
                    const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                   const QString& title) {
+                   const QString& title, const TMapTexts& texts) {
     TMapScene scene(plan, beacons);
+    scene.Texts = texts;
     scene.SetBaseMap(std::move(baseMap));
     // Screen pixels at 96 an inch, so that lines and symbols keep their sizes on paper.
     const double k = painter.device()->logicalDpiX() / 96.0;
@@ -286,11 +322,11 @@ void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& p
 
 void PrintRouteMapPage(QPrinter& printer, QPainter& painter, const TWayPointList& plan,
                        const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                       const QString& title) {
+                       const QString& title, const TMapTexts& texts) {
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.newPage();
     const QRectF area(0, 0, printer.width(), printer.height());
-    PaintRouteMap(painter, area, plan, beacons, std::move(baseMap), title);
+    PaintRouteMap(painter, area, plan, beacons, std::move(baseMap), title, texts);
 }
 
 } // namespace kestrun

@@ -14,6 +14,14 @@ class QToolButton;
 
 namespace kestrun {
 
+/// A view of a plan's map as the window keeps it between runs: the plan (a digest of its
+/// waypoints' positions and the map's projection), the view's centre and scale.
+struct TRememberedView {
+    QString Plan;
+    QPointF Center;
+    double Scale = 0;
+};
+
 class TMapView : public QWidget {
     Q_OBJECT
 
@@ -39,6 +47,11 @@ public:
 
     /// Shows the whole route, or the beacons when there is no route.
     void FitRoute();
+    /// The view to keep: the one the map shows, with its plan; before the map was first shown,
+    /// or for a plan without legs, the one handed to RememberView.
+    TRememberedView RememberedView() const;
+    /// A view shown instead of the whole route when the same plan's map is next shown.
+    void RememberView(const TRememberedView& view) { Remembered_ = view; }
     /// Writes what the view shows: a PDF for a name ending in ".pdf" (either case), a PNG
     /// otherwise. Raises "Cannot create file %s" (an earlier file of that name stays intact).
     void ExportMap(const std::filesystem::path& path);
@@ -47,9 +60,12 @@ public slots:
     /// Highlights the leg that starts at waypoint `row` (on the last waypoint: the waypoint).
     void setCurrentRow(int row);
     /// The plan or the beacons changed: the projection is chosen again, and when it changed,
-    /// or the route lies outside the view, the view shows the whole route again. A hidden map
-    /// does this when it is next shown.
+    /// or the route lies outside the view, the view shows the whole route again (another plan:
+    /// its remembered view or its whole route). A hidden map does this when it is next shown.
     void planChanged();
+    /// The plan is about to be replaced (new, opened, imported): its view is remembered, and
+    /// the next plan's map shows its own remembered view or its whole route.
+    void planAboutToBeReplaced();
 
 signals:
     /// A waypoint or a leg was clicked: the row of the waypoint, or of the leg's first one.
@@ -73,31 +89,41 @@ private:
     void Click(QPointF at);
     bool HasCurrentLeg() const;
     void ZoomAt(QPointF at, double factor);
+    /// The map's note on why it shows no land, in the interface language.
+    void SayWhyNoLand();
+    /// Projects the plan again and chooses the view (see planChanged).
+    void Reproject();
+    QString PlanDigest() const;
+    /// Shows the remembered view when it is of this plan, else the whole route.
+    void ShowPlanView();
 
     const TWayPointList& Plan_;
     const TRSBNList& Beacons_;
     TMapScene Scene_;
     TMapViewport View_;
     bool Fitted_ = false;
-    bool Stale_ = false; // the plan changed while the map was hidden
+    bool Stale_ = false;    // the plan changed while the map was hidden
+    bool Replaced_ = false; // ... by another plan, whose view is still to be chosen
+    TRememberedView Remembered_;
     std::filesystem::path BaseMapFile_;
     bool BaseMapRead_ = false;
+    QString BaseMapError_; // why the base map could not be read; empty: it was, or no file
     bool Pressed_ = false, Dragging_ = false;
     QPointF PressAt_, PressCenter_;
     QToolButton* sbFitRoute;
 };
 
 /// Draws the whole route with its beacons, fitted into `area` of the painter's device (a page
-/// of the printout), under a title line. Lines and texts keep their on-screen sizes in the
-/// device's own resolution.
+/// of the printout), under a title line, with the map's words `texts`. Lines and texts keep
+/// their on-screen sizes in the device's own resolution.
 void PaintRouteMap(QPainter& painter, const QRectF& area, const TWayPointList& plan,
                    const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                   const QString& title);
+                   const QString& title, const TMapTexts& texts = {});
 
 /// Ends a printout that `painter` is drawing on `printer` with a landscape page of the route's
 /// map.
 void PrintRouteMapPage(QPrinter& printer, QPainter& painter, const TWayPointList& plan,
                        const TRSBNList& beacons, std::shared_ptr<const TBaseMap> baseMap,
-                       const QString& title);
+                       const QString& title, const TMapTexts& texts = {});
 
 } // namespace kestrun

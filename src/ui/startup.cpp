@@ -9,7 +9,7 @@ TKestrunWindows CreateWindows(TKestrunWorld& world) {
     w.fmMain = std::make_unique<TfmMain>(world);
     // Children of the main window, which destroys them with itself.
     w.fmConfig = new TfmConfig(world, *w.fmMain);
-    w.fmAbout = new TfmAbout(world.VerInfo, w.fmMain.get());
+    w.fmAbout = new TfmAbout(w.fmMain.get());
     w.fmHelp = new TfmHelp(world, w.fmMain.get());
     w.fmMain->fmConfig = w.fmConfig;
     w.fmMain->fmAbout = w.fmAbout;

@@ -33,6 +33,8 @@ void TKestrunWorld::SetUp() {
     } catch (const std::exception& e) {
         StartupMessages.push_back(Message(e));
     }
+    // The splash window speaks the interface language already.
+    Texts.LoadLanguageFile(LanguageFilePath(LanguageDir(), Config.Language + ".lng"));
     const std::filesystem::path beacons = Config.RSBNBeaconFile.empty()
                                               ? Config.DefaultBeaconFile()
                                               : std::filesystem::path(Config.RSBNBeaconFile);

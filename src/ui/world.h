@@ -38,10 +38,10 @@ struct TKestrunWorld {
     /// a beacon database that could not be read.
     std::vector<std::string> StartupMessages;
 
-    /// The modules' set-up before any window: the settings from RSBN.cfg, then the beacon
-    /// database the settings name. A beacon file that cannot be read leaves the database empty
-    /// and its message in StartupMessages, so that the user can choose another file in the
-    /// settings instead of editing RSBN.cfg by hand.
+    /// The modules' set-up before any window: the settings from RSBN.cfg, the texts of their
+    /// interface language, then the beacon database the settings name. A beacon file that cannot be
+    /// read leaves the database empty and its message in StartupMessages, so that the user can
+    /// choose another file in the settings instead of editing RSBN.cfg by hand.
     void SetUp();
 
     /// The "Language" folder in use (beside the executable, else the installed data folder):

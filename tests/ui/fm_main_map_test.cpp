@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTabWidget>
+#include <QWheelEvent>
 
 #include "filedialogs.h"
 #include "plan/fltpln.h"
@@ -18,6 +19,7 @@ class TestMainMap : public QObject {
 private slots:
     void rowsBothWaysAndBeaconAssignedUndoably();
     void exportAndPrintedMapPageRemembered();
+    void viewRememberedForItsPlan();
 };
 
 void TestMainMap::rowsBothWaysAndBeaconAssignedUndoably() {
@@ -86,6 +88,34 @@ void TestMainMap::exportAndPrintedMapPageRemembered() {
     p.W.reset();
     p.W.emplace(CreateWindows(*p.World));
     QVERIFY(p.Main().mPrintMap->isChecked());
+}
+
+void TestMainMap::viewRememberedForItsPlan() {
+    TProgram p;
+    QVERIFY(p.Start());
+    const auto openOnMap = [&](const char* plan) {
+        p.Main().OpenFile(
+            QString::fromStdString(std::string(KESTRUN_RUN_DIR) + "/examples/" + plan));
+        p.Main().pcMain->setCurrentWidget(p.Main().tsMap);
+        return QTest::qWaitForWindowExposed(p.Main().mapView);
+    };
+    QVERIFY(openOnMap("moscow-irkutsk.pln"));
+    QWheelEvent zoom({30, 40}, {30, 40}, {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(p.Main().mapView, &zoom);
+    const TMapViewport zoomed = p.Main().mapView->Viewport();
+    QVERIFY(p.Main().close());
+    p.W.emplace(CreateWindows(*p.World)); // the next run
+    p.Main().show();
+    // The same plan shows the view it had; another one its whole route.
+    for (const auto& [plan, same] :
+         {std::pair{"moscow-irkutsk.pln", true}, std::pair{"moscow-stpetersburg.pln", false}}) {
+        QVERIFY(openOnMap(plan));
+        const TMapViewport shown = p.Main().mapView->Viewport();
+        p.Main().mapView->FitRoute();
+        const TMapViewport expected = same ? zoomed : p.Main().mapView->Viewport();
+        QCOMPARE(shown.Center, expected.Center);
+        QCOMPARE(shown.Scale, expected.Scale);
+    }
 }
 
 KESTRUN_UI_TEST_MAIN(TestMainMap)

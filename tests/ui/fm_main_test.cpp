@@ -6,12 +6,14 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -22,6 +24,7 @@
 #include "plan/rsbnlist.h"
 #include "ui/fm_about.h"
 #include "ui/fm_help.h"
+#include "ui/mapview.h"
 #include "ui/qtext.h"
 #include "uitest.h"
 
@@ -58,6 +61,7 @@ private slots:
     void languageSwitch();
     void languagesWhole();
     void windowStateRemembered();
+    void statusTotalsShowWhole();
     void headerDragMovesWidthOnly();
     void title();
 };
@@ -584,12 +588,14 @@ void TestMain::languageSwitch() {
     QVERIFY(help.left() > m.MainMenu->actionGeometry(m.mOptions->menuAction()).right());
 }
 
-// Every caption on the program's windows: menus, their items and hints, buttons, labels, group
-// boxes, tabs, column headings; the grids' data and the help text are not captions.
+// Every caption on the program's windows: titles, menus, their items and hints, buttons, labels,
+// group boxes, tabs, column headings, the map's note; the grids' data and the help text are not
+// captions.
 QStringList Captions(TKestrunWindows& w) {
-    QStringList out{w.fmConfig->windowTitle(), w.fmAbout->BitBtn1->text(),
-                    w.fmHelp->BitBtn1->text()};
-    for (QWidget* top : std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig})
+    QStringList out{w.fmMain->windowTitle(), w.fmConfig->windowTitle(),
+                    w.fmMain->mapView->Scene().Note()};
+    for (QWidget* top :
+         std::initializer_list<QWidget*>{w.fmMain.get(), w.fmConfig, w.fmAbout, w.fmHelp})
         for (QWidget* c : top->findChildren<QWidget*>()) {
             if (c->window() != top && !qobject_cast<QMenu*>(c)) continue; // another window's
             if (auto* b = qobject_cast<QAbstractButton*>(c)) out << b->text() << b->toolTip();
@@ -605,23 +611,44 @@ QStringList Captions(TKestrunWindows& w) {
     return out;
 }
 
+// The file dialogs' titles and kinds of file, and the question before an export replaces `file`.
+QStringList FileDialogTexts(TfmMain& m, const std::string& file) {
+    TDialogAnswers answers;
+    QStringList out;
+    answers.File(QString::fromStdString(file));
+    answers.Custom([&](QDialog* d) {
+        out << qobject_cast<QMessageBox*>(d)->text();
+        d->reject();
+    });
+    for (QAction* c :
+         {m.mExportGPX, m.mImportFP, m.mOpenRSBN, m.mSaveRSBN_as, m.mExport, m.mExportPDF,
+          m.mExportKML, m.mExportPLN, m.mExportFMS, m.mExportLnmPlan, m.mExportMap})
+        c->trigger();
+    for (const TSeenDialog& s : answers.Seen) out << s.Title << s.Filters;
+    return out;
+}
+
 void TestMain::languagesWhole() {
     TProgram p;
     QVERIFY(p.Start());
     TfmMain& m = p.Main();
     m.ShowSupportPointPanel(true);
+    m.mapView->SetBaseMapFile(p.Work.File("missing.bin")); // the map says why it has no land
+    m.mapView->BaseMap();
+    WriteBytes(p.Work.File("plan.gpx"), "");
     const std::pair<const char*, bool> languages[] = {{"English.lng", false},
                                                       {"Russian.lng", true}};
     for (const auto& [file, russian] : languages) {
         m.ApplyLanguage(file);
         p.W->fmConfig->show(); // takes its captions on activation
-        const QStringList texts = Captions(*p.W);
+        const QStringList texts = Captions(*p.W) + FileDialogTexts(m, p.Work.File("plan.gpx"));
         p.W->fmConfig->hide();
-        for (const QString& t : texts) {
-            // Russian captions may name Latin things (GPX, FS2002, magdec.bgl), never alone.
+        for (const QString& t : texts.join(QLatin1Char('\n')).split(QLatin1Char('\n'))) {
+            // Russian lines may name Latin things (GPX, FS2002, magdec.bgl), never alone;
+            // the program's name is its name in every language.
             const bool latin = t.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}")));
             const bool cyrillic = t.contains(QRegularExpression(QStringLiteral("\\p{Cyrillic}")));
-            QVERIFY2(russian ? !latin || cyrillic : !cyrillic,
+            QVERIFY2(russian ? !latin || cyrillic || t == QStringLiteral("Kestrun") : !cyrillic,
                      qPrintable(QLatin1String(file) + QStringLiteral(": ") + t));
         }
     }
@@ -645,6 +672,25 @@ void TestMain::windowStateRemembered() {
              QDir(QString::fromStdString(p.World->Locations.ConfigDir().string())));
 }
 
+void TestMain::statusTotalsShowWhole() {
+    TProgram p;
+    QVERIFY(p.Start());
+    p.Main().Doc.Replace(
+        [&] { // 4000 legs of 3.1 radians along the equator, 19772.22 km each
+            p.Plan().Clear();
+            for (int i = 0; i < 4001; ++i) p.Plan().AddWayPoint().SetPos({0, i % 2 * 3.1L});
+        },
+        false);
+    p.Main().ApplyLanguage("Russian.lng");
+    QCOMPARE(p.Status(1), QStringLiteral("Общ. дист.: 79088899 км   0.0° (270.0°)"));
+    QLabel* const* panels = p.Main().StatusPanels;
+    p.Main().resize(600, 500); // narrower than the window was laid out for
+    QTRY_COMPARE(p.Main().statusBar()->width(), 600);
+    QVERIFY(panels[1]->contentsRect().width() >=
+            panels[1]->fontMetrics().horizontalAdvance(p.Status(1)));
+    QVERIFY(panels[2]->geometry().right() < 600);
+}
+
 void TestMain::headerDragMovesWidthOnly() {
     TProgram p;
     QVERIFY(p.Start());
@@ -658,11 +704,14 @@ void TestMain::headerDragMovesWidthOnly() {
 }
 
 void TestMain::title() {
+    const QString format = ToQ(TLanguageTexts().Get("sVersion"));
     QCOMPARE(
-        TfmMain::TitleText("1.2.3.4", "2005-03-05"),
+        TfmMain::TitleText(format, "1.2.3.4", "2005-03-05"),
         QStringLiteral(".:: Kestrun ::.       Version: 1.2; release: 3; build: 4 (2005-03-05)"));
-    QCOMPARE(TfmMain::TitleText("7", "2005-03-05"),
+    QCOMPARE(TfmMain::TitleText(format, "7", "2005-03-05"),
              QStringLiteral(".:: Kestrun ::.       Version: ; release: ; build: 7 (2005-03-05)"));
+    QCOMPARE(TfmMain::VersionCaption(format, "1.2", "d"),
+             QStringLiteral("Version: ; release: 1; build: 2 (d)"));
 }
 
 KESTRUN_UI_TEST_MAIN(TestMain)

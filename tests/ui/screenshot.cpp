@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <optional>
 
 #include "files/fpimport.h"
 #include "ui/fm_about.h"
@@ -18,6 +19,8 @@
 #include "ui/fm_splash.h"
 #include "ui/picker.h"
 #include "ui/printplan.h"
+#include "ui/progress.h"
+#include "ui/qtext.h"
 #include "ui/startup.h"
 #include "ui/uierror.h"
 #include "ui/world.h"
@@ -26,8 +29,9 @@ int main(int argc, char** argv) {
     using namespace kestrun;
     TKestrunApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ui_screenshot OUT.png [PLAN.pln "
-                             "[picker|nvu|map|ru|edit|menu|splash|config|about|help|pdf]]\n");
+        std::fprintf(stderr,
+                     "usage: ui_screenshot OUT.png [PLAN.pln "
+                     "[picker|nvu|map|ru|edit|menu|progress|splash|config|about|help|pdf]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -35,15 +39,18 @@ int main(int argc, char** argv) {
     // "picker": the beacon picker dropped down over the second leg; "nvu": the NVU tab; "map": the
     // map tab, the first leg flown with a beacon off the route ("СРП") current; "ru": the
     // Russian captions with the support-point selector; "edit": coordinates half typed into the
-    // editor; "menu": the File menu dropped down; "splash": the splash window alone; "config",
+    // editor; "menu": the File menu dropped down; "progress": the automatic choice's progress
+    // dialog a third of the way; "splash": the splash window alone; "config",
     // "about", "help": that window alone; "pdf": the Russian captions, and the plan exported as a
     // PDF file to OUT instead of a picture.
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool picker = mode == "picker";
     SetMessageReporter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
 
+    TKestrunWorld world(TFileLocations::FromProcess());
+    world.SetUp();
     if (mode == "splash") {
-        TfmSplash splash;
+        TfmSplash splash(ToQ(world.Texts.Get("sSplash")));
         splash.show();
         QTimer::singleShot(500, [&] {
             const QPixmap shot = splash.grab();
@@ -52,8 +59,6 @@ int main(int argc, char** argv) {
         return app.exec();
     }
 
-    TKestrunWorld world(TFileLocations::FromProcess());
-    world.SetUp();
     TKestrunWindows windows = CreateWindows(world);
     TfmMain& m = *windows.fmMain;
     // The route is imported once the window is up, as a pilot would: the start-up's own
@@ -103,6 +108,12 @@ int main(int argc, char** argv) {
                 }
         }
         if (picker) m.sgRSBN->OpenPicker();
+        std::optional<TCommandProgress> progress;
+        if (mode == "progress") {
+            progress.emplace(&m, m.mAutoSelect->iconText(), m.Text("sProgress_AutoSelect"),
+                             m.Text("sButton_Cancel"), 0);
+            progress->Callback()(1, 3);
+        }
         if (mode == "menu") m.mFile->popup(m.mapToGlobal(QPoint(0, m.menuBar()->height())));
         if (mode == "edit") {
             m.sgRSBN->edit(m.sgRSBN->currentIndex());

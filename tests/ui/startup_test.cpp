@@ -88,7 +88,7 @@ void TestStartup::failedCommandShowsItsMessage() {
 }
 
 void TestStartup::splashHoldsItsWholePicture() {
-    TfmSplash splash;
+    TfmSplash splash(QStringLiteral("NVU / RSBN"));
     splash.show();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
     QCOMPARE(splash.size(), QSize(314, 84));
