@@ -245,7 +245,7 @@ void TfmConfig::ReloadBeacons() {
     std::swap(World.BeaconList, fresh); // with its index
     World.BeaconFile = path;
     World.WayPointList.AssignBeacons(*chosen);
-    Main.Doc.Recompute(false);
+    Main.Doc.Recompute();
 }
 
 void TfmConfig::BitBtn3Click() {
