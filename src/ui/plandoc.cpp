@@ -61,9 +61,7 @@ public:
 private:
     void Add() {
         emit Doc.AboutToInsert(Index);
-        Doc.Plan.InsertWayPoint(Index);
-        Doc.Plan[Index] = Point;
-        Doc.Plan.CalcPlan();
+        Doc.Plan.InsertWayPoint(Index, Point);
         emit Doc.Inserted();
         emit Doc.Changed();
     }
