@@ -207,13 +207,9 @@ void TfmConfig::BitBtn1Click() {
     const QString language = cbLanguage->currentText();
     World.Config.Language = language.toStdString();
     World.Config.RSBNBeaconFile = edRSBNFilePath->text().toStdString();
-    try {
-        // Written back to the file the settings were read from (or the user's configuration
-        // folder), never beside the executable, which a user may not write to.
-        World.Config.SaveToFile(World.Locations.ConfigFile());
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
+    // Written back to the file the settings were read from (or the user's configuration
+    // folder), never beside the executable, which a user may not write to.
+    RunReported([&] { World.Config.SaveToFile(World.Locations.ConfigFile()); });
     // The language first, so that a message about the beacons is in it.
     Main.ApplyLanguage(language.toStdString() + ".lng");
     ReloadBeacons();

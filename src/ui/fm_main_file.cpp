@@ -46,16 +46,6 @@ namespace kestrun {
 
 namespace {
 
-/// Runs a command: an error ends it at the failing step and its message is shown as the
-/// default handler shows it, without unwinding through Qt's own frames on the way.
-template <class F> void RunCommand(F&& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-}
-
 /// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
 /// Linux are case-sensitive, and Windows tools write extensions in capitals.
 QString AnyCase(const QString& pattern) {
@@ -189,7 +179,7 @@ bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
 template <class Write>
 void RunExport(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
                const QString& ext, Write&& write) {
-    RunCommand([&] {
+    RunReported([&] {
         const QString title = m.Text(titleKey);
         const QString file =
             AskExportName(&m, name, title, m.Text(filterKey), ext, m.CurrentFileName);
@@ -270,7 +260,7 @@ void TfmMain::mNewClick() {
 }
 
 void TfmMain::mImportFPClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
         const QString name = AskFileName(this, odFltPln(*this), QString());
         if (name.isEmpty()) return;
@@ -280,7 +270,7 @@ void TfmMain::mImportFPClick() {
 }
 
 void TfmMain::mOpenRSBNClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
         const QString name = AskFileName(this, odRSBNFile(*this), PlanFileName);
         if (name.isEmpty()) return;
@@ -299,7 +289,7 @@ void TfmMain::OpenFile(const QString& fileName) {
 }
 
 void TfmMain::OpenFileCommand(const QString& fileName) {
-    RunCommand([&] {
+    RunReported([&] {
         if (MaybeSave(Text("sSaveQuestion"))) OpenFile(fileName);
     });
 }
@@ -337,7 +327,7 @@ void TfmMain::dropEvent(QDropEvent* event) {
 }
 
 void TfmMain::mSaveRSBNClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (PlanFileName.isEmpty()) {
             mSaveRSBN_asClick();
             return;
@@ -347,7 +337,7 @@ void TfmMain::mSaveRSBNClick() {
 }
 
 void TfmMain::mSaveRSBN_asClick() {
-    RunCommand([&] {
+    RunReported([&] {
         const QString name = AskFileName(this, SaveDialog(*this), PlanFileName);
         if (name.isEmpty()) return;
         // Later saves go to the file written, never to a second file named as typed ("plan.").
@@ -356,7 +346,7 @@ void TfmMain::mSaveRSBN_asClick() {
 }
 
 void TfmMain::mExportClick() {
-    RunCommand([&] {
+    RunReported([&] {
         const QString name =
             AskFileName(this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"));
         if (!name.isEmpty() && MayReplace(*this, Text("sDialog_ExportNH"), name))
@@ -365,7 +355,7 @@ void TfmMain::mExportClick() {
 }
 
 void TfmMain::mPrintClick() {
-    RunCommand([&] {
+    RunReported([&] {
         QPrinter printer(QPrinter::HighResolution);
         QPrintDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintDialog"));
@@ -382,12 +372,10 @@ void TfmMain::mPrintPreviewClick() {
     preview.setWindowTitle(Text("sDialog_PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
         // The preview paints from inside its own drawing, where an error cannot travel on.
-        try {
+        RunReported([&] {
             PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName,
                       World.Texts.Get("sPrint_Page"), MapPage());
-        } catch (const std::exception& e) {
-            ReportError(e);
-        }
+        });
     });
     preview.exec();
 }
@@ -435,7 +423,7 @@ TPrintAfter TfmMain::MapPage() {
 }
 
 void TfmMain::mExportMapClick() {
-    RunCommand([&] {
+    RunReported([&] {
         const QString title = Text("sDialog_ExportMap");
         const TFileDialogForm form{"sdExportMap",
                                    title,

@@ -27,16 +27,6 @@ constexpr int kRowHeight = 21;
 constexpr QRgb kEvenRowColour = qRgb(215, 240, 255);
 constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
 
-// A failure inside a handler is shown here, as the program's default handler shows it, rather
-// than unwinding through the view's own code; the program goes on.
-template <class F> void Guard(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-}
-
 // A name keeps everything as typed but the Latin letters, which become capitals.
 std::string UpperLatin(std::string s) {
     for (char& c : s) c = UpperAscii(c);
@@ -202,7 +192,7 @@ bool TPlanGridModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
     const int number = index.row() + 1;
     bool taken = false;
-    Guard([&] {
+    RunReported([&] {
         switch (Content(index.column())) {
         case ccName:
             Doc_.SetName(number, UpperLatin(FromQ(value.toString())));
@@ -361,7 +351,7 @@ void TPlanGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     bool handled = false;
-    Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
+    RunReported([&] { handled = Handler_.GridKeyDown(*this, *event); });
     if (handled) return;
     const int k = event->key();
     const bool enter = k == Qt::Key_Return || k == Qt::Key_Enter;
