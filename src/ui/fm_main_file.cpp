@@ -151,14 +151,6 @@ QString ExportName(const QString& current, const QString& suffix) {
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
-/// Asks where an export with the extension ext goes, offering the plan's own name with it.
-QString AskExportName(QWidget* parent, const char* name, const QString& title, const QString& shown,
-                      const QString& ext, const QString& current) {
-    const TFileDialogForm form{
-        name, title, {Filter(shown, {QStringLiteral("*.") + ext})}, ext, true};
-    return AskFileName(parent, form, ExportName(current, ext));
-}
-
 /// Whether an export may be written to `file`: a file that is there already is replaced only when
 /// the user says so.
 bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
@@ -174,17 +166,32 @@ bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
     return box.exec() == QMessageBox::Yes;
 }
 
-/// An export command: asks where the file goes (the kind of file `filterKey` names, with the
-/// extension ext), then writes it there; a refusal or an error is reported as every command's is.
+/// An export command: asks where the file goes, offering `initial`, then writes it there; a
+/// refusal or an error is reported as every command's is.
 template <class Write>
-void RunExport(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
-               const QString& ext, Write&& write) {
+void RunExport(TfmMain& m, const TFileDialogForm& form, const QString& initial, Write&& write) {
     RunReported([&] {
-        const QString title = m.Text(titleKey);
-        const QString file =
-            AskExportName(&m, name, title, m.Text(filterKey), ext, m.CurrentFileName);
-        if (!file.isEmpty() && MayReplace(m, title, file)) write(file);
+        const QString file = AskFileName(&m, form, initial);
+        if (!file.isEmpty() && MayReplace(m, form.Title, file)) write(file);
     });
+}
+
+/// The save dialog of an export to the kind of file `filterKey` names, with the extension ext.
+TFileDialogForm ExportForm(const TfmMain& m, const char* name, const char* titleKey,
+                           const char* filterKey, const QString& ext) {
+    return {name,
+            m.Text(titleKey),
+            {Filter(m.Text(filterKey), {QStringLiteral("*.") + ext})},
+            ext,
+            true};
+}
+
+/// An export of the plan by one of the core's writers, offered beside the current file.
+void ExportPlanFile(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
+                    const QString& ext,
+                    void (*write)(const TWayPointList&, const std::filesystem::path&)) {
+    RunExport(m, ExportForm(m, name, titleKey, filterKey, ext), ExportName(m.CurrentFileName, ext),
+              [&](const QString& file) { write(m.World.WayPointList, QToPath(file)); });
 }
 
 // Import and open are one call into the core each: a big plan gets the wait cursor, and
@@ -346,12 +353,8 @@ void TfmMain::mSaveRSBN_asClick() {
 }
 
 void TfmMain::mExportClick() {
-    RunReported([&] {
-        const QString name =
-            AskFileName(this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"));
-        if (!name.isEmpty() && MayReplace(*this, Text("sDialog_ExportNH"), name))
-            ExportNaviHelper(World.WayPointList, QToPath(name));
-    });
+    RunExport(*this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"),
+              [&](const QString& name) { ExportNaviHelper(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mPrintClick() {
@@ -381,37 +384,37 @@ void TfmMain::mPrintPreviewClick() {
 }
 
 void TfmMain::mExportPDFClick() {
-    RunExport(*this, "sdExportPDF", "sDialog_ExportPDF", "sFilter_PDF", QStringLiteral("pdf"),
-              [&](const QString& name) {
+    const QString pdf = QStringLiteral("pdf");
+    RunExport(*this, ExportForm(*this, "sdExportPDF", "sDialog_ExportPDF", "sFilter_PDF", pdf),
+              ExportName(CurrentFileName, pdf), [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
                                 World.Texts.Get("sPrint_Page"), name, MapPage());
               });
 }
 
 void TfmMain::mExportGPXClick() {
-    RunExport(*this, "sdExportGPX", "sDialog_ExportGPX", "sFilter_GPX", QStringLiteral("gpx"),
-              [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportGPX", "sDialog_ExportGPX", "sFilter_GPX", QStringLiteral("gpx"),
+                   ExportGpx);
 }
 
 void TfmMain::mExportKMLClick() {
-    RunExport(*this, "sdExportKML", "sDialog_ExportKML", "sFilter_KML", QStringLiteral("kml"),
-              [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportKML", "sDialog_ExportKML", "sFilter_KML", QStringLiteral("kml"),
+                   ExportKml);
 }
 
 void TfmMain::mExportPLNClick() {
-    RunExport(*this, "sdExportPLN", "sDialog_ExportPLN", "sFilter_PLN", QStringLiteral("pln"),
-              [&](const QString& name) { ExportPln(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportPLN", "sDialog_ExportPLN", "sFilter_PLN", QStringLiteral("pln"),
+                   ExportPln);
 }
 
 void TfmMain::mExportFMSClick() {
-    RunExport(*this, "sdExportFMS", "sDialog_ExportFMS", "sFilter_FMS", QStringLiteral("fms"),
-              [&](const QString& name) { ExportFms(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportFMS", "sDialog_ExportFMS", "sFilter_FMS", QStringLiteral("fms"),
+                   ExportFms);
 }
 
 void TfmMain::mExportLnmPlanClick() {
-    RunExport(*this, "sdExportLnmPlan", "sDialog_ExportLnmPlan", "sFilter_LnmPlan",
-              QStringLiteral("lnmpln"),
-              [&](const QString& name) { ExportLnmPlan(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportLnmPlan", "sDialog_ExportLnmPlan", "sFilter_LnmPlan",
+                   QStringLiteral("lnmpln"), ExportLnmPlan);
 }
 
 TPrintAfter TfmMain::MapPage() {
@@ -423,18 +426,12 @@ TPrintAfter TfmMain::MapPage() {
 }
 
 void TfmMain::mExportMapClick() {
-    RunReported([&] {
-        const QString title = Text("sDialog_ExportMap");
-        const TFileDialogForm form{"sdExportMap",
-                                   title,
-                                   {Filter(Text("sFilter_PNG"), {QStringLiteral("*.png")}),
-                                    Filter(Text("sFilter_PDF"), {QStringLiteral("*.pdf")})},
-                                   QStringLiteral("png"),
-                                   true};
-        const QString file =
-            AskFileName(this, form, ExportName(CurrentFileName, QStringLiteral("png")));
-        if (!file.isEmpty() && MayReplace(*this, title, file)) mapView->ExportMap(QToPath(file));
-    });
+    // A picture, or the same view as a PDF of lines and text.
+    TFileDialogForm form =
+        ExportForm(*this, "sdExportMap", "sDialog_ExportMap", "sFilter_PNG", QStringLiteral("png"));
+    form.Filters << Filter(Text("sFilter_PDF"), {QStringLiteral("*.pdf")});
+    RunExport(*this, form, ExportName(CurrentFileName, QStringLiteral("png")),
+              [&](const QString& file) { mapView->ExportMap(QToPath(file)); });
 }
 
 } // namespace kestrun
