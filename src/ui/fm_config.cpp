@@ -212,10 +212,7 @@ void TfmConfig::BitBtn1Click() {
 }
 
 void TfmConfig::ReloadBeacons() {
-    // No path names the shipped database, as at start-up.
-    const std::filesystem::path path = World.Config.RSBNBeaconFile.empty()
-                                           ? World.Config.DefaultBeaconFile()
-                                           : std::filesystem::path(World.Config.RSBNBeaconFile);
+    const std::filesystem::path path = World.Config.BeaconFile();
     TRSBNList fresh;
     try {
         const TBusyCursor busy;
