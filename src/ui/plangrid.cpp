@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
+#include <memory>
 
 #include "base/error.h"
 #include "base/textutil.h"
@@ -31,6 +31,17 @@ constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
 std::string UpperLatin(std::string s) {
     for (char& c : s) c = UpperAscii(c);
     return s;
+}
+
+// The key a grid or its editor takes in place of `key`: Backspace moves left, and where letters
+// are upper-cased, a to z become A to Z before the grid or the editor sees them. Null: none.
+std::unique_ptr<QKeyEvent> StandInKey(const QKeyEvent& key, bool upperCase) {
+    if (key.key() == Qt::Key_Backspace)
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Left, key.modifiers());
+    if (upperCase && IsLowerLatinKey(key))
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, key.key(), key.modifiers(),
+                                           key.text().toUpper(), key.isAutoRepeat(), key.count());
+    return nullptr;
 }
 
 TPlanGrid* GridOf(const QWidget* w) {
@@ -339,15 +350,8 @@ void TPlanGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
 }
 
 void TPlanGrid::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Backspace) {
-        QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, event->modifiers());
-        QTableView::keyPressEvent(&left);
-        return;
-    }
-    if (UpperCaseKeys && IsLowerLatinKey(*event)) {
-        QKeyEvent upper(QEvent::KeyPress, event->key(), event->modifiers(), event->text().toUpper(),
-                        event->isAutoRepeat(), event->count());
-        QTableView::keyPressEvent(&upper);
+    if (const auto standIn = StandInKey(*event, UpperCaseKeys)) {
+        QTableView::keyPressEvent(standIn.get());
         return;
     }
     bool handled = false;
@@ -494,15 +498,8 @@ bool TPlanGridDelegate::eventFilter(QObject* object, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         TPlanGrid* grid = GridOf(editor);
         if (grid) {
-            if (key->key() == Qt::Key_Backspace) {
-                QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, key->modifiers());
-                QCoreApplication::sendEvent(editor, &left);
-                return true;
-            }
-            if (grid->UpperCaseKeys && IsLowerLatinKey(*key)) {
-                QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers(),
-                                key->text().toUpper(), key->isAutoRepeat(), key->count());
-                QCoreApplication::sendEvent(editor, &upper);
+            if (const auto standIn = StandInKey(*key, grid->UpperCaseKeys)) {
+                QCoreApplication::sendEvent(editor, standIn.get());
                 return true;
             }
             // Enter hands the text back as typed, partly typed coordinates included.
