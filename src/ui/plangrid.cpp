@@ -173,9 +173,7 @@ TCellContent TPlanGridModel::Content(int col) const {
 }
 
 int TPlanGridModel::Column(TCellContent content) const {
-    for (int c = 0; c < columnCount(); ++c)
-        if (Content(c) == content) return c;
-    return -1;
+    return ColumnOf(Columns_, content);
 }
 
 QVariant TPlanGridModel::data(const QModelIndex& index, int role) const {
