@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <filesystem>
-#include <tuple>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -28,20 +27,6 @@
 #include "ui/world.h"
 
 namespace kestrun {
-
-namespace {
-
-// The same records, field for field, in the same order.
-bool SameBeacons(const TRSBNList& a, const TRSBNList& b) {
-    auto fields = [](const TRSBNRec& r) {
-        return std::tie(r.Number, r.Name, r.Ident, r.Extra, r.LatHemisphere, r.LatDegrees,
-                        r.LatMinutes, r.LonHemisphere, r.LonDegrees, r.LonMinutes);
-    };
-    return std::equal(a.Records.begin(), a.Records.end(), b.Records.begin(), b.Records.end(),
-                      [&](const TRSBNRec& x, const TRSBNRec& y) { return fields(x) == fields(y); });
-}
-
-} // namespace
 
 TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     : QDialog(&main), World(world), Main(main) {
@@ -224,7 +209,7 @@ void TfmConfig::ReloadBeacons() {
     // Another file, or the file's content changed: the beacons' places in the list mean other
     // beacons now, so every leg's is chosen anew. Otherwise every leg keeps its own, also one
     // chosen by hand.
-    if (path == World.BeaconFile && SameBeacons(fresh, World.BeaconList)) return;
+    if (path == World.BeaconFile && fresh.SameRecords(World.BeaconList)) return;
     TCommandProgress progress(&Main, windowTitle(), Main.Text("sProgress_AutoSelect"),
                               Main.Text("sButton_Cancel"), Main.ProgressDelayMs);
     // Chosen before the database is swapped in: a cancelled choice keeps both as they were.
