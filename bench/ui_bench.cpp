@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "base/cp1251.h"
+#include "math/angles.h"
 #include "plan/rsbnlist.h"
 #include "settings/cfg.h"
 #include "ui/picker.h"
@@ -76,9 +77,8 @@ void MakeRoute(TfmMain& m, int n) {
                 w.Name = "WP" + std::to_string(i);
                 // Columns of 50 legs of about 30 km northward, 1.5 degrees of longitude apart:
                 // every leg long enough for a beacon of its own.
-                w.SetPos(TGeoPoint{(48.0L + 0.27L * (i % 50)) * 0.017453292519943295769L,
-                                   (30.0L + 1.5L * (i / 50) + 0.05L * (i % 50)) *
-                                       0.017453292519943295769L});
+                w.SetPos(TGeoPoint{(48.0L + 0.27L * (i % 50)) * kDegToRad,
+                                   (30.0L + 1.5L * (i / 50) + 0.05L * (i % 50)) * kDegToRad});
             }
         },
         true);

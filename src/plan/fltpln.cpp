@@ -126,8 +126,14 @@ int TWayPointList::AppendWayPoint() {
 }
 
 int TWayPointList::InsertWayPoint(int index) {
+    return InsertWayPoint(index, TWayPoint(this));
+}
+
+int TWayPointList::InsertWayPoint(int index, const TWayPoint& point) {
     if (index < 0 || index > Count()) RaiseListIndex(index);
-    Points_.insert(Points_.begin() + index, std::make_unique<TWayPoint>(this));
+    auto copy = std::make_unique<TWayPoint>(point);
+    copy->Owner = this;
+    Points_.insert(Points_.begin() + index, std::move(copy));
     CalcPlan();
     return Count();
 }

@@ -96,6 +96,8 @@ public:
     int AppendWayPoint();
     /// Creates a waypoint at 0-based position index, then CalcPlan. Returns the count.
     int InsertWayPoint(int index);
+    /// The same with a copy of `point` (an undone delete), recomputed once.
+    int InsertWayPoint(int index, const TWayPoint& point);
     /// Removes waypoint `number` (1-based) unless it is the only one; does not recompute.
     int DeleteWayPoint(int number);
     /// Waypoint `number`, 1-based.

@@ -74,6 +74,12 @@ std::vector<TColDescript> NVUColumns() {
             Col("Дист.", caRight, ccDistance, 44, "sStrGrid_Distance")};
 }
 
+int ColumnOf(const std::vector<TColDescript>& columns, TCellContent content) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].Content == content) return static_cast<int>(c);
+    return -1;
+}
+
 bool HasRSBN(const TWayPointList& plan, const TWayPoint& w) {
     return w.BeaconPos.Lat != 0 && w.BeaconPos.Lon != 0 && plan.BeaconOf(w) != nullptr &&
            w.RSBNMode != rmNone;

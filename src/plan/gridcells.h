@@ -53,6 +53,8 @@ struct TColDescript {
 /// The 16 columns of the RSBN grid and the 14 of the NVU grid, with their design captions.
 std::vector<TColDescript> RSBNColumns();
 std::vector<TColDescript> NVUColumns();
+/// The position of the column that shows `content`, or -1.
+int ColumnOf(const std::vector<TColDescript>& columns, TCellContent content);
 
 /// A beacon is shown with RSBN values: its index names a record, it has a mode, and both
 /// coordinates of its position are non-zero.

@@ -1,6 +1,8 @@
 #include "plan/rsbnlist.h"
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 #include "base/error.h"
@@ -30,6 +32,15 @@ void CheckAngle(bool latitude, const std::string& hemisphere, long double radian
 }
 
 } // namespace
+
+bool TRSBNList::SameRecords(const TRSBNList& other) const {
+    auto fields = [](const TRSBNRec& r) {
+        return std::tie(r.Number, r.Name, r.Ident, r.Extra, r.LatHemisphere, r.LatDegrees,
+                        r.LatMinutes, r.LonHemisphere, r.LonDegrees, r.LonMinutes);
+    };
+    return std::equal(Records.begin(), Records.end(), other.Records.begin(), other.Records.end(),
+                      [&](const TRSBNRec& x, const TRSBNRec& y) { return fields(x) == fields(y); });
+}
 
 TRSBNRec::TRSBNRec(std::string_view number, std::string_view name, std::string_view ident,
                    std::string_view extra, std::string_view latHemisphere,

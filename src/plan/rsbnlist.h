@@ -64,6 +64,9 @@ public:
                   std::string_view lonHemisphere, std::string_view lonDegrees,
                   std::string_view lonMinutes);
     void Clear() { Records.clear(); }
+    /// Whether `other` holds the same records, field for field as read, in the same order (the
+    /// annotations aside): a database read again that means the same beacons by each index.
+    bool SameRecords(const TRSBNList& other) const;
 
     /// Annotates every beacon with its distance from legEnd and the mode it would give the leg.
     void AnnotateBeacons(const TWayPoint& legStart, const TWayPoint& legEnd);

@@ -62,6 +62,10 @@ public:
 
     /// The beacon file that an empty RSBNBeaconFile stands for.
     const std::filesystem::path& DefaultBeaconFile() const { return DefaultBeaconFile_; }
+    /// The beacon file the settings name: RSBNBeaconFile, or DefaultBeaconFile() when it is empty.
+    std::filesystem::path BeaconFile() const {
+        return RSBNBeaconFile.empty() ? DefaultBeaconFile_ : std::filesystem::path(RSBNBeaconFile);
+    }
 
 private:
     void FillDefaultBeaconFile();

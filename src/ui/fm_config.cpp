@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <filesystem>
-#include <tuple>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -29,28 +28,10 @@
 
 namespace kestrun {
 
-namespace {
-
-QString OsText(const std::string& s) {
-    return QString::fromStdString(s); // names of files are the operating system's (UTF-8)
-}
-
-// The same records, field for field, in the same order.
-bool SameBeacons(const TRSBNList& a, const TRSBNList& b) {
-    auto fields = [](const TRSBNRec& r) {
-        return std::tie(r.Number, r.Name, r.Ident, r.Extra, r.LatHemisphere, r.LatDegrees,
-                        r.LatMinutes, r.LonHemisphere, r.LonDegrees, r.LonMinutes);
-    };
-    return std::equal(a.Records.begin(), a.Records.end(), b.Records.begin(), b.Records.end(),
-                      [&](const TRSBNRec& x, const TRSBNRec& y) { return fields(x) == fields(y); });
-}
-
-} // namespace
-
 TfmConfig::TfmConfig(TKestrunWorld& world, TfmMain& main)
     : QDialog(&main), World(world), Main(main) {
     setObjectName(QStringLiteral("fmConfig"));
-    setWindowTitle(ToQ(World.Texts.Get("sConfig_Title")));
+    setWindowTitle(Main.Text("sConfig_Title"));
     SetUpFixedDialog(*this, Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, QSize(493, 228),
                      QPoint(659, 262));
 
@@ -118,31 +99,31 @@ void TfmConfig::showEvent(QShowEvent* event) {
 
 void TfmConfig::FormActivate() {
     // The captions follow the interface language.
-    setWindowTitle(ToQ(World.Texts.Get("sConfig_Title")));
-    cbViewSPPanel->setText(ToQ(World.Texts.Get("sConfig_ViewSPPanel")));
+    setWindowTitle(Main.Text("sConfig_Title"));
+    cbViewSPPanel->setText(Main.Text("sConfig_ViewSPPanel"));
     SetSupportPointCaptions(rgSupportPoint, rgSupportPointItems, World.Texts);
-    BitBtn1->setText(ToQ(World.Texts.Get("sButton_Ok")));
-    BitBtn3->setText(ToQ(World.Texts.Get("sButton_Cancel")));
+    BitBtn1->setText(Main.Text("sButton_Ok"));
+    BitBtn3->setText(Main.Text("sButton_Cancel"));
     FitCheckBoxCaption();
 
-    lbInterfaceLanguage->setText(ToQ(World.Texts.Get("sInterface_Language")));
+    lbInterfaceLanguage->setText(Main.Text("sInterface_Language"));
     lbInterfaceLanguage->adjustSize();
 
     std::vector<std::string> names;
     ListLanguageFiles(names, World.LanguageDir());
     QStringList list;
-    for (const std::string& n : names) list << OsText(n);
+    for (const std::string& n : names) list << Utf8ToQ(n);
     std::sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     cbLanguage->clear();
     cbLanguage->addItems(list);
-    const QString current = OsText(World.Config.Language);
+    const QString current = Utf8ToQ(World.Config.Language);
     const int found = current.isEmpty() ? -1 : cbLanguage->findText(current, Qt::MatchFixedString);
     cbLanguage->setCurrentIndex(found);
     if (found < 0) cbLanguage->setEditText(QString());
 
-    edRSBNFilePath->setText(OsText(World.Config.RSBNBeaconFile));
+    edRSBNFilePath->setText(PathToQ(World.Config.RSBNBeaconFile));
     edRSBNFilePath->setCursorPosition(0);
 }
 
@@ -163,9 +144,9 @@ void TfmConfig::btPathFinderClick() {
     if (saved.empty()) {
         // Where the shipped database lies: beside the executable or in the installed data.
         const auto shipped = World.Locations.Find(TDataFile::DefaultBeacons);
-        folder = OsText((shipped ? shipped->parent_path() : World.Locations.ExeDir()).string());
+        folder = PathToQ(shipped ? shipped->parent_path() : World.Locations.ExeDir());
     } else {
-        folder = OsText(saved.parent_path().string());
+        folder = PathToQ(saved.parent_path());
         // The shipped database's name exactly, letter case counting; a .dat list by its extension.
         BeaconFilterIndex = saved.filename() == "rsbn_cis_fs2004.csv"      ? 0
                             : SameText(saved.extension().native(), ".dat") ? 2
@@ -206,38 +187,31 @@ void TfmConfig::BitBtn1Click() {
     accept();
     const QString language = cbLanguage->currentText();
     World.Config.Language = language.toStdString();
-    World.Config.RSBNBeaconFile = edRSBNFilePath->text().toStdString();
-    try {
-        // Written back to the file the settings were read from (or the user's configuration
-        // folder), never beside the executable, which a user may not write to.
-        World.Config.SaveToFile(World.Locations.ConfigFile());
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
+    World.Config.RSBNBeaconFile = QToPath(edRSBNFilePath->text()).string();
+    // Written back to the file the settings were read from (or the user's configuration
+    // folder), never beside the executable, which a user may not write to.
+    RunReported([&] { World.Config.SaveToFile(World.Locations.ConfigFile()); });
     // The language first, so that a message about the beacons is in it.
     Main.ApplyLanguage(language.toStdString() + ".lng");
     ReloadBeacons();
 }
 
 void TfmConfig::ReloadBeacons() {
-    // No path names the shipped database, as at start-up.
-    const std::filesystem::path path = World.Config.RSBNBeaconFile.empty()
-                                           ? World.Config.DefaultBeaconFile()
-                                           : std::filesystem::path(World.Config.RSBNBeaconFile);
+    const std::filesystem::path path = World.Config.BeaconFile();
     TRSBNList fresh;
     try {
         const TBusyCursor busy;
         LoadBeaconFile(fresh, path);
     } catch (const std::exception& e) {
-        ReportMessage(ToQ(World.Texts.Get("sBeaconsKept")) + QLatin1Char('\n') + ErrorMessage(e));
+        ReportMessage(Main.Text("sBeaconsKept") + QLatin1Char('\n') + ErrorMessage(e));
         return;
     }
     // Another file, or the file's content changed: the beacons' places in the list mean other
     // beacons now, so every leg's is chosen anew. Otherwise every leg keeps its own, also one
     // chosen by hand.
-    if (path == World.BeaconFile && SameBeacons(fresh, World.BeaconList)) return;
-    TCommandProgress progress(&Main, windowTitle(), ToQ(World.Texts.Get("sProgress_AutoSelect")),
-                              ToQ(World.Texts.Get("sButton_Cancel")), Main.ProgressDelayMs);
+    if (path == World.BeaconFile && fresh.SameRecords(World.BeaconList)) return;
+    TCommandProgress progress(&Main, windowTitle(), Main.Text("sProgress_AutoSelect"),
+                              Main.Text("sButton_Cancel"), Main.ProgressDelayMs);
     // Chosen before the database is swapped in: a cancelled choice keeps both as they were.
     const auto chosen = World.WayPointList.ChooseBeacons(fresh, progress.Callback());
     if (!chosen) return;
@@ -245,7 +219,7 @@ void TfmConfig::ReloadBeacons() {
     std::swap(World.BeaconList, fresh); // with its index
     World.BeaconFile = path;
     World.WayPointList.AssignBeacons(*chosen);
-    Main.Doc.Recompute(false);
+    Main.Doc.Recompute();
 }
 
 void TfmConfig::BitBtn3Click() {

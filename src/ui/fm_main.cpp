@@ -590,7 +590,7 @@ void TfmMain::closeEvent(QCloseEvent* e) {
 
 QString TfmMain::StateFile() const {
     const std::filesystem::path cfg = World.Locations.ConfigFile();
-    return QString::fromStdString((cfg.parent_path() / "kestrun-window.ini").string());
+    return PathToQ(cfg.parent_path() / "kestrun-window.ini");
 }
 
 void TfmMain::ReadState() {

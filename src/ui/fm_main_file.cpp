@@ -46,16 +46,6 @@ namespace kestrun {
 
 namespace {
 
-/// Runs a command: an error ends it at the failing step and its message is shown as the
-/// default handler shows it, without unwinding through Qt's own frames on the way.
-template <class F> void RunCommand(F&& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-}
-
 /// A pattern that matches in any letter case: "*.pln" becomes "*.[pP][lL][nN]". File names on
 /// Linux are case-sensitive, and Windows tools write extensions in capitals.
 QString AnyCase(const QString& pattern) {
@@ -161,14 +151,6 @@ QString ExportName(const QString& current, const QString& suffix) {
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
-/// Asks where an export with the extension ext goes, offering the plan's own name with it.
-QString AskExportName(QWidget* parent, const char* name, const QString& title, const QString& shown,
-                      const QString& ext, const QString& current) {
-    const TFileDialogForm form{
-        name, title, {Filter(shown, {QStringLiteral("*.") + ext})}, ext, true};
-    return AskFileName(parent, form, ExportName(current, ext));
-}
-
 /// Whether an export may be written to `file`: a file that is there already is replaced only when
 /// the user says so.
 bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
@@ -184,17 +166,32 @@ bool MayReplace(TfmMain& m, const QString& title, const QString& file) {
     return box.exec() == QMessageBox::Yes;
 }
 
-/// An export command: asks where the file goes (the kind of file `filterKey` names, with the
-/// extension ext), then writes it there; a refusal or an error is reported as every command's is.
+/// An export command: asks where the file goes, offering `initial`, then writes it there; a
+/// refusal or an error is reported as every command's is.
 template <class Write>
-void RunExport(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
-               const QString& ext, Write&& write) {
-    RunCommand([&] {
-        const QString title = m.Text(titleKey);
-        const QString file =
-            AskExportName(&m, name, title, m.Text(filterKey), ext, m.CurrentFileName);
-        if (!file.isEmpty() && MayReplace(m, title, file)) write(file);
+void RunExport(TfmMain& m, const TFileDialogForm& form, const QString& initial, Write&& write) {
+    RunReported([&] {
+        const QString file = AskFileName(&m, form, initial);
+        if (!file.isEmpty() && MayReplace(m, form.Title, file)) write(file);
     });
+}
+
+/// The save dialog of an export to the kind of file `filterKey` names, with the extension ext.
+TFileDialogForm ExportForm(const TfmMain& m, const char* name, const char* titleKey,
+                           const char* filterKey, const QString& ext) {
+    return {name,
+            m.Text(titleKey),
+            {Filter(m.Text(filterKey), {QStringLiteral("*.") + ext})},
+            ext,
+            true};
+}
+
+/// An export of the plan by one of the core's writers, offered beside the current file.
+void ExportPlanFile(TfmMain& m, const char* name, const char* titleKey, const char* filterKey,
+                    const QString& ext,
+                    void (*write)(const TWayPointList&, const std::filesystem::path&)) {
+    RunExport(m, ExportForm(m, name, titleKey, filterKey, ext), ExportName(m.CurrentFileName, ext),
+              [&](const QString& file) { write(m.World.WayPointList, QToPath(file)); });
 }
 
 // Import and open are one call into the core each: a big plan gets the wait cursor, and
@@ -270,7 +267,7 @@ void TfmMain::mNewClick() {
 }
 
 void TfmMain::mImportFPClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
         const QString name = AskFileName(this, odFltPln(*this), QString());
         if (name.isEmpty()) return;
@@ -280,7 +277,7 @@ void TfmMain::mImportFPClick() {
 }
 
 void TfmMain::mOpenRSBNClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (!MaybeSave(Text("sSaveQuestion"))) return;
         const QString name = AskFileName(this, odRSBNFile(*this), PlanFileName);
         if (name.isEmpty()) return;
@@ -299,7 +296,7 @@ void TfmMain::OpenFile(const QString& fileName) {
 }
 
 void TfmMain::OpenFileCommand(const QString& fileName) {
-    RunCommand([&] {
+    RunReported([&] {
         if (MaybeSave(Text("sSaveQuestion"))) OpenFile(fileName);
     });
 }
@@ -337,7 +334,7 @@ void TfmMain::dropEvent(QDropEvent* event) {
 }
 
 void TfmMain::mSaveRSBNClick() {
-    RunCommand([&] {
+    RunReported([&] {
         if (PlanFileName.isEmpty()) {
             mSaveRSBN_asClick();
             return;
@@ -347,7 +344,7 @@ void TfmMain::mSaveRSBNClick() {
 }
 
 void TfmMain::mSaveRSBN_asClick() {
-    RunCommand([&] {
+    RunReported([&] {
         const QString name = AskFileName(this, SaveDialog(*this), PlanFileName);
         if (name.isEmpty()) return;
         // Later saves go to the file written, never to a second file named as typed ("plan.").
@@ -356,16 +353,12 @@ void TfmMain::mSaveRSBN_asClick() {
 }
 
 void TfmMain::mExportClick() {
-    RunCommand([&] {
-        const QString name =
-            AskFileName(this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"));
-        if (!name.isEmpty() && MayReplace(*this, Text("sDialog_ExportNH"), name))
-            ExportNaviHelper(World.WayPointList, QToPath(name));
-    });
+    RunExport(*this, sdExportToNaviHelper(*this), QStringLiteral("navi_helper.txt"),
+              [&](const QString& name) { ExportNaviHelper(World.WayPointList, QToPath(name)); });
 }
 
 void TfmMain::mPrintClick() {
-    RunCommand([&] {
+    RunReported([&] {
         QPrinter printer(QPrinter::HighResolution);
         QPrintDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintDialog"));
@@ -382,48 +375,46 @@ void TfmMain::mPrintPreviewClick() {
     preview.setWindowTitle(Text("sDialog_PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
         // The preview paints from inside its own drawing, where an error cannot travel on.
-        try {
+        RunReported([&] {
             PrintPlan(*p, World.WayPointList, windowTitle(), CurrentFileName,
                       World.Texts.Get("sPrint_Page"), MapPage());
-        } catch (const std::exception& e) {
-            ReportError(e);
-        }
+        });
     });
     preview.exec();
 }
 
 void TfmMain::mExportPDFClick() {
-    RunExport(*this, "sdExportPDF", "sDialog_ExportPDF", "sFilter_PDF", QStringLiteral("pdf"),
-              [&](const QString& name) {
+    const QString pdf = QStringLiteral("pdf");
+    RunExport(*this, ExportForm(*this, "sdExportPDF", "sDialog_ExportPDF", "sFilter_PDF", pdf),
+              ExportName(CurrentFileName, pdf), [&](const QString& name) {
                   ExportPlanPdf(World.WayPointList, windowTitle(), CurrentFileName,
                                 World.Texts.Get("sPrint_Page"), name, MapPage());
               });
 }
 
 void TfmMain::mExportGPXClick() {
-    RunExport(*this, "sdExportGPX", "sDialog_ExportGPX", "sFilter_GPX", QStringLiteral("gpx"),
-              [&](const QString& name) { ExportGpx(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportGPX", "sDialog_ExportGPX", "sFilter_GPX", QStringLiteral("gpx"),
+                   ExportGpx);
 }
 
 void TfmMain::mExportKMLClick() {
-    RunExport(*this, "sdExportKML", "sDialog_ExportKML", "sFilter_KML", QStringLiteral("kml"),
-              [&](const QString& name) { ExportKml(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportKML", "sDialog_ExportKML", "sFilter_KML", QStringLiteral("kml"),
+                   ExportKml);
 }
 
 void TfmMain::mExportPLNClick() {
-    RunExport(*this, "sdExportPLN", "sDialog_ExportPLN", "sFilter_PLN", QStringLiteral("pln"),
-              [&](const QString& name) { ExportPln(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportPLN", "sDialog_ExportPLN", "sFilter_PLN", QStringLiteral("pln"),
+                   ExportPln);
 }
 
 void TfmMain::mExportFMSClick() {
-    RunExport(*this, "sdExportFMS", "sDialog_ExportFMS", "sFilter_FMS", QStringLiteral("fms"),
-              [&](const QString& name) { ExportFms(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportFMS", "sDialog_ExportFMS", "sFilter_FMS", QStringLiteral("fms"),
+                   ExportFms);
 }
 
 void TfmMain::mExportLnmPlanClick() {
-    RunExport(*this, "sdExportLnmPlan", "sDialog_ExportLnmPlan", "sFilter_LnmPlan",
-              QStringLiteral("lnmpln"),
-              [&](const QString& name) { ExportLnmPlan(World.WayPointList, QToPath(name)); });
+    ExportPlanFile(*this, "sdExportLnmPlan", "sDialog_ExportLnmPlan", "sFilter_LnmPlan",
+                   QStringLiteral("lnmpln"), ExportLnmPlan);
 }
 
 TPrintAfter TfmMain::MapPage() {
@@ -435,18 +426,12 @@ TPrintAfter TfmMain::MapPage() {
 }
 
 void TfmMain::mExportMapClick() {
-    RunCommand([&] {
-        const QString title = Text("sDialog_ExportMap");
-        const TFileDialogForm form{"sdExportMap",
-                                   title,
-                                   {Filter(Text("sFilter_PNG"), {QStringLiteral("*.png")}),
-                                    Filter(Text("sFilter_PDF"), {QStringLiteral("*.pdf")})},
-                                   QStringLiteral("png"),
-                                   true};
-        const QString file =
-            AskFileName(this, form, ExportName(CurrentFileName, QStringLiteral("png")));
-        if (!file.isEmpty() && MayReplace(*this, title, file)) mapView->ExportMap(QToPath(file));
-    });
+    // A picture, or the same view as a PDF of lines and text.
+    TFileDialogForm form =
+        ExportForm(*this, "sdExportMap", "sDialog_ExportMap", "sFilter_PNG", QStringLiteral("png"));
+    form.Filters << Filter(Text("sFilter_PDF"), {QStringLiteral("*.pdf")});
+    RunExport(*this, form, ExportName(CurrentFileName, QStringLiteral("png")),
+              [&](const QString& file) { mapView->ExportMap(QToPath(file)); });
 }
 
 } // namespace kestrun

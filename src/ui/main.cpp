@@ -39,11 +39,7 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         const QString file = PathToQ(argv[1]);
         QTimer::singleShot(0, windows.fmMain.get(), [&windows, file] {
-            try {
-                windows.fmMain->OpenFile(file);
-            } catch (const std::exception& e) {
-                ReportError(e);
-            }
+            RunReported([&] { windows.fmMain->OpenFile(file); });
         });
     }
     return app.exec();

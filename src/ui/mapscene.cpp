@@ -107,24 +107,17 @@ QPen Cosmetic(const QColor& colour, double width, Qt::PenStyle style = Qt::Solid
     return pen;
 }
 
-// A beacon's mark centred on c: an assigned one is a ring, which a waypoint on the beacon
-// leaves visible.
+// A beacon's mark centred on c: a circle with a dot. An assigned one is a wide hollow ring,
+// which a waypoint on the beacon leaves visible.
 void DrawSymbol(QPainter& p, QPointF c, bool assigned) {
-    if (assigned) {
-        p.setPen(QPen(mapcolours::kAssignedBeacon, 2.6));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(c, 7.5, 7.5);
-        p.setPen(Qt::NoPen);
-        p.setBrush(mapcolours::kAssignedBeacon);
-        p.drawEllipse(c, 2, 2);
-    } else {
-        p.setPen(QPen(mapcolours::kBeacon, 1.4));
-        p.setBrush(Qt::white);
-        p.drawEllipse(c, 3.2, 3.2);
-        p.setPen(Qt::NoPen);
-        p.setBrush(mapcolours::kBeacon);
-        p.drawEllipse(c, 1.1, 1.1);
-    }
+    const QColor& colour = assigned ? mapcolours::kAssignedBeacon : mapcolours::kBeacon;
+    const double radius = assigned ? 7.5 : 3.2, dot = assigned ? 2 : 1.1;
+    p.setPen(QPen(colour, assigned ? 2.6 : 1.4));
+    p.setBrush(assigned ? QBrush(Qt::NoBrush) : QBrush(Qt::white));
+    p.drawEllipse(c, radius, radius);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(c, dot, dot);
 }
 
 // The mark as a small picture, `size` pixels square.
@@ -308,16 +301,21 @@ bool TMapScene::ToWorld(const TGeoPoint& p, QPointF& world) const {
     return true;
 }
 
+QPolygonF TMapScene::Projected(TDomainLine& line) const {
+    Projection_->Forward(line);
+    QPolygonF poly;
+    poly.reserve(static_cast<qsizetype>(line.size()));
+    for (const TDomainPoint& p : line)
+        if (p.X != HUGE_VAL) poly.append(QPointF(p.X, p.Y));
+    return poly;
+}
+
 void TMapScene::ProjectLines(const std::vector<std::vector<TLatLonDeg>>& lines,
                              std::vector<TPiece>& out) const {
     std::vector<TDomainLine> pieces;
     for (const auto& line : lines) ClipLineToDomain(line, Projection_->Params().Domain, pieces);
     for (TDomainLine& piece : pieces) {
-        Projection_->Forward(piece);
-        QPolygonF poly;
-        poly.reserve(static_cast<qsizetype>(piece.size()));
-        for (const TDomainPoint& p : piece)
-            if (p.X != HUGE_VAL) poly.append(QPointF(p.X, p.Y));
+        QPolygonF poly = Projected(piece);
         if (poly.size() >= 2) out.push_back({poly, poly.boundingRect()});
     }
 }
@@ -342,11 +340,7 @@ void TMapScene::ProjectBaseMap() {
     for (const auto& ring : BaseMap_->LandRings)
         ClipRingToDomain(ring, domain, kRingStepDeg, rings);
     for (TDomainLine& ring : rings) {
-        Projection_->Forward(ring);
-        QPolygonF poly;
-        poly.reserve(static_cast<qsizetype>(ring.size()));
-        for (const TDomainPoint& p : ring)
-            if (p.X != HUGE_VAL) poly.append(QPointF(p.X, p.Y));
+        const QPolygonF poly = Projected(ring);
         if (poly.size() < 3) continue;
         Base_.LandPath.addPolygon(poly);
         Base_.Land.push_back({poly, poly.boundingRect()});

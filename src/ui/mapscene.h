@@ -167,6 +167,8 @@ private:
     void ProjectRoute(const std::vector<std::vector<TLatLonDeg>>& routeLines);
     void ProjectBeacons();
     void ProjectCurrentLeg();
+    /// The line's points projected (in place), those the projection cannot take left out.
+    QPolygonF Projected(TDomainLine& line) const;
     void ProjectLines(const std::vector<std::vector<TLatLonDeg>>& lines,
                       std::vector<TPiece>& out) const;
     const TLayers& BaseMapAt(double scale) const;

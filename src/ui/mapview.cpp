@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/cp1251.h"
 #include "base/error.h"
 #include "base/fileio.h"
 #include "math/tools.h"
@@ -152,10 +153,7 @@ void TMapView::ExportMap(const std::filesystem::path& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    std::string suffix = path.extension().string();
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (suffix == ".pdf") {
+    if (SameText(path.extension().native(), ".pdf")) {
         // One page the size of the view at 96 dots an inch, drawn as lines and text.
         QPdfWriter pdf(&buffer);
         pdf.setResolution(96);

@@ -61,9 +61,7 @@ public:
 private:
     void Add() {
         emit Doc.AboutToInsert(Index);
-        Doc.Plan.InsertWayPoint(Index);
-        Doc.Plan[Index] = Point;
-        Doc.Plan.CalcPlan();
+        Doc.Plan.InsertWayPoint(Index, Point);
         emit Doc.Inserted();
         emit Doc.Changed();
     }
@@ -96,14 +94,7 @@ private:
 
 } // namespace
 
-TPlanDocument::TPlanDocument(TWayPointList& plan, QObject* parent) : QObject(parent), Plan(plan) {
-    connect(&Stack, &QUndoStack::indexChanged, this, &TPlanDocument::SyncModified);
-    connect(&Stack, &QUndoStack::cleanChanged, this, &TPlanDocument::SyncModified);
-}
-
-void TPlanDocument::SyncModified() {
-    Plan.PlanModified = Modified();
-}
+TPlanDocument::TPlanDocument(TWayPointList& plan, QObject* parent) : QObject(parent), Plan(plan) {}
 
 void TPlanDocument::Push(TPlanCommand* command) {
     Stack.push(command);
@@ -173,17 +164,13 @@ void TPlanDocument::EndReplace(bool replaced, bool saved) {
         if (!saved) Stack.resetClean();
     }
     emit ResetDone();
-    SyncModified();
     emit Changed();
 }
 
-void TPlanDocument::Recompute(bool keepHistory) {
+void TPlanDocument::Recompute() {
     Plan.CalcPlan();
-    if (!keepHistory) {
-        Stack.clear();
-        Stack.resetClean();
-    }
-    SyncModified();
+    Stack.clear();
+    Stack.resetClean();
     emit Changed();
 }
 

@@ -49,8 +49,9 @@ public:
         EndReplace(true, saved);
     }
     /// Recomputes the plan in place (the beacon database or the declination grid changed
-    /// under it); the history is forgotten since it names beacons by their place in the list.
-    void Recompute(bool keepHistory);
+    /// under it); the history is forgotten since it names beacons by their place in the list,
+    /// and the plan counts as modified.
+    void Recompute();
     /// The plan was written to its file.
     void MarkSaved() { Stack.setClean(); }
     bool Modified() const { return !Stack.isClean(); }
@@ -70,7 +71,6 @@ private:
     void BeginReplace();
     void EndReplace(bool replaced, bool saved);
     void Push(class TPlanCommand* command);
-    void SyncModified();
 };
 
 } // namespace kestrun

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
+#include <memory>
 
 #include "base/error.h"
 #include "base/textutil.h"
@@ -27,20 +27,21 @@ constexpr int kRowHeight = 21;
 constexpr QRgb kEvenRowColour = qRgb(215, 240, 255);
 constexpr QRgb kGreyTextColour = qRgb(192, 192, 192);
 
-// A failure inside a handler is shown here, as the program's default handler shows it, rather
-// than unwinding through the view's own code; the program goes on.
-template <class F> void Guard(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        ReportError(e);
-    }
-}
-
 // A name keeps everything as typed but the Latin letters, which become capitals.
 std::string UpperLatin(std::string s) {
     for (char& c : s) c = UpperAscii(c);
     return s;
+}
+
+// The key a grid or its editor takes in place of `key`: Backspace moves left, and where letters
+// are upper-cased, a to z become A to Z before the grid or the editor sees them. Null: none.
+std::unique_ptr<QKeyEvent> StandInKey(const QKeyEvent& key, bool upperCase) {
+    if (key.key() == Qt::Key_Backspace)
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Left, key.modifiers());
+    if (upperCase && IsLowerLatinKey(key))
+        return std::make_unique<QKeyEvent>(QEvent::KeyPress, key.key(), key.modifiers(),
+                                           key.text().toUpper(), key.isAutoRepeat(), key.count());
+    return nullptr;
 }
 
 TPlanGrid* GridOf(const QWidget* w) {
@@ -172,9 +173,7 @@ TCellContent TPlanGridModel::Content(int col) const {
 }
 
 int TPlanGridModel::Column(TCellContent content) const {
-    for (int c = 0; c < columnCount(); ++c)
-        if (Content(c) == content) return c;
-    return -1;
+    return ColumnOf(Columns_, content);
 }
 
 QVariant TPlanGridModel::data(const QModelIndex& index, int role) const {
@@ -202,7 +201,7 @@ bool TPlanGridModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
     const int number = index.row() + 1;
     bool taken = false;
-    Guard([&] {
+    RunReported([&] {
         switch (Content(index.column())) {
         case ccName:
             Doc_.SetName(number, UpperLatin(FromQ(value.toString())));
@@ -349,19 +348,12 @@ void TPlanGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
 }
 
 void TPlanGrid::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Backspace) {
-        QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, event->modifiers());
-        QTableView::keyPressEvent(&left);
-        return;
-    }
-    if (UpperCaseKeys && IsLowerLatinKey(*event)) {
-        QKeyEvent upper(QEvent::KeyPress, event->key(), event->modifiers(), event->text().toUpper(),
-                        event->isAutoRepeat(), event->count());
-        QTableView::keyPressEvent(&upper);
+    if (const auto standIn = StandInKey(*event, UpperCaseKeys)) {
+        QTableView::keyPressEvent(standIn.get());
         return;
     }
     bool handled = false;
-    Guard([&] { handled = Handler_.GridKeyDown(*this, *event); });
+    RunReported([&] { handled = Handler_.GridKeyDown(*this, *event); });
     if (handled) return;
     const int k = event->key();
     const bool enter = k == Qt::Key_Return || k == Qt::Key_Enter;
@@ -504,15 +496,8 @@ bool TPlanGridDelegate::eventFilter(QObject* object, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         TPlanGrid* grid = GridOf(editor);
         if (grid) {
-            if (key->key() == Qt::Key_Backspace) {
-                QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, key->modifiers());
-                QCoreApplication::sendEvent(editor, &left);
-                return true;
-            }
-            if (grid->UpperCaseKeys && IsLowerLatinKey(*key)) {
-                QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers(),
-                                key->text().toUpper(), key->isAutoRepeat(), key->count());
-                QCoreApplication::sendEvent(editor, &upper);
+            if (const auto standIn = StandInKey(*key, grid->UpperCaseKeys)) {
+                QCoreApplication::sendEvent(editor, standIn.get());
                 return true;
             }
             // Enter hands the text back as typed, partly typed coordinates included.

@@ -22,6 +22,16 @@ void ReportMessage(const QString& text);
 /// Shows the message of a failure.
 void ReportError(const std::exception& e);
 
+/// Runs `f`; a failure ends it at the failing step and its message is shown as ReportError
+/// shows it, without unwinding through Qt's own frames on the way.
+template <class F> void RunReported(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
 /// The application with the default error handler: an exception that leaves an event handler
 /// is shown as a message and the event loop goes on.
 class TKestrunApplication : public QApplication {

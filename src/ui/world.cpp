@@ -35,9 +35,7 @@ void TKestrunWorld::SetUp() {
     }
     // The splash window speaks the interface language already.
     Texts.LoadLanguageFile(LanguageFilePath(LanguageDir(), Config.Language + ".lng"));
-    const std::filesystem::path beacons = Config.RSBNBeaconFile.empty()
-                                              ? Config.DefaultBeaconFile()
-                                              : std::filesystem::path(Config.RSBNBeaconFile);
+    const std::filesystem::path beacons = Config.BeaconFile();
     try {
         LoadBeaconFile(BeaconList, beacons);
         BeaconFile = beacons;

@@ -131,11 +131,6 @@ private:
 };
 
 // Columns of the grids, by what they show.
-inline int ColumnOf(const std::vector<TColDescript>& columns, TCellContent content) {
-    int c = 0;
-    while (columns[static_cast<std::size_t>(c)].Content != content) ++c;
-    return c;
-}
 inline const int kName = ColumnOf(RSBNColumns(), ccName),
                  kCoords = ColumnOf(RSBNColumns(), ccCoords),
                  kBeacon = ColumnOf(RSBNColumns(), ccBeacon),
